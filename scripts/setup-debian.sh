@@ -1,0 +1,47 @@
+#!/bin/sh
+# Installs everything the build and the tests need on a fresh Debian 12 machine.
+# Idempotent: run it as often as you like. Needs root (or sudo).
+set -eu
+
+if [ "$(id -u)" -ne 0 ]; then
+    exec sudo "$0" "$@"
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+stamp=/var/lib/dovrel-setup.stamp
+packages="cmake make g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev libz-mingw-w64-dev \
+wine wine64 xvfb x11-utils xauth imagemagick locales fonts-wqy-microhei googletest dpkg-dev"
+
+missing=""
+for p in $packages; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+
+# minizip's sources come from Debian's zlib source package, so apt needs a
+# deb-src entry. apt refuses a deb-src entry whose Signed-By differs from the
+# matching deb entry, so reuse the key the system's own entry names.
+srcfile=/etc/apt/sources.list.d/dovrel-bookworm-src.sources
+if [ ! -f "$srcfile" ] && ! grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    key=$(grep -rhs -A4 'URIs: *http://deb.debian.org/debian$' /etc/apt/sources.list.d/*.sources \
+          | sed -n 's/^Signed-By: *//p' | head -n1)
+    {
+        echo "Types: deb-src"
+        echo "URIs: http://deb.debian.org/debian"
+        echo "Suites: bookworm"
+        echo "Components: main"
+        [ -n "$key" ] && echo "Signed-By: $key"
+    } > "$srcfile"
+    rm -f "$stamp"
+fi
+
+if [ -n "$missing" ] || [ ! -f "$stamp" ]; then
+    apt-get update
+    apt-get install -y --no-install-recommends $missing
+    touch "$stamp"
+fi
+
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
+    sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
+    locale-gen
+fi
