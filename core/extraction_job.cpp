@@ -1,0 +1,97 @@
+#include "core/extraction_job.h"
+
+#include "core/document_name.h"
+#include "core/file_ops.h"
+#include "core/media_folder.h"
+#include "core/random.h"
+#include "core/user_seam.h"
+#include "core/work_paths.h"
+#include "core/zip_extractor.h"
+
+namespace dovrel {
+
+namespace {
+
+constexpr char kSuccessMessage[] = "提取成功！";
+constexpr char kFailureMessage[] = "提取失败！";
+constexpr char kCaption[] = "提示";
+
+// How many suffixes are tried when the result name is taken.
+constexpr int kResultNameAttempts = 16;
+
+Text DrawResultSuffix()
+{
+    SeedRandom();
+    return ToText(RandomInRange(202105, 20210514));
+}
+
+void ClearScratchFolder(const WorkPaths& paths)
+{
+    // The folder-tree deletion never touches dot-named entries; the package's
+    // one such file goes first so that its folder and the scratch folder can.
+    RemoveFile(JoinTexts({paths.scratchFolder, "\\_rels\\.rels"}));
+    DeleteFolderTree(paths.scratchFolder);
+}
+
+Text LastComponent(const Text& path)
+{
+    std::vector<Text> parts = SplitText(path, "\\");
+    return parts.empty() ? Text() : parts.back();
+}
+
+// Renames the media folder to <base name>_<suffix>, drawing a new suffix
+// whenever that name is taken.
+bool GiveResultName(const Text& mediaFolder, const Text& outputRoot, const Text& baseName, Text suffix)
+{
+    for (int attempt = 0; attempt < kResultNameAttempts; ++attempt) {
+        if (attempt > 0) suffix = DrawResultSuffix();
+        Text resultFolder = JoinTexts({outputRoot, "\\", baseName, "_", suffix});
+        if (MovePath(mediaFolder, resultFolder)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void RunExtraction()
+{
+    const WorkPaths& paths = CurrentWorkPaths();
+    UserSeam& user = CurrentUserSeam();
+
+    // Whatever an earlier failed run left would otherwise be unpacked, or
+    // moved out, together with this document's media.
+    ClearScratchFolder(paths);
+    CreateFolder(paths.outputRoot);
+    CreateFolder(paths.scratchFolder);
+
+    Text suffix = DrawResultSuffix();
+    DocumentName name = AnalyseDocumentName(paths.selectedDocument);
+
+    if (!CopyFileReplacing(paths.selectedDocument, paths.scratchArchive) ||
+        ZipExtractor(paths.scratchArchive, paths.scratchFolder) != 1) {
+        // The scratch folder stays for inspection; the next run or start clears it.
+        user.ShowMessage(kFailureMessage, kCaption);
+        return;
+    }
+
+    // A document of no known kind, or one without pictures or videos, ends
+    // silently.
+    if (std::optional<Text> packageFolder = MediaFolderFor(name.extension)) {
+        Text source = JoinTexts({paths.scratchFolder, *packageFolder});
+        Text mediaFolder = JoinTexts({paths.outputRoot, "\\", LastComponent(source)});
+        if (MovePath(source, mediaFolder)) {
+            if (GiveResultName(mediaFolder, paths.outputRoot, name.baseName, suffix)) {
+                user.ShowMessage(kSuccessMessage, kCaption);
+                user.OpenInShell(paths.outputRoot);
+            } else {
+                // Back into the scratch folder, so that the clean-up takes it
+                // and no stray media folder blocks the next run.
+                MovePath(mediaFolder, source);
+                user.ShowMessage(kFailureMessage, kCaption);
+            }
+        }
+    }
+    ClearScratchFolder(paths);
+}
+
+}  // namespace dovrel

@@ -1,0 +1,28 @@
+#include "core/work_paths.h"
+
+#include "core/file_ops.h"
+#include "core/user_seam.h"
+
+namespace dovrel {
+
+namespace {
+WorkPaths g_workPaths;
+}
+
+const WorkPaths& CurrentWorkPaths() { return g_workPaths; }
+
+void SetUpWorkPaths()
+{
+    // The Documents folder comes with its trailing "\", so no separator is
+    // added; without one the output root is the relative "PPT_RES".
+    g_workPaths.outputRoot = JoinTexts({CurrentUserSeam().DocumentsFolder(), "PPT_RES"});
+    g_workPaths.scratchFolder = JoinTexts({g_workPaths.outputRoot, "\\TMP"});
+    g_workPaths.scratchArchive = JoinTexts({g_workPaths.scratchFolder, "\\temp.zip"});
+    DeleteFolderTree(g_workPaths.scratchFolder);
+}
+
+void SetSelectedDocument(const Text& path) { g_workPaths.selectedDocument = path; }
+
+void ReleaseWorkPaths() { g_workPaths = WorkPaths{}; }
+
+}  // namespace dovrel
