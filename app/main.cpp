@@ -1,33 +1,27 @@
+// Dovrel's entry: OLE, the program folder, the end routines, the main
+// window, the message loop; then the end routines and OLE in reverse.
+
 #include <windows.h>
 
-// Placeholder until the main window lands: a plain window that ends the
-// program when closed.
-static LRESULT CALLBACK PlaceholderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
+#include "app/exit_routines.h"
+#include "app/fatal_error.h"
+#include "app/message_loop.h"
+#include "app/ole_session.h"
+#include "core/shell.h"
+#include "core/work_paths.h"
+#include "ui/main_window.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = PlaceholderProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = "DovrelMainWindow";
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowA("DovrelMainWindow", "Dovrel", WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT, CW_USEDEFAULT,
-                                283, 64, nullptr, nullptr, instance, nullptr);
-    if (!window) return -1;
-    ShowWindow(window, show);
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    return static_cast<int>(message.wParam);
+    dovrel::OleSession ole;
+    dovrel::InitProgramFolder();
+    dovrel::RegisterExitRoutine(dovrel::ReleaseWorkPaths);
+
+    std::unique_ptr<dovrel::MainWindow> window = dovrel::MainWindow::Create(instance);
+    if (!window) dovrel::ReportFatalError(0, "载入启动窗口失败", DOVREL_HERE);
+
+    int exitCode = dovrel::RunMessageLoop(window->handle());
+    window.reset();
+    dovrel::RunExitRoutines();
+    return exitCode;
 }

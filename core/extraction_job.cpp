@@ -3,7 +3,7 @@
 #include "core/document_name.h"
 #include "core/file_ops.h"
 #include "core/media_folder.h"
-#include "core/random.h"
+#include "core/result_name.h"
 #include "core/user_seam.h"
 #include "core/work_paths.h"
 #include "core/zip_extractor.h"
@@ -15,15 +15,6 @@ namespace {
 constexpr char kSuccessMessage[] = "提取成功！";
 constexpr char kFailureMessage[] = "提取失败！";
 constexpr char kCaption[] = "提示";
-
-// How many suffixes are tried when the result name is taken.
-constexpr int kResultNameAttempts = 16;
-
-Text DrawResultSuffix()
-{
-    SeedRandom();
-    return ToText(RandomInRange(202105, 20210514));
-}
 
 void ClearScratchFolder(const WorkPaths& paths)
 {
@@ -37,18 +28,6 @@ Text LastComponent(const Text& path)
 {
     std::vector<Text> parts = SplitText(path, "\\");
     return parts.empty() ? Text() : parts.back();
-}
-
-// Renames the media folder to <base name>_<suffix>, drawing a new suffix
-// whenever that name is taken.
-bool GiveResultName(const Text& mediaFolder, const Text& outputRoot, const Text& baseName, Text suffix)
-{
-    for (int attempt = 0; attempt < kResultNameAttempts; ++attempt) {
-        if (attempt > 0) suffix = DrawResultSuffix();
-        Text resultFolder = JoinTexts({outputRoot, "\\", baseName, "_", suffix});
-        if (MovePath(mediaFolder, resultFolder)) return true;
-    }
-    return false;
 }
 
 }  // namespace

@@ -1,0 +1,25 @@
+#include "core/result_name.h"
+
+#include "core/file_ops.h"
+#include "core/random.h"
+
+namespace dovrel {
+
+Text DrawResultSuffix()
+{
+    SeedRandom();
+    return ToText(RandomInRange(202105, 20210514));
+}
+
+bool GiveResultName(const Text& mediaFolder, const Text& outputRoot, const Text& baseName, const Text& firstSuffix,
+                    const std::function<Text()>& drawSuffix)
+{
+    Text suffix = firstSuffix;
+    for (int attempt = 0; attempt < kResultNameAttempts; ++attempt) {
+        if (attempt > 0) suffix = drawSuffix();
+        if (MovePath(mediaFolder, JoinTexts({outputRoot, "\\", baseName, "_", suffix}))) return true;
+    }
+    return false;
+}
+
+}  // namespace dovrel

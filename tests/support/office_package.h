@@ -1,0 +1,25 @@
+#pragma once
+// Office Open XML packages made in the tests: the parts a real document
+// has ([Content_Types].xml, _rels/.rels, the main part) plus chosen media.
+
+#include <map>
+#include <string>
+
+namespace dovrel::test {
+
+enum class OfficeKind { Presentation, WordDocument, Workbook };
+
+// "ppt", "word" or "xl": the package folder that holds "media".
+std::string PackageFolderOf(OfficeKind kind);
+
+// media: file name inside the media folder -> bytes. Pictures are stored
+// deflated, names ending in ".mp4" stored, as Office does.
+std::string MakeOfficePackage(OfficeKind kind, const std::map<std::string, std::string>& media);
+
+// Recognisable, incompressible-ish bytes for a fake picture or video.
+std::string MediaBytes(const std::string& seed, std::size_t size);
+
+// The first bytes of an old binary (compound file) document.
+std::string CompoundFileBytes();
+
+}  // namespace dovrel::test

@@ -1,0 +1,106 @@
+#include "ui/window_builder.h"
+
+namespace dovrel {
+
+namespace {
+
+constexpr char kWindowClassName[] = "DovrelWindow";
+
+const char* PlatformClassFor(UnitType type)
+{
+    switch (type) {
+    case UnitType::EditBox: return "EDIT";
+    case UnitType::Button: return "BUTTON";
+    default: return nullptr;
+    }
+}
+
+HICON LoadProgramIcon(HINSTANCE instance, int metricX, int metricY)
+{
+    return static_cast<HICON>(LoadImageA(instance, "DEFAULT_ICON", IMAGE_ICON, GetSystemMetrics(metricX),
+                                         GetSystemMetrics(metricY), LR_DEFAULTCOLOR | LR_SHARED));
+}
+
+}  // namespace
+
+DWORD WindowStyleFor(const UnitDescription& window, const WindowSettings& settings)
+{
+    DWORD style = WS_CAPTION | WS_CLIPCHILDREN;
+    if (settings.controlBox) style |= WS_SYSMENU;
+    if (settings.border != 2) style |= WS_THICKFRAME;
+    if (settings.maximizeButton) style |= WS_MAXIMIZEBOX;
+    if (settings.minimizeButton) style |= WS_MINIMIZEBOX;
+    if (window.flags & unit_flags::kVisible) style |= WS_VISIBLE;
+    if (window.flags & unit_flags::kDisabled) style |= WS_DISABLED;
+    return style;
+}
+
+DWORD ControlStyleFor(const UnitDescription& control)
+{
+    DWORD style = WS_CHILD;
+    if (control.flags & unit_flags::kVisible) style |= WS_VISIBLE;
+    if (control.flags & unit_flags::kDisabled) style |= WS_DISABLED;
+    if (control.flags & unit_flags::kTabStop) style |= WS_TABSTOP;
+    switch (control.type) {
+    case UnitType::EditBox: style |= ES_LEFT | ES_AUTOHSCROLL; break;
+    case UnitType::Button: style |= BS_PUSHBUTTON | BS_CENTER | BS_VCENTER; break;
+    default: break;
+    }
+    return style;
+}
+
+POINT WindowPositionFor(const UnitDescription& window, const WindowSettings& settings, SIZE screen)
+{
+    if (settings.startPosition != 1) return {window.left, window.top};
+    return {(screen.cx - window.width) / 2, (screen.cy - window.height) / 2};
+}
+
+HWND CreateTopLevelWindow(const UnitDescription& window, const WindowSettings& settings, HINSTANCE instance,
+                          WNDPROC procedure, void* instancePointer)
+{
+    WNDCLASSEXA windowClass{};
+    if (!GetClassInfoExA(instance, kWindowClassName, &windowClass)) {
+        windowClass = {};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = procedure;
+        windowClass.hInstance = instance;
+        windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.hIcon = LoadProgramIcon(instance, SM_CXICON, SM_CYICON);
+        windowClass.hIconSm = LoadProgramIcon(instance, SM_CXSMICON, SM_CYSMICON);
+        windowClass.lpszClassName = kWindowClassName;
+        if (!RegisterClassExA(&windowClass)) return nullptr;
+    }
+    POINT at = WindowPositionFor(window, settings,
+                                 {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    DWORD exStyle = settings.alwaysOnTop ? WS_EX_TOPMOST : 0;
+    HWND created = CreateWindowExA(exStyle, kWindowClassName, Text(window.caption).c_str(),
+                                   WindowStyleFor(window, settings), at.x, at.y, window.width, window.height,
+                                   nullptr, nullptr, instance, instancePointer);
+    if (created && !settings.movable) DeleteMenu(GetSystemMenu(created, FALSE), SC_MOVE, MF_BYCOMMAND);
+    return created;
+}
+
+HWND CreateControl(const UnitDescription& control, HWND parent, int id, HINSTANCE instance)
+{
+    const char* platformClass = PlatformClassFor(control.type);
+    if (!platformClass) return nullptr;
+    DWORD exStyle = control.type == UnitType::EditBox ? WS_EX_CLIENTEDGE : 0;
+    HWND created = CreateWindowExA(exStyle, platformClass, Text(control.caption).c_str(), ControlStyleFor(control),
+                                   control.left, control.top, control.width, control.height, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    if (created) SendMessageA(created, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    return created;
+}
+
+bool SetProgramIcon(HWND window, HINSTANCE instance)
+{
+    HICON large = LoadProgramIcon(instance, SM_CXICON, SM_CYICON);
+    HICON small = LoadProgramIcon(instance, SM_CXSMICON, SM_CYSMICON);
+    if (!large || !small) return false;
+    SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large));
+    SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    return true;
+}
+
+}  // namespace dovrel
