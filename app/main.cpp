@@ -18,7 +18,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     dovrel::RegisterExitRoutine(dovrel::ReleaseWorkPaths);
 
     std::unique_ptr<dovrel::MainWindow> window = dovrel::MainWindow::Create(instance);
-    if (!window) dovrel::ReportFatalError(0, "载入启动窗口失败", DOVREL_HERE);
+    if (!window) dovrel::ReportFatalError(dovrel::kStartupWindowLoadFailedMessage);
 
     int exitCode = dovrel::RunMessageLoop(window->handle());
     window.reset();

@@ -1,0 +1,169 @@
+// The real Dovrel.exe, started as its own process with a fresh Documents
+// folder and driven from outside with the mouse, as a person would.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "tests/support/desktop_driver.h"
+#include "tests/support/documents_override.h"
+#include "tests/support/office_package.h"
+#include "tests/support/program_under_test.h"
+#include "tests/support/temp_folder.h"
+
+namespace dovrel::test {
+namespace {
+
+constexpr char kMainWindowClass[] = "DovrelWindow";
+constexpr char kDialogClass[] = "#32770";
+constexpr int kMessageBoxTextId = 0xFFFF;  // the static that holds a message box's text
+
+HWND ButtonWithCaption(HWND window, const std::string& caption)
+{
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (ClassNameOf(child) == "Button" && WindowText(child) == caption) return child;
+    }
+    return nullptr;
+}
+
+// The open dialog's file-name field: the edit inside the combo box
+// (cmb13) of the Explorer-style dialog, or the plain edit (edt1).
+HWND FileNameField(HWND dialog)
+{
+    if (HWND combo = FindChildById(dialog, 0x47C)) {
+        if (HWND edit = FindChildByClass(combo, "Edit")) return edit;
+        return combo;
+    }
+    return FindChildById(dialog, 0x480);
+}
+
+// Result folders directly under the output root, TMP excluded.
+std::vector<std::string> ResultFolders(const std::string& outputRoot)
+{
+    std::vector<std::string> folders;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((outputRoot + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return folders;
+    do {
+        std::string name = data.cFileName;
+        if (name != "." && name != ".." && name != "TMP") folders.push_back(name);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return folders;
+}
+
+// The shell's "open" shows the output root in a file-browser window of
+// another process; close it so no window outlives the test.
+void CloseFileBrowserShowing(const std::string& folderName)
+{
+    struct Search {
+        const std::string* name;
+        DWORD self;
+    } search{&folderName, GetCurrentProcessId()};
+    EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(parameter);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != s->self && IsWindowVisible(window) &&
+                WindowText(window).find(*s->name) != std::string::npos) {
+                PostMessageA(window, WM_CLOSE, 0, 0);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+}
+
+class EndToEndTest : public testing::Test {
+protected:
+    TempFolder documents;
+    DocumentsOverride documentsOverride{documents.path()};
+    TempFolder userFiles;
+};
+
+TEST_F(EndToEndTest, BrowseExtractConfirmAndClose)
+{
+    const std::map<std::string, std::string> media = {
+        {"image1.png", MediaBytes("e2e-png", 20000)},
+        {"media1.mp4", MediaBytes("e2e-mp4", 400000)},
+    };
+    const std::string document = userFiles / "deck.pptx";
+    WriteFileBytes(document, MakeOfficePackage(OfficeKind::Presentation, media));
+
+    ProgramUnderTest program;
+    ASSERT_TRUE(program.started()) << ProgramPath();
+    HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    RECT frame;
+    GetWindowRect(window, &frame);
+    EXPECT_EQ(frame.right - frame.left, 283);
+    EXPECT_EQ(frame.bottom - frame.top, 64);
+    Sleep(300);  // let it paint before the picture is taken
+    EXPECT_TRUE(SaveWindowScreenshot(window, BuildFolder() + "\\screenshot-main-window.bmp"));
+
+    HWND pathBox = FindChildByClass(window, "Edit");
+    ASSERT_TRUE(pathBox);
+
+    // Browse: the open dialog, a typed path, OK.
+    ClickWithMouse(ButtonWithCaption(window, "浏览"));
+    HWND dialog = WaitForTopLevelWindow(program.processId(), kDialogClass, "");
+    ASSERT_TRUE(dialog) << "no open dialog";
+    HWND field = FileNameField(dialog);
+    ASSERT_TRUE(field);
+    SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(document.c_str()));
+    SendMessageA(FindChildById(dialog, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(pathBox) == document; })) << WindowText(pathBox);
+
+    // Extract: the success box, confirmed.
+    ClickWithMouse(ButtonWithCaption(window, "提取"));
+    HWND box = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
+    ASSERT_TRUE(box) << "no message box";
+    EXPECT_EQ(WindowText(FindChildById(box, kMessageBoxTextId)), "提取成功！");
+    SendMessageA(FindChildById(box, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+
+    const std::string outputRoot = documents / "PPT_RES";
+    ASSERT_TRUE(WaitUntil([&] { return !Exists(outputRoot + "\\TMP"); })) << ListTree(outputRoot);
+    std::vector<std::string> results = ResultFolders(outputRoot);
+    ASSERT_EQ(results.size(), 1u) << ListTree(outputRoot);
+    ASSERT_EQ(results[0].size(), std::string("deck_").size() + 6) << results[0];
+    EXPECT_EQ(results[0].compare(0, 5, "deck_"), 0);
+    EXPECT_EQ(results[0].find_first_not_of("0123456789", 5), std::string::npos);
+    EXPECT_EQ(ListTree(outputRoot + "\\" + results[0]), "image1.png\nmedia1.mp4\n");
+    for (const auto& [name, bytes] : media) {
+        EXPECT_EQ(ReadFileBytes(outputRoot + "\\" + results[0] + "\\" + name), bytes) << name;
+    }
+
+    // Close as with the close button: the process ends with code 0.
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(program.WaitForExit(10000), 0u);
+    Sleep(500);
+    CloseFileBrowserShowing("PPT_RES");
+}
+
+TEST_F(EndToEndTest, CancellingTheDialogChangesNothing)
+{
+    ProgramUnderTest program;
+    HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    HWND pathBox = FindChildByClass(window, "Edit");
+    ClickWithMouse(ButtonWithCaption(window, "浏览"));
+    HWND dialog = WaitForTopLevelWindow(program.processId(), kDialogClass, "");
+    ASSERT_TRUE(dialog);
+    SendMessageA(FindChildById(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+    EXPECT_EQ(WindowText(pathBox), "");
+
+    // Extracting with nothing chosen fails and says so.
+    ClickWithMouse(ButtonWithCaption(window, "提取"));
+    HWND box = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
+    ASSERT_TRUE(box);
+    EXPECT_EQ(WindowText(FindChildById(box, kMessageBoxTextId)), "提取失败！");
+    SendMessageA(FindChildById(box, IDOK), BM_CLICK, 0, 0);
+
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(program.WaitForExit(10000), 0u);
+}
+
+}  // namespace
+}  // namespace dovrel::test
