@@ -7,10 +7,21 @@
 namespace dovrel {
 
 bool CreateFolder(const Text& path);                              // one level only
-bool DeleteFolderTree(const Text& path);                          // true if the folder itself is gone
 bool CopyFileReplacing(const Text& source, const Text& target);
-bool RemoveFile(const Text& path);
+bool RemoveFile(const Text& path);                                // a read-only file stays
 bool MovePath(const Text& source, const Text& target);            // fails if target exists
 bool PathExists(const Text& path);                                // a file or a folder
+
+// Deletes the folder at path (leading spaces skipped) with everything in it
+// that may go, and answers whether the folder itself is gone. Entries whose
+// name starts with "." and read-only files stay, and so do the folders
+// holding them. A junction or folder symbolic link inside is removed as a
+// link: what it points to is never touched.
+bool DeleteFolderTree(const Text& path);
+
+// Whether DeleteFolderTree refuses path before touching anything: blank,
+// a drive ("C:") or drive root ("C:\"), or any spelling that names the root
+// of a drive or share ("\", "C:\\", "C:\.", "\\server\share\").
+bool DeleteFolderTreeRefuses(const Text& path);
 
 }  // namespace dovrel
