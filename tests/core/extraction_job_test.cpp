@@ -107,7 +107,7 @@ protected:
     void SetUp() override
     {
         SetUpWorkPaths();
-        ASSERT_EQ(CurrentWorkPaths().outputRoot, documents / "PPT_RES");
+        ASSERT_EQ(CurrentWorkPaths().outputRoot, documentsFolder / "PPT_RES");
     }
     void TearDown() override { ReleaseWorkPaths(); }
 
@@ -145,15 +145,14 @@ protected:
 
     test::TempFolder documentsFolder;
     test::TempFolder userFiles;
-    Text documents = documentsFolder.path();
     test::RecordingUserSeam user{documentsFolder.path() + "\\"};
     ScopedUserSeam seam{user};
 };
 
 TEST_F(ExtractionJobTest, StartUpFixesThePathsUnderDocuments)
 {
-    EXPECT_EQ(ScratchFolder(), documents / "PPT_RES\\TMP");
-    EXPECT_EQ(CurrentWorkPaths().scratchArchive, documents / "PPT_RES\\TMP\\temp.zip");
+    EXPECT_EQ(ScratchFolder(), documentsFolder / "PPT_RES\\TMP");
+    EXPECT_EQ(CurrentWorkPaths().scratchArchive, documentsFolder / "PPT_RES\\TMP\\temp.zip");
 }
 
 struct KindCase {
