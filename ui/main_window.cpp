@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include "app/window_registry.h"
 #include "core/extraction_job.h"
 #include "core/shell.h"
 #include "core/work_paths.h"
@@ -15,6 +16,8 @@ using namespace main_window;
 constexpr int kFirstControlId = 1000;
 
 int ControlIdOf(std::size_t unit) { return kFirstControlId + static_cast<int>(unit); }
+
+const WindowReference kThisWindow{kWindowIdentifier, ""};
 
 }  // namespace
 
@@ -41,6 +44,7 @@ std::unique_ptr<MainWindow> MainWindow::Create(HINSTANCE instance)
 bool MainWindow::Build()
 {
     if (!CreateTopLevelWindow(kUnits[kWindow], kWindowSettings, instance_, WindowProcedure, this)) return false;
+    registrations_.push_back(std::make_unique<ScopedWindowRegistration>(kThisWindow, window_));
     SetProgramIcon(window_, instance_);
     for (std::size_t unit = kUnitCount - 1; unit > kWindow; --unit) {
         if (!BuildUnit(unit)) {
@@ -58,7 +62,10 @@ bool MainWindow::BuildUnit(std::size_t unit)
     case UnitType::EditBox:
     case UnitType::Button:
         controls_[unit] = CreateControl(description, window_, ControlIdOf(unit), instance_);
-        return controls_[unit] != nullptr;
+        if (!controls_[unit]) return false;
+        registrations_.push_back(std::make_unique<ScopedWindowRegistration>(
+            WindowReference{kWindowIdentifier, Text(description.name)}, controls_[unit]));
+        return true;
     case UnitType::CommonDialog:
         // The stored settings are a new component's defaults.
         dialog_ = CommonDialog();
@@ -100,11 +107,14 @@ void MainWindow::OnWindowCreated()
     SetUpWorkPaths();
     dialog_.SetProperty(static_cast<int>(CommonDialogProperty::InitialFolder), ProgramFolder());
     dialog_.SetProperty(static_cast<int>(CommonDialogProperty::Filter), Text(kOfficeFilter));
-    dropTarget_->RegisterDropWindow(reinterpret_cast<std::intptr_t>(window_));
+    dropTarget_->RegisterDropWindow(reinterpret_cast<std::intptr_t>(WindowHandleOf(kThisWindow)));
     dropTarget_->SetProperty(DropTarget::kAcceptFiles, 1);
 }
 
-void MainWindow::OnWindowDestroying() { dropTarget_->UnregisterDropWindow(reinterpret_cast<std::intptr_t>(window_)); }
+void MainWindow::OnWindowDestroying()
+{
+    dropTarget_->UnregisterDropWindow(reinterpret_cast<std::intptr_t>(WindowHandleOf(kThisWindow)));
+}
 
 void MainWindow::OnBrowseClicked()
 {
@@ -157,6 +167,7 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_NCDESTROY:
         window_ = nullptr;
         controls_.fill(nullptr);
+        registrations_.clear();
         // The program's only window: with it gone, the loop ends.
         PostQuitMessage(0);
         break;

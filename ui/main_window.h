@@ -7,6 +7,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "core/text.h"
 #include "ui/common_dialog.h"
@@ -15,6 +16,10 @@
 namespace dovrel {
 
 class DropTarget;
+class ScopedWindowRegistration;
+
+// The identifier by which the window and its units are looked up.
+inline constexpr char kWindowIdentifier[] = "MainWindow";
 
 class MainWindow {
 public:
@@ -57,6 +62,8 @@ private:
     std::array<HWND, main_window::kUnitCount> controls_{};
     CommonDialog dialog_;
     std::unique_ptr<DropTarget> dropTarget_;
+    // The window and its controls in the program's registry while they live.
+    std::vector<std::unique_ptr<ScopedWindowRegistration>> registrations_;
 };
 
 }  // namespace dovrel
