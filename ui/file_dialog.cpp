@@ -14,7 +14,10 @@ namespace {
 
 constexpr DWORD kFileTitleBufferSize = 64;
 
-bool IsBlank(char byte) { return byte == ' ' || byte == '\t' || byte == '\r' || byte == '\n' || byte == '\v' || byte == '\f'; }
+bool IsBlank(char byte)
+{
+    return byte == ' ' || byte == '\t' || byte == '\r' || byte == '\n' || byte == '\v' || byte == '\f';
+}
 
 // Length of text without its trailing white space (and without a lone lead
 // byte at its very end, which starts no character).

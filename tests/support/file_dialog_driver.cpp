@@ -132,7 +132,8 @@ FileDialogView ViewOf(HWND dialog)
 
 void Press(HWND dialog, int button)
 {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,11 @@ struct IntegerWrite {
     std::int32_t written;
     std::int32_t stored;
 };
+
+void PrintTo(const IntegerWrite& c, std::ostream* out)
+{
+    *out << "index " << c.index << " written " << c.written << " stored " << c.stored;
+}
 
 class IntegerProperties : public testing::TestWithParam<IntegerWrite> {};
 
@@ -154,6 +160,8 @@ struct FilterCase {
     Text filter;
     Text list;
 };
+
+void PrintTo(const FilterCase& c, std::ostream* out) { *out << c.name; }
 
 class FilterConversion : public testing::TestWithParam<FilterCase> {};
 

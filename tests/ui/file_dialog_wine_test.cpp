@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <ostream>
 #include <string>
 
 #include "tests/support/current_folder.h"
@@ -117,6 +118,8 @@ struct FilterSelection {
     Text selected;
     int entries;
 };
+
+void PrintTo(const FilterSelection& c, std::ostream* out) { *out << c.name; }
 
 class RealFileDialogFilter : public RealFileDialog, public testing::WithParamInterface<FilterSelection> {};
 
