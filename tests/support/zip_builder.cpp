@@ -116,7 +116,7 @@ std::string ZipBuilder::Build(const ZipArchiveOptions& archive) const
             out += Le32(o.localCompressedSize.value_or(o.dataDescriptor ? 0 : compressedSize));
             out += Le32(o.localUncompressedSize.value_or(o.dataDescriptor ? 0 : uncompressedSize));
             out += Le16(static_cast<std::uint16_t>(localName.size()));
-            out += Le16(static_cast<std::uint16_t>(o.localExtra.size()));
+            out += Le16(o.localExtraLength.value_or(static_cast<std::uint16_t>(o.localExtra.size())));
             out += localName;
             out += o.localExtra;
             dataOffsets_[i] = static_cast<std::uint32_t>(out.size());

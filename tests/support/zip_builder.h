@@ -52,6 +52,7 @@ struct ZipEntryOptions {
     std::optional<std::uint16_t> localMethod;
     std::optional<std::uint16_t> localFlags;
     std::optional<std::string> localName;
+    std::optional<std::uint16_t> localExtraLength;  // the length field alone
     std::optional<std::uint32_t> localSignature;
     // The central record points at the local header of an earlier entry
     // (by index) and no local record is written for this one: two entries

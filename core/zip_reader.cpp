@@ -1,0 +1,219 @@
+#include "core/zip_reader.h"
+
+#include <windows.h>
+
+// iowin32.h relies on what unzip.h includes.
+#include <minizip/unzip.h>
+#include <minizip/iowin32.h>
+
+#include <climits>
+
+#include "core/unique_handle.h"
+
+namespace dovrel {
+
+namespace {
+
+constexpr unsigned kCopyBufferSize = 16384;
+constexpr uLong kNameBufferSize = 260;  // a name of up to 259 bytes and its zero
+constexpr std::uint64_t kLocalHeaderSize = 30;
+// General purpose flags: bit 0 traditional encryption, bit 6 strong
+// encryption. Either way the stored bytes are ciphertext.
+constexpr std::uint16_t kEncryptedFlags = 0x0041;
+
+unzFile Archive(void* archive) { return static_cast<unzFile>(archive); }
+
+FILETIME ToFileTime(std::uint64_t time)
+{
+    return {static_cast<DWORD>(time & 0xFFFFFFFF), static_cast<DWORD>(time >> 32)};
+}
+
+}  // namespace
+
+std::uint32_t ZipReader::Open(const Text& path)
+{
+    Close();
+    // minizip's Win32 functions open the archive with CreateFileA for
+    // GENERIC_READ, sharing read access only, OPEN_EXISTING.
+    zlib_filefunc64_def functions;
+    fill_win32_filefunc64A(&functions);
+    unzFile archive = unzOpen2_64(path.c_str(), &functions);
+    if (!archive) return kZipCannotOpen;
+    unz_global_info64 global;
+    if (unzGetGlobalInfo64(archive, &global) != UNZ_OK) {
+        unzClose(archive);
+        return kZipCannotOpen;
+    }
+    archive_ = archive;
+    entryCount_ = global.number_entry > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(global.number_entry);
+    current_ = -1;
+    openEntry_ = -1;
+    cachedIndex_ = -1;
+    return kZipOk;
+}
+
+void ZipReader::Close()
+{
+    CloseOpenEntry();
+    if (archive_) unzClose(Archive(archive_));
+    archive_ = nullptr;
+    entryCount_ = 0;
+    current_ = -1;
+    cachedIndex_ = -1;
+}
+
+void ZipReader::CloseOpenEntry()
+{
+    if (openEntry_ < 0) return;
+    unzCloseCurrentFile(Archive(archive_));
+    openEntry_ = -1;
+}
+
+// Moves forward from the current entry, back to the first only for an
+// earlier index; callers keep index below the entry count.
+bool ZipReader::GoTo(std::int32_t index)
+{
+    unzFile archive = Archive(archive_);
+    if (current_ < 0 || index < current_) {
+        if (unzGoToFirstFile(archive) != UNZ_OK) {
+            current_ = -1;
+            return false;
+        }
+        current_ = 0;
+    }
+    while (current_ < index) {
+        if (unzGoToNextFile(archive) != UNZ_OK) {
+            current_ = -1;
+            return false;
+        }
+        ++current_;
+    }
+    return true;
+}
+
+std::uint32_t ZipReader::EntryInfo(std::int32_t index, ZipEntryInfo& info)
+{
+    if (!archive_ || index < 0 || index >= entryCount_) return kZipNoSuchEntry;
+    CloseOpenEntry();
+    if (index != cachedIndex_) {
+        ZipEntryInfo entry;
+        std::uint32_t code = ReadEntryInfo(index, entry);
+        CloseOpenEntry();
+        if (code != kZipOk) return code;
+        cached_ = std::move(entry);
+        cachedIndex_ = index;
+    }
+    info = cached_;
+    return kZipOk;
+}
+
+std::uint32_t ZipReader::ReadEntryInfo(std::int32_t index, ZipEntryInfo& info)
+{
+    unzFile archive = Archive(archive_);
+    if (!GoTo(index)) return kZipCannotOpen;
+
+    // The name's length first: minizip leaves a name that fills the buffer
+    // without its terminating zero.
+    unz_file_info64 file;
+    if (unzGetCurrentFileInfo64(archive, &file, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return kZipCannotOpen;
+    info.index = current_;
+    if (file.size_filename < kNameBufferSize) {
+        char name[kNameBufferSize];
+        if (file.size_filename > 0 &&
+            unzGetCurrentFileInfo64(archive, nullptr, name, kNameBufferSize, nullptr, 0, nullptr, 0) != UNZ_OK)
+            return kZipCannotOpen;
+        info.name.assign(name, file.size_filename);
+    } else {
+        info.nameTooLong = true;
+    }
+
+    // minizip passes method 12 through as raw bytes when built without
+    // bzip2, so the method is tested here.
+    if (file.compression_method != 0 && file.compression_method != Z_DEFLATED) return kZipBadHeader;
+    // Opening the entry checks its local header against the central record.
+    if (unzOpenCurrentFile(archive) != UNZ_OK) return kZipBadHeader;
+    openEntry_ = index;
+
+    int extraSize = unzGetLocalExtrafield(archive, nullptr, 0);
+    if (extraSize < 0) return kZipBadExtraField;
+    std::string extra(static_cast<std::size_t>(extraSize), '\0');
+    if (extraSize > 0 &&
+        unzGetLocalExtrafield(archive, extra.data(), static_cast<unsigned>(extraSize)) != extraSize)
+        return kZipBadExtraField;
+
+    const std::uint64_t dataStart = unzGetCurrentFileZStreamPos64(archive);
+    const std::uint64_t headerSize = kLocalHeaderSize + file.size_filename + static_cast<std::uint64_t>(extraSize);
+    info.recordStart = dataStart >= headerSize ? dataStart - headerSize : 0;
+    info.recordEnd = dataStart + file.compressed_size;
+
+    info.attributes = EntryAttributes(static_cast<std::uint32_t>(file.external_fa));
+    std::uint64_t stamp = DosStampToFileTime(static_cast<std::uint32_t>(file.dosDate));
+    info.accessTime = info.creationTime = info.modificationTime = stamp;
+    ApplyExtendedTimestamp(extra, info);
+    info.compressedSize = file.compressed_size;
+    info.uncompressedSize = file.uncompressed_size;
+    info.method = static_cast<std::uint16_t>(file.compression_method);
+    info.flags = static_cast<std::uint16_t>(file.flag);
+    return kZipOk;
+}
+
+std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationPath)
+{
+    CloseOpenEntry();
+    if (!archive_ || index < 0 || index >= entryCount_) return kZipNoSuchEntry;
+    ZipEntryInfo info;
+    std::uint32_t code = EntryInfo(index, info);
+    if (code != kZipOk) return code;
+    if (!GoTo(index)) return kZipCannotOpen;  // a cached answer leaves minizip where it was
+
+    // Refused before a file exists: ciphertext is not the entry's content,
+    // and a stored entry's two sizes must agree.
+    if (info.flags & kEncryptedFlags) return kZipReadFailed;
+    if (info.method == 0 && info.compressedSize != info.uncompressedSize) return kZipReadFailed;
+
+    UniqueFile file(CreateFileA(destinationPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, info.attributes,
+                                nullptr));
+    if (!file) return kZipCannotOpen;
+
+    unzFile archive = Archive(archive_);
+    // A failure to open shows as a read error below.
+    unzOpenCurrentFile(archive);
+    openEntry_ = index;
+
+    buffer_.resize(kCopyBufferSize);
+    bool failed = false;
+    std::uint64_t delivered = 0;
+    for (;;) {
+        int count = unzReadCurrentFile(archive, buffer_.data(), kCopyBufferSize);
+        if (count < 0) {
+            failed = true;
+            break;
+        }
+        if (count == 0) break;
+        DWORD written = 0;
+        if (!WriteFile(file.get(), buffer_.data(), static_cast<DWORD>(count), &written, nullptr) ||
+            written != static_cast<DWORD>(count)) {
+            failed = true;
+            break;
+        }
+        delivered += static_cast<std::uint64_t>(count);
+    }
+    // A stream that ends early, or a CRC-32 that does not match the bytes
+    // read whole, is damaged data, not an extracted entry.
+    if (delivered != info.uncompressedSize) failed = true;
+    int verdict = unzCloseCurrentFile(archive);
+    openEntry_ = -1;
+    if (verdict == UNZ_CRCERROR) failed = true;
+
+    if (!failed && GetFileType(file.get()) == FILE_TYPE_DISK) {
+        FILETIME creation = ToFileTime(info.creationTime);
+        FILETIME access = ToFileTime(info.accessTime);
+        FILETIME modification = ToFileTime(info.modificationTime);
+        SetFileTime(file.get(), info.creationTime ? &creation : nullptr, info.accessTime ? &access : nullptr,
+                    info.modificationTime ? &modification : nullptr);
+    }
+    if (!CloseHandle(file.release())) failed = true;
+    return failed ? kZipReadFailed : kZipOk;
+}
+
+}  // namespace dovrel

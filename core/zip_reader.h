@@ -1,0 +1,59 @@
+#pragma once
+// Reads a zip archive through minizip: the information on one entry, and
+// one entry's data written into a file. One reader per extraction; the
+// archive file stays open, for reading and sharing read access only, from
+// Open to Close.
+
+#include <cstdint>
+#include <vector>
+
+#include "core/text.h"
+#include "core/zip_entry_info.h"
+
+namespace dovrel {
+
+// Reader answers; 0 is success.
+enum ZipReaderCode : std::uint32_t {
+    kZipOk = 0,
+    kZipCannotOpen = 0x200,     // the archive or its central directory cannot be read, or the file cannot be created
+    kZipReadFailed = 0x400,     // the data cannot be read, inflated, verified or written
+    kZipBadHeader = 0x700,      // the local header disagrees, or a method other than stored and deflate
+    kZipBadExtraField = 0x800,  // the local extra field cannot be read
+    kZipNoSuchEntry = 0x10000,  // index outside the central directory
+};
+
+class ZipReader {
+public:
+    ZipReader() = default;
+    ~ZipReader() { Close(); }
+    ZipReader(const ZipReader&) = delete;
+    ZipReader& operator=(const ZipReader&) = delete;
+
+    std::uint32_t Open(const Text& path);
+    // Entries listed by the central directory's end record (0 when closed).
+    std::int32_t EntryCount() const { return entryCount_; }
+    // in: index. out: info. Checks the entry's local header and reads its
+    // local extra field; the last entry read is cached.
+    std::uint32_t EntryInfo(std::int32_t index, ZipEntryInfo& info);
+    // Writes a file entry's data into a new file at destinationPath
+    // (replacing any file there) and stamps its times. The data counts as
+    // read only when it is not encrypted, its size is the declared one and
+    // its CRC-32 matches.
+    std::uint32_t WriteEntry(std::int32_t index, const Text& destinationPath);
+    void Close();
+
+private:
+    bool GoTo(std::int32_t index);
+    void CloseOpenEntry();
+    std::uint32_t ReadEntryInfo(std::int32_t index, ZipEntryInfo& info);
+
+    void* archive_ = nullptr;  // minizip's unzFile
+    std::int32_t entryCount_ = 0;
+    std::int32_t current_ = -1;    // the entry minizip is positioned on, -1 unknown
+    std::int32_t openEntry_ = -1;  // the entry open for reading
+    std::int32_t cachedIndex_ = -1;
+    ZipEntryInfo cached_;
+    std::vector<char> buffer_;
+};
+
+}  // namespace dovrel
