@@ -75,10 +75,16 @@ bool MainWindow::BuildUnit(std::size_t unit)
         // progress handler is bound, so it needs no object of its own.
         return true;
     case UnitType::DropTarget: {
-        RECT area{description.left, description.top, description.left + description.width,
-                  description.top + description.height};
-        dropTarget_ = DropTarget::Create(description.designData, window_, area,
-                                         [this, unit](int event, Text& text) { RaiseEvent(unit, event, &text); });
+        DropTargetCreation creation;
+        creation.designData = Text(description.designData);
+        creation.parent = window_;
+        creation.childId = ControlIdOf(unit);
+        creation.rect = {description.left, description.top, description.left + description.width,
+                         description.top + description.height};
+        creation.raiseEvent = [this, unit](DropKind kind, Text& text) {
+            RaiseEvent(unit, static_cast<int>(kind), &text);
+        };
+        dropTarget_ = DropTarget::Create(creation);
         return dropTarget_ != nullptr;
     }
     case UnitType::Window: break;
@@ -107,13 +113,13 @@ void MainWindow::OnWindowCreated()
     SetUpWorkPaths();
     dialog_.SetProperty(static_cast<int>(CommonDialogProperty::InitialFolder), ProgramFolder());
     dialog_.SetProperty(static_cast<int>(CommonDialogProperty::Filter), Text(kOfficeFilter));
-    dropTarget_->RegisterDropWindow(reinterpret_cast<std::intptr_t>(WindowHandleOf(kThisWindow)));
-    dropTarget_->SetProperty(DropTarget::kAcceptFiles, 1);
+    dropTarget_->RegisterDropWindow(WindowHandleOf(kThisWindow));
+    dropTarget_->PropertyChanged(static_cast<std::int32_t>(DropKind::Files), 1);
 }
 
 void MainWindow::OnWindowDestroying()
 {
-    dropTarget_->UnregisterDropWindow(reinterpret_cast<std::intptr_t>(WindowHandleOf(kThisWindow)));
+    dropTarget_->UnregisterDropWindow(WindowHandleOf(kThisWindow));
 }
 
 void MainWindow::OnBrowseClicked()

@@ -1,0 +1,290 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "app/ole_session.h"
+#include "core/shell.h"
+#include "core/work_paths.h"
+#include "tests/support/current_folder.h"
+#include "tests/support/data_object.h"
+#include "tests/support/office_package.h"
+#include "tests/support/recording_user_seam.h"
+#include "tests/support/temp_folder.h"
+#include "ui/drop_target.h"
+#include "ui/file_dialog_seam.h"
+#include "ui/main_window.h"
+#include "ui/main_window_description.h"
+
+namespace dovrel {
+namespace {
+
+using namespace main_window;
+
+// Answers the browse dialog at once: with a path, or as a cancel.
+class AnsweringFileDialog final : public FileDialogSeam {
+public:
+    bool OpenFile(OPENFILENAMEA& request) override
+    {
+        ++calls;
+        filter.assign(request.lpstrFilter ? request.lpstrFilter : "", request.lpstrFilter ? 200 : 0);
+        initialFolder = request.lpstrInitialDir ? request.lpstrInitialDir : "";
+        startName = request.lpstrFile;
+        owner = request.hwndOwner;
+        if (!answer) return false;
+        lstrcpynA(request.lpstrFile, answer->c_str(), static_cast<int>(request.nMaxFile));
+        return true;
+    }
+    bool SaveFile(OPENFILENAMEA&) override { return false; }
+
+    std::optional<std::string> answer;
+    int calls = 0;
+    std::string filter, initialFolder, startName;
+    HWND owner = nullptr;
+};
+
+RECT ClientRectOf(HWND control)
+{
+    RECT area;
+    GetWindowRect(control, &area);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&area), 2);
+    return area;
+}
+
+void Pump()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        DispatchMessageA(&message);
+    }
+}
+
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitProgramFolder();
+        window = MainWindow::Create(GetModuleHandleA(nullptr));
+        ASSERT_TRUE(window);
+        ASSERT_TRUE(window->handle());
+    }
+    void TearDown() override
+    {
+        window.reset();
+        MSG quit;
+        while (PeekMessageA(&quit, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        ReleaseWorkPaths();
+    }
+
+    HWND Control(Unit unit) const { return window->control(unit); }
+    std::string PathBoxText() const
+    {
+        char text[1024] = {};
+        GetWindowTextA(Control(kPathBox), text, sizeof text);
+        return text;
+    }
+    void Click(Unit button)
+    {
+        SendMessageA(Control(button), BM_CLICK, 0, 0);
+        Pump();
+    }
+    void DropFiles(const std::vector<std::string>& paths)
+    {
+        auto data = test::MemoryDataObject::Create();
+        data->Offer(CF_HDROP, test::DropFilesBlock(paths));
+        IDropTarget* target = window->dropTarget()->dropTarget();
+        DWORD effect = DROPEFFECT_COPY;
+        POINTL point{0, 0};
+        target->DragEnter(data.get(), 0, point, &effect);
+        effect = DROPEFFECT_COPY;
+        target->Drop(data.get(), 0, point, &effect);
+    }
+
+    test::CurrentFolderGuard currentFolder;
+    OleSession ole;
+    test::TempFolder documents;
+    test::TempFolder userFiles;
+    test::RecordingUserSeam user{documents.path() + "\\"};
+    ScopedUserSeam userSeam{user};
+    AnsweringFileDialog dialog;
+    ScopedFileDialogSeam dialogSeam{dialog};
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(MainWindowTest, TheWindowIsAFixedCentredStripWithOnlyACloseBox)
+{
+    HWND handle = window->handle();
+    RECT frame;
+    GetWindowRect(handle, &frame);
+    EXPECT_EQ(frame.right - frame.left, 283);
+    EXPECT_EQ(frame.bottom - frame.top, 64);
+    EXPECT_EQ(frame.left, (GetSystemMetrics(SM_CXSCREEN) - 283) / 2);
+    EXPECT_EQ(frame.top, (GetSystemMetrics(SM_CYSCREEN) - 64) / 2);
+
+    LONG style = GetWindowLongA(handle, GWL_STYLE);
+    EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | WS_VISIBLE),
+              WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | WS_VISIBLE);
+    EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_CHILD | WS_POPUP), 0);
+    EXPECT_EQ(GetWindowLongA(handle, GWL_EXSTYLE) & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW), 0);
+    EXPECT_EQ(GetWindow(handle, GW_OWNER), nullptr);
+
+    char caption[64] = {};
+    GetWindowTextA(handle, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Dovrel");
+    EXPECT_EQ(GetClassLongPtrA(handle, GCLP_HBRBACKGROUND), static_cast<ULONG_PTR>(COLOR_BTNFACE + 1));
+    EXPECT_NE(SendMessageA(handle, WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_NE(SendMessageA(handle, WM_GETICON, ICON_SMALL, 0), 0);
+    // The system menu can still move the window.
+    EXPECT_NE(GetMenuState(GetSystemMenu(handle, FALSE), SC_MOVE, MF_BYCOMMAND), static_cast<UINT>(-1));
+}
+
+TEST_F(MainWindowTest, EveryVisualUnitIsBuiltAsItsDescriptionSays)
+{
+    struct Expected {
+        Unit unit;
+        const char* platformClass;
+        const char* caption;
+        LONG ownStyle;
+    };
+    const Expected expected[] = {
+        {kPathBox, "Edit", "", ES_AUTOHSCROLL},
+        {kBrowseButton, "Button", "\xE4\xAF\xC0\xC0", BS_CENTER | BS_VCENTER},  // 浏览
+        {kExtractButton, "Button", "\xCC\xE1\xC8\xA1", BS_CENTER | BS_VCENTER},  // 提取
+    };
+    for (const Expected& e : expected) {
+        SCOPED_TRACE(e.caption);
+        HWND control = Control(e.unit);
+        ASSERT_TRUE(control);
+        const UnitDescription& description = kUnits[e.unit];
+        RECT area = ClientRectOf(control);
+        EXPECT_EQ(area.left, description.left);
+        EXPECT_EQ(area.top, description.top);
+        EXPECT_EQ(area.right - area.left, description.width);
+        EXPECT_EQ(area.bottom - area.top, description.height);
+
+        char className[32] = {};
+        GetClassNameA(control, className, sizeof className);
+        EXPECT_STRCASEEQ(className, e.platformClass);
+        char caption[64] = {};
+        GetWindowTextA(control, caption, sizeof caption);
+        EXPECT_STREQ(caption, e.caption);
+
+        LONG style = GetWindowLongA(control, GWL_STYLE);
+        EXPECT_EQ(style & e.ownStyle, e.ownStyle);
+        EXPECT_TRUE(style & WS_VISIBLE);
+        EXPECT_TRUE(style & WS_TABSTOP);
+        EXPECT_FALSE(style & WS_DISABLED);
+        if (description.type == UnitType::Button) EXPECT_EQ(style & BS_DEFPUSHBUTTON, 0);
+        if (description.type == UnitType::EditBox) EXPECT_EQ(style & (ES_READONLY | ES_PASSWORD | ES_MULTILINE), 0);
+        EXPECT_EQ(reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)), GetStockObject(DEFAULT_GUI_FONT));
+    }
+    // The three form one row with four pixels between neighbours.
+    EXPECT_EQ(ClientRectOf(Control(kPathBox)).right + 4, ClientRectOf(Control(kBrowseButton)).left);
+    EXPECT_EQ(ClientRectOf(Control(kBrowseButton)).right + 4, ClientRectOf(Control(kExtractButton)).left);
+}
+
+TEST_F(MainWindowTest, TheNonVisualComponentsShowNothing)
+{
+    HWND host = window->dropTarget()->hostWindow();
+    ASSERT_TRUE(host);
+    EXPECT_FALSE(IsWindowVisible(host));
+    int visibleChildren = 0;
+    for (HWND child = GetWindow(window->handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (IsWindowVisible(child)) ++visibleChildren;
+    }
+    EXPECT_EQ(visibleChildren, 3);
+}
+
+TEST_F(MainWindowTest, CreationSetsUpPathsDialogAndDrops)
+{
+    EXPECT_EQ(CurrentWorkPaths().outputRoot, documents / "PPT_RES");
+    EXPECT_EQ(window->openFileDialog().InitialFolder(), ProgramFolder());
+    EXPECT_EQ(window->openFileDialog().Filter(),
+              "Office\xCE\xC4\xB5\xB5\xA3\xA8*.ppt,*.pptx,*.doc,*.docx,*.xls,*.xlsx\xA3\xA9|"
+              "*.ppt;*.pptx;*.doc;*.docx;*.xls;*.xlsx");
+    EXPECT_EQ(window->dropTarget()->registeredWindow(), window->handle());
+    EXPECT_EQ(window->dropTarget()->PropertyValue(static_cast<std::int32_t>(DropKind::Files)), 1);
+    EXPECT_EQ(window->dropTarget()->PropertyValue(static_cast<std::int32_t>(DropKind::Text)), 0);
+}
+
+TEST_F(MainWindowTest, BrowseConfirmedSelectsAndShowsThePath)
+{
+    dialog.answer = userFiles / "报告.pptx";
+    Click(kBrowseButton);
+    EXPECT_EQ(dialog.calls, 1);
+    EXPECT_EQ(dialog.owner, window->handle());
+    EXPECT_EQ(dialog.initialFolder, ProgramFolder());
+    EXPECT_EQ(dialog.filter.substr(0, 6), "Office");
+    EXPECT_EQ(PathBoxText(), *dialog.answer);
+    EXPECT_EQ(CurrentWorkPaths().selectedDocument, *dialog.answer);
+
+    // The next browse starts from the previous choice; a cancel keeps it.
+    std::string previous = *dialog.answer;
+    dialog.answer.reset();
+    Click(kBrowseButton);
+    EXPECT_NE(dialog.startName.find("\xB1\xA8\xB8\xE6.pptx"), std::string::npos) << dialog.startName;
+    EXPECT_EQ(PathBoxText(), previous);
+    EXPECT_EQ(CurrentWorkPaths().selectedDocument, previous);
+}
+
+TEST_F(MainWindowTest, BrowseCancelledChangesNothing)
+{
+    Click(kBrowseButton);
+    EXPECT_EQ(dialog.calls, 1);
+    EXPECT_EQ(PathBoxText(), "");
+    EXPECT_EQ(CurrentWorkPaths().selectedDocument, "");
+}
+
+TEST_F(MainWindowTest, ADroppedFileIsSelectedLikeAChosenOne)
+{
+    const std::string path = userFiles / "deck.pptx";
+    DropFiles({path});
+    EXPECT_EQ(PathBoxText(), path);
+    EXPECT_EQ(CurrentWorkPaths().selectedDocument, path);
+}
+
+TEST_F(MainWindowTest, TwoDroppedFilesArriveAsOneText)
+{
+    const std::string a = userFiles / "a.pptx";
+    const std::string b = userFiles / "b.pptx";
+    DropFiles({a, b});
+    EXPECT_EQ(CurrentWorkPaths().selectedDocument, a + "\r\n" + b + "\r\n");
+    // The single-line box shows the text as given.
+    EXPECT_EQ(PathBoxText().substr(0, a.size()), a);
+}
+
+TEST_F(MainWindowTest, ExtractWorksOnTheChosenDocumentNotOnWhatIsTyped)
+{
+    const std::string chosen = userFiles / "chosen.pptx";
+    test::WriteFileBytes(chosen, test::MakeOfficePackage(test::OfficeKind::Presentation, {{"a.png", "A"}}));
+    const std::string typed = userFiles / "typed.pptx";
+    test::WriteFileBytes(typed, test::MakeOfficePackage(test::OfficeKind::Presentation, {{"b.png", "B"}}));
+
+    dialog.answer = chosen;
+    Click(kBrowseButton);
+    SetWindowTextA(Control(kPathBox), typed.c_str());
+    Click(kExtractButton);
+
+    ASSERT_EQ(user.events.size(), 2u);
+    EXPECT_EQ(user.events[0], "message:\xCC\xE1\xCA\xBE:\xCC\xE1\xC8\xA1\xB3\xC9\xB9\xA6\xA3\xA1");
+    std::string tree = test::ListTree(documents / "PPT_RES");
+    EXPECT_NE(tree.find("chosen_"), std::string::npos) << tree;
+    EXPECT_EQ(tree.find("typed_"), std::string::npos) << tree;
+}
+
+TEST_F(MainWindowTest, ClosingRevokesTheDropRegistrationAndQuitsWithZero)
+{
+    DropTarget* drop = window->dropTarget();
+    SendMessageA(window->handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(window->handle(), nullptr);
+    EXPECT_EQ(drop->registeredWindow(), nullptr);
+    MSG quit{};
+    ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 0u);
+}
+
+}  // namespace
+}  // namespace dovrel
