@@ -22,7 +22,10 @@ const Text kDefaultCaption = "\xD0\xC5\xCF\xA2\xA3\xBA";  // 信息：
 // disable it.
 class ProbeWindow {
 public:
-    ProbeWindow() : window_(CreateWindowA("STATIC", "probe", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr)) {}
+    ProbeWindow()
+        : window_(CreateWindowA("STATIC", "probe", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr))
+    {
+    }
     ~ProbeWindow() { DestroyWindow(window_); }
     HWND get() const { return window_; }
 

@@ -239,17 +239,9 @@ TEST(ToText, FormatsLikePercentD)
     EXPECT_EQ(ToText(Text("C:\\" + kCheng)), "C:\\" + kCheng);
 }
 
-TEST(TextLength, CountsBytes)
-{
-    EXPECT_EQ(TextLength(""), 0);
-    EXPECT_EQ(TextLength("abc"), 3);
-    EXPECT_EQ(TextLength(kCheng), 2);
-}
-
 TEST(JoinTexts, JoinsInOrder)
 {
     EXPECT_EQ(JoinTexts({}), "");
-    EXPECT_EQ(JoinTexts({"", ""}), "");
     EXPECT_EQ(JoinTexts({"C:\\PPT_RES", "\\", "", "deck", "_", "202146"}), "C:\\PPT_RES\\deck_202146");
     EXPECT_EQ(JoinTexts({kCheng, "\\"}), "\xD5\x5C\x5C");
 }
