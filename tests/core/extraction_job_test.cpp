@@ -7,6 +7,7 @@
 #include "core/media_folder.h"
 #include "core/result_name.h"
 #include "core/work_paths.h"
+#include "tests/support/current_folder.h"
 #include "tests/support/office_package.h"
 #include "tests/support/recording_user_seam.h"
 #include "tests/support/temp_folder.h"
@@ -303,17 +304,22 @@ TEST_F(ExtractionJobTest, AMediaFolderLeftInTheOutputRootEndsTheRunSilently)
     EXPECT_FALSE(test::Exists(ScratchFolder()));
 }
 
-TEST_F(ExtractionJobTest, WhenEveryResultNameIsTakenTheRunFailsAndLeavesNoMediaFolderBehind)
+TEST_F(ExtractionJobTest, AResultNameThatCannotBeMadeFailsAndLeavesNoMediaFolderBehind)
 {
-    CreateFolder(OutputRoot());
-    for (int suffix = 202105; suffix <= 234872; ++suffix) {
-        ASSERT_TRUE(CreateFolder(OutputRoot() + "\\deck_" + std::to_string(suffix)));
-    }
-    PlaceDocument("deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+    // A 250-byte base name is a valid document name (255 bytes with
+    // ".pptx"), but <base name>_<number> is longer than a file-name
+    // component may be, so no suffix can work. The document is selected by
+    // a relative path to keep the whole path within the limit.
+    test::CurrentFolderGuard restore;
+    SetCurrentDirectoryA(userFiles.path().c_str());
+    const std::string longName = std::string(250, 'n') + ".pptx";
+    test::WriteFileBytes(longName, test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+    SetSelectedDocument(longName);
     RunExtraction();
     EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"});
     EXPECT_FALSE(test::Exists(OutputRoot() + "\\media"));
     EXPECT_FALSE(test::Exists(ScratchFolder()));
+    EXPECT_TRUE(ResultFolders().empty());
 
     // ... and the output root does not block the next document.
     user.events.clear();

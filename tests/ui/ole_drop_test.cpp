@@ -1,0 +1,111 @@
+// A real OLE drag and drop under the platform: a second thread's window
+// starts DoDragDrop from its WM_LBUTTONDOWN, synthetic mouse input carries
+// the drag onto a window registered through the drop-target component.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "tests/support/data_object.h"
+#include "tests/support/drag_source.h"
+#include "tests/support/message_pump.h"
+#include "tests/support/ole_session.h"
+#include "ui/drop_target.h"
+
+namespace dovrel {
+namespace {
+
+using Events = std::vector<std::pair<int, Text>>;
+
+constexpr char kTargetClassName[] = "DovrelTestDropWindow";
+constexpr RECT kTargetRect{500, 400, 783, 464};  // screen coordinates
+constexpr POINT kSourcePoint{150, 150};
+constexpr POINT kTargetPoint{640, 432};
+
+class OleDropTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(SUCCEEDED(ole_.result()));
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = kTargetClassName;
+        RegisterClassA(&windowClass);
+        window_ = CreateWindowExA(WS_EX_TOPMOST, kTargetClassName, "drop target", WS_POPUP | WS_VISIBLE,
+                                  kTargetRect.left, kTargetRect.top, kTargetRect.right - kTargetRect.left,
+                                  kTargetRect.bottom - kTargetRect.top, nullptr, nullptr, GetModuleHandleA(nullptr),
+                                  nullptr);
+        ASSERT_NE(window_, nullptr);
+
+        DropTargetCreation creation;
+        creation.parent = window_;
+        creation.rect = RECT{104, 8, 132, 36};
+        creation.raiseEvent = [this](DropKind kind, Text& text) {
+            events_.emplace_back(static_cast<int>(kind), text);
+        };
+        component_ = DropTarget::Create(creation);
+        ASSERT_TRUE(component_);
+        ASSERT_TRUE(component_->RegisterDropWindow(window_));
+        component_->PropertyChanged(static_cast<int>(DropKind::Files), 1);
+        UpdateWindow(window_);
+        test::PumpFor(100);
+    }
+    void TearDown() override
+    {
+        if (component_) component_->UnregisterDropWindow(window_);
+        if (window_) DestroyWindow(window_);
+        component_.reset();
+        test::PumpFor(50);
+    }
+
+    test::ScopedOle ole_;
+    HWND window_ = nullptr;
+    std::unique_ptr<DropTarget> component_;
+    Events events_;
+};
+
+TEST_F(OleDropTest, FilesDraggedFromAnotherWindowArriveAsOneText)
+{
+    test::DragOutcome outcome =
+        test::DragFiles({"C:\\a\\deck.pptx", "C:\\\xD1\xDD\xCA\xBE.docx"}, kSourcePoint, kTargetPoint);
+    EXPECT_EQ(outcome.failure, "");
+    EXPECT_TRUE(outcome.dragEnded);
+    EXPECT_EQ(events_, (Events{{3, "C:\\a\\deck.pptx\r\nC:\\\xD1\xDD\xCA\xBE.docx\r\n"}}));
+    // The drop target answers E_FAIL to every drop; DoDragDrop passes it on.
+    EXPECT_EQ(outcome.result, E_FAIL);
+    EXPECT_EQ(outcome.effect, static_cast<DWORD>(DROPEFFECT_COPY));
+}
+
+TEST_F(OleDropTest, ShiftHeldDuringTheDragChoosesMove)
+{
+    test::DragRequest request;
+    request.formats.push_back({CF_HDROP, test::DropFilesBlock({"C:\\b.xlsx"})});
+    request.from = kSourcePoint;
+    request.to = kTargetPoint;
+    request.allowedEffects = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    request.holdShift = true;
+    test::DragOutcome outcome = test::DragData(request);
+    EXPECT_EQ(outcome.failure, "");
+    EXPECT_EQ(events_, (Events{{3, "C:\\b.xlsx"}}));
+    EXPECT_EQ(outcome.effect, static_cast<DWORD>(DROPEFFECT_MOVE));
+}
+
+TEST_F(OleDropTest, DragWithoutAnAcceptedKindIsRefused)
+{
+    test::DragRequest request;
+    request.formats.push_back({CF_TEXT, std::string("just text\0", 10)});
+    request.from = kSourcePoint;
+    request.to = kTargetPoint;
+    test::DragOutcome outcome = test::DragData(request);
+    EXPECT_EQ(outcome.failure, "");
+    EXPECT_TRUE(events_.empty());
+    EXPECT_EQ(outcome.effect, static_cast<DWORD>(DROPEFFECT_NONE));
+}
+
+}  // namespace
+}  // namespace dovrel
