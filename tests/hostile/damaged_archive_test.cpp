@@ -175,6 +175,15 @@ const HostileCase kDataCases[] = {
              .Finish();
      },
      Verdict::Failed},
+    {"BadCrcAfterADotNamedPicture",
+     // A dot-named file stays through a deletion that skips such names.
+     [] {
+         return HostilePackage::Presentation()
+             .Keep("ppt/media/.stale.png", "S")
+             .Drop("ppt/media/image5.png", kPicture, {.crc = 1})
+             .Finish();
+     },
+     Verdict::Failed},
     {"ShortDeflateStream",
      [] {
          std::string half = HalfDeflated();
