@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "tests/hostile/hostile_harness.h"
 #include "tests/support/office_package.h"
 
@@ -345,6 +347,37 @@ class ClashingShapes : public testing::TestWithParam<HostileCase> {};
 TEST_P(ClashingShapes, ThroughZipExtractor) { CheckExtractorOn(GetParam()); }
 TEST_P(ClashingShapes, ThroughTheJob) { CheckJobOn(GetParam()); }
 INSTANTIATE_TEST_SUITE_P(Damaged, ClashingShapes, testing::ValuesIn(kShapeCases), CaseName);
+
+// ---- Extra fields that lie about themselves: times fall back, data stays -------
+
+HostileSample WithLocalExtra(const std::string& extra)
+{
+    return HostilePackage::Presentation().Keep("ppt/media/image5.png", kPicture, {.localExtra = extra}).KeepTail().Finish();
+}
+
+const HostileCase kExtraFieldCases[] = {
+    {"TimestampClaimingMoreThanItHolds", [] { return WithLocalExtra(ExtendedTimestamp(7, {1621000000}, 13)); },
+     Verdict::Extracted},
+    {"TimestampFlagsWithoutValues", [] { return WithLocalExtra(ExtendedTimestamp(0xFF, {})); }, Verdict::Extracted},
+    {"TimestampBefore1970", [] { return WithLocalExtra(ExtendedTimestamp(7, {-1, INT32_MIN, -86400})); },
+     Verdict::Extracted},
+    {"TimestampAtTheSignedLimit", [] { return WithLocalExtra(ExtendedTimestamp(7, {INT32_MAX, INT32_MAX, INT32_MAX})); },
+     Verdict::Extracted},
+    {"ExtraBlockSizePastTheField",
+     [] { return WithLocalExtra(ExtraBlock(0x000A, "abc", 0xFFFF) + ExtendedTimestamp(1, {1621000000})); },
+     Verdict::Extracted},
+    {"ExtraFieldOfOddBytes", [] { return WithLocalExtra("\x55"); }, Verdict::Extracted},
+    {"ExtraFieldOfAlmost64KB", [] { return WithLocalExtra(ExtraBlock(0x7777, std::string(65000, 'e'))); },
+     Verdict::Extracted},
+    {"Zip64BlockWithoutZip64Sizes",
+     [] { return WithLocalExtra(ExtraBlock(0x0001, Le32(0xFFFFFFFFu) + Le32(0xFFFFFFFFu) + Le32(0) + Le32(0))); },
+     Verdict::Extracted},
+};
+
+class LyingExtraField : public testing::TestWithParam<HostileCase> {};
+TEST_P(LyingExtraField, ThroughZipExtractor) { CheckExtractorOn(GetParam()); }
+TEST_P(LyingExtraField, ThroughTheJob) { CheckJobOn(GetParam()); }
+INSTANTIATE_TEST_SUITE_P(Damaged, LyingExtraField, testing::ValuesIn(kExtraFieldCases), CaseName);
 
 }  // namespace
 }  // namespace dovrel::test

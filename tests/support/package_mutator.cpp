@@ -205,9 +205,15 @@ void FlipBytes(Random& random, const ZipLayout& layout, std::string& bytes, std:
         std::size_t at;
         std::optional<Record> record = random.OneIn(5) ? std::nullopt : PickRecord(random, layout);
         if (record) {
-            std::size_t span = std::string(record->kind) == "local" ? kLocalFixedSize + 16
-                               : std::string(record->kind) == "central" ? kCentralFixedSize + 16
-                                                                        : kEndFixedSize;
+            // The record's fixed part, name and extra field (and comment).
+            const std::string kind = record->kind;
+            std::size_t span = kEndFixedSize;
+            if (kind == "local") {
+                span = kLocalFixedSize + ReadLe(bytes, record->offset + 26, 2) + ReadLe(bytes, record->offset + 28, 2);
+            } else if (kind == "central") {
+                span = kCentralFixedSize + ReadLe(bytes, record->offset + 28, 2) +
+                       ReadLe(bytes, record->offset + 30, 2) + ReadLe(bytes, record->offset + 32, 2);
+            }
             at = std::min<std::size_t>(record->offset + random.Below(span), bytes.size() - 1);
         } else {
             at = random.Below(bytes.size());
