@@ -151,6 +151,7 @@ protected:
         label << "mutation seed " << seed << " iteration " << iteration << " (replay with DOVREL_MUTATION_REPLAY=" << seed
               << ":" << iteration << "): " << damage;
         SCOPED_TRACE(label.str());
+        if (replaying_) std::printf("%s\n", label.str().c_str());
         try {
             const Claims claims(bytes);
             CheckThroughExtractor(bytes, claims, label.str());
@@ -165,6 +166,7 @@ protected:
         return true;
     }
 
+    bool replaying_ = false;
     ExtractorSandbox extractor_;
     JobSandbox job_;
     Tally tally_;
@@ -178,6 +180,7 @@ TEST_F(MutationRun, DamagedCopiesOfARealShapedPackage)
     if (!replay.empty()) {
         std::size_t colon = replay.find(':');
         ASSERT_NE(colon, std::string::npos) << "DOVREL_MUTATION_REPLAY=<seed>:<iteration>";
+        replaying_ = true;
         RunIteration(mutator, std::strtoull(replay.c_str(), nullptr, 10),
                      std::strtoull(replay.c_str() + colon + 1, nullptr, 10), true);
         return;
