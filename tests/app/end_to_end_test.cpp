@@ -109,9 +109,10 @@ TEST_F(EndToEndTest, BrowseExtractConfirmAndClose)
     ASSERT_TRUE(dialog) << "no open dialog";
     HWND field = FileNameField(dialog);
     ASSERT_TRUE(field);
+    Sleep(300);  // let the dialog finish filling its fields
     SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(document.c_str()));
-    SendMessageA(FindChildById(dialog, IDOK), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); })) << "field " << ClassNameOf(field) << " holds '" << WindowText(field) << "'";
     ASSERT_TRUE(WaitUntil([&] { return WindowText(pathBox) == document; })) << WindowText(pathBox);
 
     // Extract: the success box, confirmed.
