@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "tests/support/desktop_driver.h"
+#include "tests/support/drag_source.h"
 #include "tests/support/documents_override.h"
 #include "tests/support/office_package.h"
 #include "tests/support/program_under_test.h"
@@ -164,6 +165,39 @@ TEST_F(EndToEndTest, CancellingTheDialogChangesNothing)
 
     PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(program.WaitForExit(10000), 0u);
+}
+
+TEST_F(EndToEndTest, AFileDroppedOnTheWindowBecomesTheDocument)
+{
+    const std::string document = userFiles / "拖放.docx";
+    WriteFileBytes(document, MakeOfficePackage(OfficeKind::WordDocument, {{"image1.png", "PNG"}}));
+
+    ProgramUnderTest program;
+    HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    HWND pathBox = FindChildByClass(window, "Edit");
+
+    // Onto the path box, as a person would aim at it.
+    RECT box;
+    GetWindowRect(pathBox, &box);
+    DragOutcome outcome = DragFiles({document}, {60, 60}, {(box.left + box.right) / 2, (box.top + box.bottom) / 2});
+    ASSERT_TRUE(outcome.dragEnded) << outcome.failure;
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(pathBox) == document; })) << WindowText(pathBox);
+
+    // The dropped document is the one extracted.
+    ClickWithMouse(ButtonWithCaption(window, "提取"));
+    HWND message = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
+    ASSERT_TRUE(message);
+    EXPECT_EQ(WindowText(FindChildById(message, kMessageBoxTextId)), "提取成功！");
+    SendMessageA(FindChildById(message, IDOK), BM_CLICK, 0, 0);
+    std::vector<std::string> results = ResultFolders(documents / "PPT_RES");
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].compare(0, 5, "拖放_"), 0) << results[0];
+
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(program.WaitForExit(10000), 0u);
+    Sleep(500);
+    CloseFileBrowserShowing("PPT_RES");
 }
 
 }  // namespace
