@@ -38,19 +38,7 @@ HWND FileNameField(HWND dialog)
 }
 
 // Result folders directly under the output root, TMP excluded.
-std::vector<std::string> ResultFolders(const std::string& outputRoot)
-{
-    std::vector<std::string> folders;
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((outputRoot + "\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return folders;
-    do {
-        std::string name = data.cFileName;
-        if (name != "." && name != ".." && name != "TMP") folders.push_back(name);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-    return folders;
-}
+std::vector<std::string> ResultFolders(const std::string& outputRoot) { return FolderEntries(outputRoot, "TMP"); }
 
 // The shell's "open" shows the output root in a file-browser window of
 // another process; close it so no window outlives the test.
