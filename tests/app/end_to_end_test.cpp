@@ -37,6 +37,9 @@ HWND FileNameField(HWND dialog)
     return FindChildById(dialog, 0x480);
 }
 
+// Posted, so that a busy program can never block the test.
+void PressButton(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
+
 // Result folders directly under the output root, TMP excluded.
 std::vector<std::string> ResultFolders(const std::string& outputRoot) { return FolderEntries(outputRoot, "TMP"); }
 
@@ -99,7 +102,8 @@ TEST_F(EndToEndTest, BrowseExtractConfirmAndClose)
     HWND field = FileNameField(dialog);
     ASSERT_TRUE(field);
     Sleep(300);  // let the dialog finish filling its fields
-    SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(document.c_str()));
+    SendMessageTimeoutA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(document.c_str()), SMTO_ABORTIFHUNG, 5000,
+                        nullptr);
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); })) << "field " << ClassNameOf(field) << " holds '" << WindowText(field) << "'";
     ASSERT_TRUE(WaitUntil([&] { return WindowText(pathBox) == document; })) << WindowText(pathBox);
@@ -109,7 +113,7 @@ TEST_F(EndToEndTest, BrowseExtractConfirmAndClose)
     HWND box = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
     ASSERT_TRUE(box) << "no message box";
     EXPECT_EQ(WindowText(FindChildById(box, kMessageBoxTextId)), "提取成功！");
-    SendMessageA(FindChildById(box, IDOK), BM_CLICK, 0, 0);
+    PressButton(FindChildById(box, IDOK));
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
 
     const std::string outputRoot = documents / "PPT_RES";
@@ -140,7 +144,7 @@ TEST_F(EndToEndTest, CancellingTheDialogChangesNothing)
     ClickWithMouse(ButtonWithCaption(window, "浏览"));
     HWND dialog = WaitForTopLevelWindow(program.processId(), kDialogClass, "");
     ASSERT_TRUE(dialog);
-    SendMessageA(FindChildById(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    PressButton(FindChildById(dialog, IDCANCEL));
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
     EXPECT_EQ(WindowText(pathBox), "");
 
@@ -149,7 +153,7 @@ TEST_F(EndToEndTest, CancellingTheDialogChangesNothing)
     HWND box = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
     ASSERT_TRUE(box);
     EXPECT_EQ(WindowText(FindChildById(box, kMessageBoxTextId)), "提取失败！");
-    SendMessageA(FindChildById(box, IDOK), BM_CLICK, 0, 0);
+    PressButton(FindChildById(box, IDOK));
 
     PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(program.WaitForExit(10000), 0u);
@@ -177,7 +181,7 @@ TEST_F(EndToEndTest, AFileDroppedOnTheWindowBecomesTheDocument)
     HWND message = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
     ASSERT_TRUE(message);
     EXPECT_EQ(WindowText(FindChildById(message, kMessageBoxTextId)), "提取成功！");
-    SendMessageA(FindChildById(message, IDOK), BM_CLICK, 0, 0);
+    PressButton(FindChildById(message, IDOK));
     std::vector<std::string> results = ResultFolders(documents / "PPT_RES");
     ASSERT_EQ(results.size(), 1u);
     EXPECT_EQ(results[0].compare(0, 5, "拖放_"), 0) << results[0];
