@@ -114,12 +114,14 @@ std::int32_t ExtractEntry(ZipReader& reader, const ZipEntryInfo& info, const Tex
 
     Text folder = FolderPart(destination);
     if (!PathExists(folder) && !CreateFolderPath(folder)) return 0;
-    // An existing read-only, hidden or system file can be replaced, and the
-    // new file ends with normal attributes whatever the entry's were.
-    SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (reader.WriteEntry(info.index, destination) != kZipOk) return 0;
-    SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return 1;
+    // An existing read-only, hidden or system file is replaced once its
+    // attributes are reset. Resetting only after a refusal spares every new
+    // file a lookup of a name that is not there yet, which costs a scan of
+    // the whole folder on file systems without case-insensitive lookups.
+    std::uint32_t code = reader.WriteEntry(info.index, destination);
+    if (code == kZipCannotOpen && SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_NORMAL))
+        code = reader.WriteEntry(info.index, destination);
+    return code == kZipOk ? 1 : 0;
 }
 
 std::int32_t Extract(const Text& archivePath, const Text& targetFolder, ZipReader& reader, Extraction& extraction)

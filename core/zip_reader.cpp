@@ -2,13 +2,12 @@
 
 #include <windows.h>
 
-// iowin32.h relies on what unzip.h includes.
 #include <minizip/unzip.h>
-#include <minizip/iowin32.h>
 
 #include <climits>
 
 #include "core/unique_handle.h"
+#include "core/zip_archive_file.h"
 
 namespace dovrel {
 
@@ -23,20 +22,13 @@ constexpr std::uint16_t kEncryptedFlags = 0x0041;
 
 unzFile Archive(void* archive) { return static_cast<unzFile>(archive); }
 
-FILETIME ToFileTime(std::uint64_t time)
-{
-    return {static_cast<DWORD>(time & 0xFFFFFFFF), static_cast<DWORD>(time >> 32)};
-}
-
 }  // namespace
 
 std::uint32_t ZipReader::Open(const Text& path)
 {
     Close();
-    // minizip's Win32 functions open the archive with CreateFileA for
-    // GENERIC_READ, sharing read access only, OPEN_EXISTING.
     zlib_filefunc64_def functions;
-    fill_win32_filefunc64A(&functions);
+    FillArchiveFileFunctions(functions);
     unzFile archive = unzOpen2_64(path.c_str(), &functions);
     if (!archive) return kZipCannotOpen;
     unz_global_info64 global;
@@ -205,14 +197,22 @@ std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationP
     openEntry_ = -1;
     if (verdict == UNZ_CRCERROR) failed = true;
 
-    if (!failed && GetFileType(file.get()) == FILE_TYPE_DISK) {
-        FILETIME creation = ToFileTime(info.creationTime);
-        FILETIME access = ToFileTime(info.accessTime);
-        FILETIME modification = ToFileTime(info.modificationTime);
-        SetFileTime(file.get(), info.creationTime ? &creation : nullptr, info.accessTime ? &access : nullptr,
-                    info.modificationTime ? &modification : nullptr);
+    // The times, and normal attributes whatever the entry's were (the file
+    // was created with them), in one call through the open handle: by path
+    // each would cost Windows another open of the file.
+    bool normal = false;
+    if (!failed) {
+        FILE_BASIC_INFO basic{};
+        if (GetFileType(file.get()) == FILE_TYPE_DISK) {
+            basic.CreationTime.QuadPart = static_cast<LONGLONG>(info.creationTime);
+            basic.LastAccessTime.QuadPart = static_cast<LONGLONG>(info.accessTime);
+            basic.LastWriteTime.QuadPart = static_cast<LONGLONG>(info.modificationTime);
+        }
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        normal = SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof basic) != 0;
     }
     if (!CloseHandle(file.release())) failed = true;
+    if (!failed && !normal) SetFileAttributesA(destinationPath.c_str(), FILE_ATTRIBUTE_NORMAL);
     return failed ? kZipReadFailed : kZipOk;
 }
 
