@@ -13,10 +13,12 @@ namespace dovrel {
 
 namespace {
 
-// Small on purpose: between two header reads minizip seeks across the
-// archive, so a fill is mostly thrown away. Reads of this size or more
-// (the entry data, 16 KB at a time) bypass the buffer.
-constexpr std::size_t kBufferSize = 4096;
+// Header reads fill a little of the buffer: between two of them minizip
+// seeks across the archive, so a large fill would mostly be thrown away.
+// Data reads (16 KB at a time, one after the other) fill all of it, and
+// reads as large as the buffer bypass it.
+constexpr std::size_t kHeaderFill = 4096;
+constexpr std::size_t kBufferSize = 65536;
 
 struct ArchiveFile {
     UniqueFile file;
@@ -89,7 +91,7 @@ uLong ZCALLBACK ReadArchive(voidpf, voidpf stream, void* into, uLong count)
             break;  // all that was asked, or the end of the file
         }
         archive.bufferStart = archive.position;
-        archive.bufferLength = ReadAt(archive, archive.buffer, kBufferSize);
+        archive.bufferLength = ReadAt(archive, archive.buffer, wanted < kHeaderFill ? kHeaderFill : kBufferSize);
         if (archive.bufferLength == 0) break;
     }
     return served;

@@ -13,7 +13,8 @@ namespace dovrel {
 
 namespace {
 
-constexpr unsigned kCopyBufferSize = 16384;
+constexpr unsigned kCopyBufferSize = 16384;  // entry data is read at most this much at a time
+constexpr std::size_t kWriteBufferSize = 4 * kCopyBufferSize;
 constexpr uLong kNameBufferSize = 260;  // a name of up to 259 bytes and its zero
 constexpr std::uint64_t kLocalHeaderSize = 30;
 // General purpose flags: bit 0 traditional encryption, bit 6 strong
@@ -172,24 +173,35 @@ std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationP
     unzOpenCurrentFile(archive);
     openEntry_ = index;
 
-    buffer_.resize(kCopyBufferSize);
+    // The data is read 16 KB at a time into consecutive parts of a larger
+    // buffer and written once that is full: a write call costs Wine about
+    // as much for 64 KB as for 16 KB.
+    buffer_.resize(kWriteBufferSize);
     bool failed = false;
     std::uint64_t delivered = 0;
+    std::size_t filled = 0;
+    auto flush = [&] {
+        DWORD written = 0;
+        bool ok = filled == 0 || (WriteFile(file.get(), buffer_.data(), static_cast<DWORD>(filled), &written, nullptr) &&
+                                  written == filled);
+        filled = 0;
+        return ok;
+    };
     for (;;) {
-        int count = unzReadCurrentFile(archive, buffer_.data(), kCopyBufferSize);
+        int count = unzReadCurrentFile(archive, buffer_.data() + filled, kCopyBufferSize);
         if (count < 0) {
             failed = true;
             break;
         }
         if (count == 0) break;
-        DWORD written = 0;
-        if (!WriteFile(file.get(), buffer_.data(), static_cast<DWORD>(count), &written, nullptr) ||
-            written != static_cast<DWORD>(count)) {
+        filled += static_cast<std::size_t>(count);
+        delivered += static_cast<std::uint64_t>(count);
+        if (filled + kCopyBufferSize > kWriteBufferSize && !flush()) {
             failed = true;
             break;
         }
-        delivered += static_cast<std::uint64_t>(count);
     }
+    if (!flush()) failed = true;
     // A stream that ends early, or a CRC-32 that does not match the bytes
     // read whole, is damaged data, not an extracted entry.
     if (delivered != info.uncompressedSize) failed = true;

@@ -17,7 +17,7 @@ class ArchiveFileTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        for (std::size_t i = 0; i < 20000; ++i) content += static_cast<char>((i * 131) ^ (i >> 8));
+        for (std::size_t i = 0; i < 200000; ++i) content += static_cast<char>((i * 131) ^ (i >> 8));
         WriteFileBytes(path, content);
         FillArchiveFileFunctions(functions);
         stream = functions.zopen64_file(nullptr, path.c_str(), ZLIB_FILEFUNC_MODE_READ | ZLIB_FILEFUNC_MODE_EXISTING);
@@ -49,7 +49,7 @@ TEST_F(ArchiveFileTest, ReadsOfEverySizeDeliverTheFilesBytes)
 {
     // Small reads through the buffer, across its end, and large ones past it.
     std::size_t position = 0;
-    for (uLong size : {1u, 2u, 4u, 30u, 4000u, 200u, 4096u, 1u, 16384u}) {
+    for (uLong size : {1u, 2u, 4u, 30u, 4000u, 200u, 4096u, 1u, 16384u, 3u, 65536u, 16384u, 70000u, 100000u}) {
         std::string expected = content.substr(position, size);
         EXPECT_EQ(Read(size), expected) << "read of " << size << " at " << position;
         position += expected.size();
@@ -73,8 +73,10 @@ TEST_F(ArchiveFileTest, SeeksMoveTheReadPosition)
     EXPECT_EQ(Tell(), content.size());
     Seek(22, ZLIB_FILEFUNC_SEEK_SET);
     EXPECT_EQ(Read(6), content.substr(22, 6));
-    Seek(19990, ZLIB_FILEFUNC_SEEK_SET);
-    EXPECT_EQ(Read(4096), content.substr(19990));  // a large read cut by the end
+    Seek(content.size() - 10, ZLIB_FILEFUNC_SEEK_SET);
+    EXPECT_EQ(Read(16384), content.substr(content.size() - 10));  // a read cut by the end
+    Seek(content.size() - 70000, ZLIB_FILEFUNC_SEEK_SET);
+    EXPECT_EQ(Read(70000 + 10), content.substr(content.size() - 70000));
     EXPECT_EQ(functions.zseek64_file(nullptr, stream, 0, 7), -1);
 }
 
