@@ -4,6 +4,7 @@
 #include "core/file_ops.h"
 #include "core/media_folder.h"
 #include "core/result_name.h"
+#include "core/scratch_tree.h"
 #include "core/user_seam.h"
 #include "core/work_paths.h"
 #include "core/zip_extractor.h"
@@ -18,10 +19,11 @@ constexpr char kCaption[] = "提示";
 
 void ClearScratchFolder(const WorkPaths& paths)
 {
-    // The folder-tree deletion never touches dot-named entries; the package's
-    // one such file goes first so that its folder and the scratch folder can.
-    RemoveFile(JoinTexts({paths.scratchFolder, "\\_rels\\.rels"}));
-    DeleteFolderTree(paths.scratchFolder);
+    // Not DeleteFolderTree: it leaves dot-named entries (a package's
+    // _rels\.rels, a Mac's .DS_Store) and read-only files (the remains of a
+    // failed entry), which would keep the scratch folder and join the next
+    // document's media.
+    RemoveScratchTree(paths.scratchFolder);
 }
 
 Text LastComponent(const Text& path)

@@ -1,0 +1,209 @@
+#include "tests/support/hostile_packages.h"
+
+#include <algorithm>
+
+#include "core/dbcs.h"
+#include "tests/support/office_package.h"
+
+namespace dovrel::test {
+
+namespace {
+
+const std::string kMediaPrefix = "ppt\\media\\";
+
+std::string SortedListing(std::vector<std::string> entries)
+{
+    std::sort(entries.begin(), entries.end());
+    std::string out;
+    for (const auto& entry : entries) out += entry + "\n";
+    return out;
+}
+
+}  // namespace
+
+std::string BackslashName(const std::string& name)
+{
+    std::string out = name;
+    std::replace(out.begin(), out.end(), '/', '\\');
+    return out;
+}
+
+std::string HostileSample::Tree() const
+{
+    std::vector<std::string> entries;
+    for (const auto& folder : folders) entries.push_back(folder + "\\");
+    for (const auto& [path, bytes] : files) entries.push_back(path);
+    return SortedListing(entries);
+}
+
+std::string HostileSample::MediaTree() const
+{
+    std::vector<std::string> entries;
+    for (const auto& folder : folders) {
+        if (folder.compare(0, kMediaPrefix.size(), kMediaPrefix) == 0)
+            entries.push_back(folder.substr(kMediaPrefix.size()) + "\\");
+    }
+    for (const auto& [path, bytes] : files) {
+        if (path.compare(0, kMediaPrefix.size(), kMediaPrefix) == 0) entries.push_back(path.substr(kMediaPrefix.size()));
+    }
+    return SortedListing(entries);
+}
+
+bool HostileSample::HasMediaFolder() const { return folders.count("ppt\\media") != 0; }
+
+ZipEntryOptions Deflated()
+{
+    ZipEntryOptions options;
+    options.method = 8;
+    return options;
+}
+
+HostilePackage HostilePackage::Presentation()
+{
+    HostilePackage package;
+    package.Keep("[Content_Types].xml", "<?xml version=\"1.0\"?><Types/>", Deflated());
+    package.Keep("_rels/.rels", "<?xml version=\"1.0\"?><Relationships/>", Deflated());
+    package.Keep("ppt/presentation.xml", "<?xml version=\"1.0\"?><p:presentation/>", Deflated());
+    package.Keep("ppt/_rels/presentation.xml.rels", "<Relationships/>", Deflated());
+    package.Keep("ppt/media/image1.png", MediaBytes("image1", 3000), Deflated());
+    return package;
+}
+
+void HostilePackage::Expect(const std::string& name, const std::string& content, bool folder)
+{
+    std::string path = BackslashName(name);
+    if (folder && !path.empty() && path.back() == '\\') path.pop_back();
+    // A trail byte equal to "\\" inside a double-byte character separates nothing.
+    ForEachCharacterStart(path.data(), path.size(), [&](std::size_t at) {
+        if (path[at] == '\\') sample_.folders.insert(path.substr(0, at));
+        return true;
+    });
+    if (folder)
+        sample_.folders.insert(path);
+    else
+        sample_.files[path] = content;
+}
+
+HostilePackage& HostilePackage::Keep(const std::string& name, const std::string& content,
+                                     const ZipEntryOptions& options)
+{
+    builder_.AddFile(name, content, options);
+    sample_.names.push_back(name);
+    Expect(name, content, false);
+    return *this;
+}
+
+HostilePackage& HostilePackage::KeepFolder(const std::string& name, const ZipEntryOptions& options)
+{
+    builder_.AddFolder(name, options);
+    sample_.names.push_back(name);
+    Expect(name, "", true);
+    return *this;
+}
+
+HostilePackage& HostilePackage::Drop(const std::string& name, const std::string& content,
+                                     const ZipEntryOptions& options)
+{
+    builder_.AddFile(name, content, options);
+    sample_.names.push_back(name);
+    return *this;
+}
+
+HostilePackage& HostilePackage::DropFolder(const std::string& name, const ZipEntryOptions& options)
+{
+    builder_.AddFolder(name, options);
+    sample_.names.push_back(name);
+    return *this;
+}
+
+HostilePackage& HostilePackage::KeepTail()
+{
+    Keep("ppt/media/image9.png", MediaBytes("image9", 2000), Deflated());
+    return Keep("docProps/app.xml", "<Properties/>", Deflated());
+}
+
+HostilePackage& HostilePackage::DropTail()
+{
+    Drop("ppt/media/image9.png", MediaBytes("image9", 2000), Deflated());
+    return Drop("docProps/app.xml", "<Properties/>", Deflated());
+}
+
+HostilePackage& HostilePackage::ExpectNothingSoFar()
+{
+    sample_.files.clear();
+    sample_.folders.clear();
+    return *this;
+}
+
+HostileSample HostilePackage::Finish(const ZipArchiveOptions& archive) const
+{
+    HostileSample sample = sample_;
+    sample.archive = builder_.Build(archive);
+    sample.localOffsets = builder_.LocalOffsets();
+    sample.dataOffsets = builder_.DataOffsets();
+    return sample;
+}
+
+void PatchLe16(std::string& bytes, std::size_t at, std::uint16_t value)
+{
+    bytes[at] = static_cast<char>(value & 0xFF);
+    bytes[at + 1] = static_cast<char>(value >> 8);
+}
+
+void PatchLe32(std::string& bytes, std::size_t at, std::uint32_t value)
+{
+    PatchLe16(bytes, at, static_cast<std::uint16_t>(value & 0xFFFF));
+    PatchLe16(bytes, at + 2, static_cast<std::uint16_t>(value >> 16));
+}
+
+std::map<std::string, std::string> GoodMedia()
+{
+    return {
+        {"good1.png", MediaBytes("good1", 4000)},
+        {"good2.jpeg", MediaBytes("good2", 9000)},
+        {"good3.mp4", MediaBytes("good3", 20000)},
+    };
+}
+
+std::string GoodPresentation() { return MakeOfficePackage(OfficeKind::Presentation, GoodMedia()); }
+
+std::string RealShapedPresentation()
+{
+    ZipEntryOptions xml = Deflated();
+    xml.dosTime = DosTime(10, 30, 0);
+    xml.dosDate = DosDate(2021, 5, 14);
+    ZipEntryOptions dosFile = xml;
+    dosFile.versionMadeBy = 0x0014;  // made on DOS: no Unix permissions
+    dosFile.externalAttributes = 0x20;
+    ZipEntryOptions described = xml;
+    described.dataDescriptor = true;
+    ZipEntryOptions stamped;
+    stamped.localExtra = ExtendedTimestamp(3, {1621000000, 1621000100});
+    stamped.centralExtra = ExtendedTimestamp(1, {1621000000});
+
+    ZipBuilder package;
+    package.AddFile("[Content_Types].xml",
+                    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Types xmlns=\"http://"
+                    "schemas.openxmlformats.org/package/2006/content-types\"><Default Extension=\"png\" "
+                    "ContentType=\"image/png\"/><Default Extension=\"mp4\" ContentType=\"video/mp4\"/></Types>",
+                    xml);
+    package.AddFolder("_rels/");
+    package.AddFile("_rels/.rels", "<?xml version=\"1.0\"?><Relationships/>", xml);
+    package.AddFolder("docProps/");
+    package.AddFile("docProps/app.xml", "<Properties><Application>Dovrel</Application></Properties>", dosFile);
+    package.AddFile("docProps/core.xml", "<cp:coreProperties/>", described);
+    package.AddFolder("ppt/");
+    package.AddFile("ppt/presentation.xml", "<p:presentation><p:sldIdLst/></p:presentation>", xml);
+    package.AddFolder("ppt/slides/");
+    package.AddFile("ppt/slides/slide1.xml", std::string(600, 'x'), xml);
+    package.AddFile("ppt/slides/_rels/slide1.xml.rels", "<Relationships/>", described);
+    package.AddFolder("ppt/media/");
+    package.AddFile("ppt/media/image1.png", MediaBytes("png", 1500), xml);
+    package.AddFile("ppt/media/image2.jpeg", MediaBytes("jpeg", 2500), dosFile);
+    package.AddFile("ppt/media/\xCD\xBC\xC6\xAC.png", MediaBytes("dbcs", 700), described);  // 图片.png
+    package.AddFile("ppt/media/media1.mp4", MediaBytes("mp4", 6000), stamped);
+    package.AddFile("ppt/theme/theme1.xml", std::string(300, 't'), xml);
+    return package.Build();
+}
+
+}  // namespace dovrel::test
