@@ -97,6 +97,16 @@ const HostileCase kDirectoryCases[] = {
              {.entriesOnDisk = 0, .entriesTotal = 0});
      },
      Verdict::Extracted},
+    {"DataBeforeTheFirstLocalHeader",
+     [] { return HostilePackage::Presentation().KeepTail().Finish({.prefix = "MZ" + std::string(100, '\0')}); },
+     Verdict::Failed},
+    {"FakeEndRecordInTheComment",
+     // A reader looks for the end record from the end: it finds this one.
+     [] {
+         std::string fake = Le32(0x06054B50) + Le16(0) + Le16(0) + Le16(7) + Le16(7) + Le32(46) + Le32(0x7FFFFFFF) + Le16(0);
+         return HostilePackage::Presentation().KeepTail().Finish({.comment = fake});
+     },
+     Verdict::Failed},
     {"NoEndRecord", [] { return HostilePackage::Presentation().Finish({.omitEndRecord = true}); }, Verdict::Failed},
     {"CentralRecordPointsPastTheEnd",
      // Its local header cannot be read: the walk ends there, as at any entry
@@ -201,6 +211,7 @@ const HostileCase kDataCases[] = {
     {"DeflatedClaimsOneByteLess",
      [] { return Failing({.method = 8, .uncompressedSize = static_cast<std::uint32_t>(kPicture.size() - 1)}); },
      Verdict::Failed},
+    {"DeflatedWithNoData", [] { return Failing({.method = 8, .rawData = std::string()}); }, Verdict::Failed},
     {"ForeignBytesAsDeflateStream", [] { return Failing({.method = 8, .rawData = MediaBytes("noise", 3000)}); },
      Verdict::Failed},
     {"StoredClaimsNearly4GB", [] { return Failing({.compressedSize = 0xFFFFFFF0u, .uncompressedSize = 0xFFFFFFF0u}); },
@@ -275,6 +286,30 @@ const HostileCase kShapeCases[] = {
     {"DuplicateOfThePartsFolderEntry",
      [] {
          return HostilePackage::Presentation().KeepFolder("ppt/media/").KeepFolder("ppt/media/").KeepTail().Finish();
+     },
+     Verdict::Extracted},
+    {"FileEntryNamedLikeAFolder",
+     // A name ending in "/" without a directory attribute is a file whose
+     // destination ends in "\\": it cannot be created.
+     [] { return HostilePackage::Presentation().Drop("ppt/media/extra/", "DATA").DropTail().Finish(); },
+     Verdict::Failed},
+    {"MediaAsAFile",
+     // No media folder: the job ends silently, as for a package without pictures.
+     [] {
+         HostilePackage package;
+         package.Keep("[Content_Types].xml", "<Types/>", Deflated());
+         package.Keep("ppt/presentation.xml", "<p:presentation/>", Deflated());
+         package.Keep("ppt/media", MediaBytes("image1", 3000), Deflated());
+         return package.Finish();
+     },
+     Verdict::Extracted},
+    {"MediaFolderInCapitals",
+     [] {
+         return HostilePackage::Presentation()
+             .Keep("PPT/MEDIA/image7.png", kPicture)
+             .Keep("Ppt/Media/image8.png", kPicture)
+             .KeepTail()
+             .Finish();
      },
      Verdict::Extracted},
     {"FolderThenFileOfOneName",

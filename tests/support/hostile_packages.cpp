@@ -11,6 +11,18 @@ namespace {
 
 const std::string kMediaPrefix = "ppt\\media\\";
 
+// Windows names ignore letter case: PPT\Media is the media folder too.
+bool StartsWithFolded(const std::string& text, const std::string& prefix)
+{
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != prefix[i]) return false;
+    }
+    return true;
+}
+
 std::string SortedListing(std::vector<std::string> entries)
 {
     std::sort(entries.begin(), entries.end());
@@ -40,16 +52,21 @@ std::string HostileSample::MediaTree() const
 {
     std::vector<std::string> entries;
     for (const auto& folder : folders) {
-        if (folder.compare(0, kMediaPrefix.size(), kMediaPrefix) == 0)
+        if (StartsWithFolded(folder, kMediaPrefix))
             entries.push_back(folder.substr(kMediaPrefix.size()) + "\\");
     }
     for (const auto& [path, bytes] : files) {
-        if (path.compare(0, kMediaPrefix.size(), kMediaPrefix) == 0) entries.push_back(path.substr(kMediaPrefix.size()));
+        if (StartsWithFolded(path, kMediaPrefix)) entries.push_back(path.substr(kMediaPrefix.size()));
     }
     return SortedListing(entries);
 }
 
-bool HostileSample::HasMediaFolder() const { return folders.count("ppt\\media") != 0; }
+bool HostileSample::HasMediaFolder() const
+{
+    for (const auto& folder : folders)
+        if (StartsWithFolded(folder + "\\", kMediaPrefix) && folder.size() == kMediaPrefix.size() - 1) return true;
+    return false;
+}
 
 ZipEntryOptions Deflated()
 {
@@ -73,15 +90,31 @@ void HostilePackage::Expect(const std::string& name, const std::string& content,
 {
     std::string path = BackslashName(name);
     if (folder && !path.empty() && path.back() == '\\') path.pop_back();
+    // Windows keeps the spelling of the first file or folder of a name and
+    // finds it whatever the letter case of later ones.
+    auto spelled = [this](const std::string& prefix) {
+        std::string folded = prefix;
+        for (char& c : folded)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        return spellings_.emplace(folded, prefix).first->second;
+    };
+    std::string canonical;
+    std::size_t componentStart = 0;
     // A trail byte equal to "\\" inside a double-byte character separates nothing.
     ForEachCharacterStart(path.data(), path.size(), [&](std::size_t at) {
-        if (path[at] == '\\') sample_.folders.insert(path.substr(0, at));
+        if (path[at] == '\\') {
+            canonical = spelled(canonical + path.substr(componentStart, at - componentStart));
+            sample_.folders.insert(canonical);
+            canonical += '\\';
+            componentStart = at + 1;
+        }
         return true;
     });
+    canonical = spelled(canonical + path.substr(componentStart));
     if (folder)
-        sample_.folders.insert(path);
+        sample_.folders.insert(canonical);
     else
-        sample_.files[path] = content;
+        sample_.files[canonical] = content;
 }
 
 HostilePackage& HostilePackage::Keep(const std::string& name, const std::string& content,

@@ -68,6 +68,7 @@ private:
 
     ZipBuilder builder_;
     HostileSample sample_;
+    std::map<std::string, std::string> spellings_;  // lower-case path -> first spelling
 };
 
 // Deflated, as Office stores pictures.

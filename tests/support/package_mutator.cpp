@@ -1,5 +1,6 @@
 #include "tests/support/package_mutator.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iterator>
 
@@ -175,6 +176,9 @@ void RewriteName(Random& random, const ZipLayout& layout, std::string& bytes, st
     std::optional<Record> record = PickRecord(random, layout);
     if (!record || std::string(record->kind) == "end") return;
     auto [start, length] = NameSpan(bytes, *record);
+    // An earlier rewrite may have made the name length anything.
+    if (start >= bytes.size()) return;
+    length = std::min(length, bytes.size() - start);
     if (length == 0) return;
     std::string where = std::string(record->kind) + "[" + std::to_string(record->index) + "].name";
 
