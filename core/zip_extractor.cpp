@@ -102,24 +102,27 @@ private:
     ExtractProgressSink* progress_;
 };
 
-std::int32_t ExtractEntry(ZipReader& reader, const ZipEntryInfo& info, const Text& targetFolder)
+// false: the entry fails the extraction.
+bool ExtractEntry(ZipReader& reader, const ZipEntryInfo& info, const Text& targetFolder)
 {
     // Only names that stay inside the target folder, unchanged by Windows,
     // are extracted; any other entry is left out and the walk goes on.
-    if (!IsSafeEntryName(info.name)) return 1;
+    if (!IsSafeEntryName(info.name)) return true;
     Text destination = DestinationPath(targetFolder, info.name);
-    if (destination.size() >= MAX_PATH) return 0;
+    if (destination.size() >= MAX_PATH) return false;
 
-    if (info.IsFolder()) return PathExists(destination) || CreateFolderPath(destination) ? 1 : 0;
+    if (info.IsFolder()) return PathExists(destination) || CreateFolderPath(destination);
 
     Text folder = FolderPart(destination);
-    if (!PathExists(folder) && !CreateFolderPath(folder)) return 0;
-    // An existing read-only, hidden or system file can be replaced, and the
-    // new file ends with normal attributes whatever the entry's were.
-    SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (reader.WriteEntry(info.index, destination) != kZipOk) return 0;
-    SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return 1;
+    if (!PathExists(folder) && !CreateFolderPath(folder)) return false;
+    // An existing read-only, hidden or system file is replaced once its
+    // attributes are reset. Resetting only after a refusal spares every new
+    // file a lookup of a name that is not there yet, which costs a scan of
+    // the whole folder on file systems without case-insensitive lookups.
+    std::uint32_t code = reader.WriteEntry(info.index, destination);
+    if (code == kZipCannotOpen && SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_NORMAL))
+        code = reader.WriteEntry(info.index, destination);
+    return code == kZipOk;
 }
 
 std::int32_t Extract(const Text& archivePath, const Text& targetFolder, ZipReader& reader, Extraction& extraction)
@@ -147,7 +150,7 @@ std::int32_t Extract(const Text& archivePath, const Text& targetFolder, ZipReade
         if (reader.EntryInfo(i, info) != kZipOk) return 1;
         // Never cut short: a truncated name would be another file's name.
         if (info.nameTooLong) return 0;
-        if (ExtractEntry(reader, info, targetFolder) != 1) return 0;
+        if (!ExtractEntry(reader, info, targetFolder)) return 0;
         extraction.done = i;
         extraction.Report();
         if (extraction.stopRequested) return 1;

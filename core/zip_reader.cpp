@@ -2,19 +2,19 @@
 
 #include <windows.h>
 
-// iowin32.h relies on what unzip.h includes.
 #include <minizip/unzip.h>
-#include <minizip/iowin32.h>
 
 #include <climits>
 
 #include "core/unique_handle.h"
+#include "core/zip_archive_file.h"
 
 namespace dovrel {
 
 namespace {
 
-constexpr unsigned kCopyBufferSize = 16384;
+constexpr unsigned kCopyBufferSize = 16384;  // entry data is read at most this much at a time
+constexpr std::size_t kWriteBufferSize = 4 * kCopyBufferSize;
 constexpr uLong kNameBufferSize = 260;  // a name of up to 259 bytes and its zero
 constexpr std::uint64_t kLocalHeaderSize = 30;
 // General purpose flags: bit 0 traditional encryption, bit 6 strong
@@ -23,20 +23,13 @@ constexpr std::uint16_t kEncryptedFlags = 0x0041;
 
 unzFile Archive(void* archive) { return static_cast<unzFile>(archive); }
 
-FILETIME ToFileTime(std::uint64_t time)
-{
-    return {static_cast<DWORD>(time & 0xFFFFFFFF), static_cast<DWORD>(time >> 32)};
-}
-
 }  // namespace
 
 std::uint32_t ZipReader::Open(const Text& path)
 {
     Close();
-    // minizip's Win32 functions open the archive with CreateFileA for
-    // GENERIC_READ, sharing read access only, OPEN_EXISTING.
     zlib_filefunc64_def functions;
-    fill_win32_filefunc64A(&functions);
+    FillArchiveFileFunctions(functions);
     unzFile archive = unzOpen2_64(path.c_str(), &functions);
     if (!archive) return kZipCannotOpen;
     unz_global_info64 global;
@@ -180,24 +173,35 @@ std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationP
     unzOpenCurrentFile(archive);
     openEntry_ = index;
 
-    buffer_.resize(kCopyBufferSize);
+    // The data is read 16 KB at a time into consecutive parts of a larger
+    // buffer and written once that is full: a write call costs Wine about
+    // as much for 64 KB as for 16 KB.
+    buffer_.resize(kWriteBufferSize);
     bool failed = false;
     std::uint64_t delivered = 0;
+    std::size_t filled = 0;
+    auto flush = [&] {
+        DWORD written = 0;
+        bool ok = filled == 0 || (WriteFile(file.get(), buffer_.data(), static_cast<DWORD>(filled), &written, nullptr) &&
+                                  written == filled);
+        filled = 0;
+        return ok;
+    };
     for (;;) {
-        int count = unzReadCurrentFile(archive, buffer_.data(), kCopyBufferSize);
+        int count = unzReadCurrentFile(archive, buffer_.data() + filled, kCopyBufferSize);
         if (count < 0) {
             failed = true;
             break;
         }
         if (count == 0) break;
-        DWORD written = 0;
-        if (!WriteFile(file.get(), buffer_.data(), static_cast<DWORD>(count), &written, nullptr) ||
-            written != static_cast<DWORD>(count)) {
+        filled += static_cast<std::size_t>(count);
+        delivered += static_cast<std::uint64_t>(count);
+        if (filled + kCopyBufferSize > kWriteBufferSize && !flush()) {
             failed = true;
             break;
         }
-        delivered += static_cast<std::uint64_t>(count);
     }
+    if (!flush()) failed = true;
     // A stream that ends early, or a CRC-32 that does not match the bytes
     // read whole, is damaged data, not an extracted entry.
     if (delivered != info.uncompressedSize) failed = true;
@@ -205,14 +209,22 @@ std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationP
     openEntry_ = -1;
     if (verdict == UNZ_CRCERROR) failed = true;
 
-    if (!failed && GetFileType(file.get()) == FILE_TYPE_DISK) {
-        FILETIME creation = ToFileTime(info.creationTime);
-        FILETIME access = ToFileTime(info.accessTime);
-        FILETIME modification = ToFileTime(info.modificationTime);
-        SetFileTime(file.get(), info.creationTime ? &creation : nullptr, info.accessTime ? &access : nullptr,
-                    info.modificationTime ? &modification : nullptr);
+    // The times, and normal attributes whatever the entry's were (the file
+    // was created with them), in one call through the open handle: by path
+    // each would cost Windows another open of the file.
+    bool normal = false;
+    if (!failed) {
+        FILE_BASIC_INFO basic{};
+        if (GetFileType(file.get()) == FILE_TYPE_DISK) {
+            basic.CreationTime.QuadPart = static_cast<LONGLONG>(info.creationTime);
+            basic.LastAccessTime.QuadPart = static_cast<LONGLONG>(info.accessTime);
+            basic.LastWriteTime.QuadPart = static_cast<LONGLONG>(info.modificationTime);
+        }
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        normal = SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof basic) != 0;
     }
     if (!CloseHandle(file.release())) failed = true;
+    if (!failed && !normal) SetFileAttributesA(destinationPath.c_str(), FILE_ATTRIBUTE_NORMAL);
     return failed ? kZipReadFailed : kZipOk;
 }
 

@@ -35,10 +35,12 @@ public:
     // in: index. out: info. Checks the entry's local header and reads its
     // local extra field; the last entry read is cached.
     std::uint32_t EntryInfo(std::int32_t index, ZipEntryInfo& info);
-    // Writes a file entry's data into a new file at destinationPath
-    // (replacing any file there) and stamps its times. The data counts as
-    // read only when it is not encrypted, its size is the declared one and
-    // its CRC-32 matches.
+    // Writes a file entry's data into a new file at destinationPath,
+    // replacing any file there that is not read-only, hidden or system. The
+    // data counts as read only when it is not encrypted, its size is the
+    // declared one and its CRC-32 matches. On success the file has the
+    // entry's times and normal attributes; after a failure it keeps the
+    // bytes written so far and the entry's attributes.
     std::uint32_t WriteEntry(std::int32_t index, const Text& destinationPath);
     void Close();
 

@@ -18,7 +18,8 @@ program=$!
 if [ "$DOVREL_VIRTUAL_DISPLAY" = yes ]; then
     echo "No display found: Dovrel runs on a virtual display ($DISPLAY)."
     sleep 3
-    import -display "$DISPLAY" -window root "$build/screenshot.png" 2>/dev/null \
+    # The virtual screen is plain black around the window: trim it away.
+    import -display "$DISPLAY" -window root png:- 2>/dev/null | convert - -trim +repage "$build/screenshot.png" \
         && echo "Screenshot of the running window: $build/screenshot.png"
     echo "Press Ctrl+C to end it."
 fi

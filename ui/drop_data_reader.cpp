@@ -14,7 +14,10 @@ namespace dovrel {
 
 namespace {
 
-FORMATETC GlobalBlockRequest(CLIPFORMAT format) { return FORMATETC{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
+FORMATETC GlobalBlockRequest(CLIPFORMAT format)
+{
+    return FORMATETC{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+}
 
 bool Fetch(IDataObject* data, CLIPFORMAT format, StgMedium& medium)
 {

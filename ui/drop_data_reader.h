@@ -19,6 +19,9 @@ struct DroppedText {
     Text text;
 };
 
+// Registers (or looks up) the two shared clipboard formats.
+DropFormats RegisterDropFormats();
+
 // QueryGetData answers S_OK for a global block of the format. Every request
 // uses the content aspect, index -1 and TYMED_HGLOBAL.
 bool OffersFormat(IDataObject* data, CLIPFORMAT format);

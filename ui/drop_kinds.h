@@ -47,6 +47,4 @@ struct DropFormats {
     CLIPFORMAT html = 0;  // "HTML Format"
 };
 
-DropFormats RegisterDropFormats();
-
 }  // namespace dovrel

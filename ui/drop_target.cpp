@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "ui/drop_data_reader.h"
 #include "ui/drop_design_data.h"
 
 namespace dovrel {

@@ -4,6 +4,10 @@
 // Once a window is registered through RegisterDropWindow, each drop raises
 // one event per switched-on kind present in the data (TextDropped,
 // HtmlDropped, UrlDropped, FilesDropped; see DropKind).
+//
+// The component ends when its host window does (with the parent window) or
+// when it is destroyed: the registration it made is revoked, the drop-target
+// object detached and the drag-image object given back.
 
 #include <windows.h>
 
@@ -27,6 +31,8 @@ struct DropTargetCreation {
     RECT rect{};                         // in the parent's client coordinates
     EDropTarget::RaiseEvent raiseEvent;  // names the owning window and component itself
     bool designer = false;               // stop once the switches are set
+    // Made once, when the drop-target object is; a null result means no
+    // drag images.
     std::function<ComPtr<IDropTargetHelper>()> makeDragImage = CreateShellDragImage;
 };
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "tests/support/desktop_driver.h"
+#include "tests/support/drag_source.h"
 #include "tests/support/documents_override.h"
 #include "tests/support/office_package.h"
 #include "tests/support/program_under_test.h"
@@ -36,20 +37,11 @@ HWND FileNameField(HWND dialog)
     return FindChildById(dialog, 0x480);
 }
 
+// Posted, so that a busy program can never block the test.
+void PressButton(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
+
 // Result folders directly under the output root, TMP excluded.
-std::vector<std::string> ResultFolders(const std::string& outputRoot)
-{
-    std::vector<std::string> folders;
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((outputRoot + "\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return folders;
-    do {
-        std::string name = data.cFileName;
-        if (name != "." && name != ".." && name != "TMP") folders.push_back(name);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-    return folders;
-}
+std::vector<std::string> ResultFolders(const std::string& outputRoot) { return FolderEntries(outputRoot, "TMP"); }
 
 // The shell's "open" shows the output root in a file-browser window of
 // another process; close it so no window outlives the test.
@@ -109,9 +101,11 @@ TEST_F(EndToEndTest, BrowseExtractConfirmAndClose)
     ASSERT_TRUE(dialog) << "no open dialog";
     HWND field = FileNameField(dialog);
     ASSERT_TRUE(field);
-    SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(document.c_str()));
-    SendMessageA(FindChildById(dialog, IDOK), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+    Sleep(300);  // let the dialog finish filling its fields
+    SendMessageTimeoutA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(document.c_str()), SMTO_ABORTIFHUNG, 5000,
+                        nullptr);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); })) << "field " << ClassNameOf(field) << " holds '" << WindowText(field) << "'";
     ASSERT_TRUE(WaitUntil([&] { return WindowText(pathBox) == document; })) << WindowText(pathBox);
 
     // Extract: the success box, confirmed.
@@ -119,7 +113,7 @@ TEST_F(EndToEndTest, BrowseExtractConfirmAndClose)
     HWND box = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
     ASSERT_TRUE(box) << "no message box";
     EXPECT_EQ(WindowText(FindChildById(box, kMessageBoxTextId)), "提取成功！");
-    SendMessageA(FindChildById(box, IDOK), BM_CLICK, 0, 0);
+    PressButton(FindChildById(box, IDOK));
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
 
     const std::string outputRoot = documents / "PPT_RES";
@@ -150,7 +144,7 @@ TEST_F(EndToEndTest, CancellingTheDialogChangesNothing)
     ClickWithMouse(ButtonWithCaption(window, "浏览"));
     HWND dialog = WaitForTopLevelWindow(program.processId(), kDialogClass, "");
     ASSERT_TRUE(dialog);
-    SendMessageA(FindChildById(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    PressButton(FindChildById(dialog, IDCANCEL));
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
     EXPECT_EQ(WindowText(pathBox), "");
 
@@ -159,10 +153,43 @@ TEST_F(EndToEndTest, CancellingTheDialogChangesNothing)
     HWND box = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
     ASSERT_TRUE(box);
     EXPECT_EQ(WindowText(FindChildById(box, kMessageBoxTextId)), "提取失败！");
-    SendMessageA(FindChildById(box, IDOK), BM_CLICK, 0, 0);
+    PressButton(FindChildById(box, IDOK));
 
     PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(program.WaitForExit(10000), 0u);
+}
+
+TEST_F(EndToEndTest, AFileDroppedOnTheWindowBecomesTheDocument)
+{
+    const std::string document = userFiles / "拖放.docx";
+    WriteFileBytes(document, MakeOfficePackage(OfficeKind::WordDocument, {{"image1.png", "PNG"}}));
+
+    ProgramUnderTest program;
+    HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    HWND pathBox = FindChildByClass(window, "Edit");
+
+    // Onto the path box, as a person would aim at it.
+    RECT box;
+    GetWindowRect(pathBox, &box);
+    DragOutcome outcome = DragFiles({document}, {60, 60}, {(box.left + box.right) / 2, (box.top + box.bottom) / 2});
+    ASSERT_TRUE(outcome.dragEnded) << outcome.failure;
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(pathBox) == document; })) << WindowText(pathBox);
+
+    // The dropped document is the one extracted.
+    ClickWithMouse(ButtonWithCaption(window, "提取"));
+    HWND message = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
+    ASSERT_TRUE(message);
+    EXPECT_EQ(WindowText(FindChildById(message, kMessageBoxTextId)), "提取成功！");
+    PressButton(FindChildById(message, IDOK));
+    std::vector<std::string> results = ResultFolders(documents / "PPT_RES");
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].compare(0, 5, "拖放_"), 0) << results[0];
+
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(program.WaitForExit(10000), 0u);
+    Sleep(500);
+    CloseFileBrowserShowing("PPT_RES");
 }
 
 }  // namespace

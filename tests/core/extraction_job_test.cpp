@@ -125,19 +125,7 @@ protected:
     Text ScratchFolder() const { return CurrentWorkPaths().scratchFolder; }
 
     // The result folders in the output root, apart from TMP.
-    std::vector<std::string> ResultFolders() const
-    {
-        std::vector<std::string> folders;
-        WIN32_FIND_DATAA data;
-        HANDLE find = FindFirstFileA((OutputRoot() + "\\*").c_str(), &data);
-        if (find == INVALID_HANDLE_VALUE) return folders;
-        do {
-            std::string name = data.cFileName;
-            if (name != "." && name != ".." && name != "TMP") folders.push_back(name);
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-        return folders;
-    }
+    std::vector<std::string> ResultFolders() const { return test::FolderEntries(OutputRoot(), "TMP"); }
 
     std::vector<std::string> SuccessEvents() const
     {

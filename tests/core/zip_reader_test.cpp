@@ -211,16 +211,20 @@ TEST_F(ZipReaderTest, ArchiveStaysOpenForReadingOnlyUntilClosed)
     if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
 }
 
-TEST_F(ZipReaderTest, WriteEntryCreatesTheFileWithTheEntrysAttributes)
+TEST_F(ZipReaderTest, WrittenFileEndsNormalButAFailedOneKeepsTheEntrysAttributes)
 {
     ZipBuilder builder;
-    builder.AddFile("ro.txt", "read-only", {.externalAttributes = 0});
+    builder.AddFile("ro.txt", "read-only", {.externalAttributes = 0})
+        .AddFile("bad.txt", "damaged", {.externalAttributes = 0, .crc = 1});
     ASSERT_EQ(OpenBuilt(builder), kZipOk);
-    std::string out = folder / "ro.txt";
-    ASSERT_EQ(reader.WriteEntry(0, out), kZipOk);
-    EXPECT_EQ(ReadFileBytes(out), "read-only");
-    EXPECT_TRUE(GetFileAttributesA(out.c_str()) & FILE_ATTRIBUTE_READONLY);
-    SetFileAttributesA(out.c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::string good = folder / "ro.txt";
+    std::string bad = folder / "bad.txt";
+    ASSERT_EQ(reader.WriteEntry(0, good), kZipOk);
+    EXPECT_EQ(ReadFileBytes(good), "read-only");
+    EXPECT_FALSE(GetFileAttributesA(good.c_str()) & FILE_ATTRIBUTE_READONLY);
+    ASSERT_EQ(reader.WriteEntry(1, bad), kZipReadFailed);
+    EXPECT_TRUE(GetFileAttributesA(bad.c_str()) & FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA(bad.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(ZipReaderTest, WriteEntryCodes)

@@ -21,7 +21,8 @@ bool PumpUntilSignalled(HANDLE handle, DWORD timeoutMs)
     for (;;) {
         const DWORD elapsed = GetTickCount() - start;
         if (elapsed >= timeoutMs) return WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
-        const DWORD woke = MsgWaitForMultipleObjectsEx(1, &handle, timeoutMs - elapsed, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        const DWORD woke =
+            MsgWaitForMultipleObjectsEx(1, &handle, timeoutMs - elapsed, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (woke == WAIT_OBJECT_0) return true;
         if (woke == WAIT_FAILED) return false;
         DispatchWaiting();

@@ -81,6 +81,21 @@ std::string ListTree(const std::string& root)
     return out;
 }
 
+std::vector<std::string> FolderEntries(const std::string& folder, const std::string& except)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::string name = data.cFileName;
+        if (name != "." && name != ".." && name != except) names.push_back(name);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 void ForceRemoveTree(const std::string& path)
 {
     DWORD attributes = GetFileAttributesA(path.c_str());

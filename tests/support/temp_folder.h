@@ -3,6 +3,7 @@
 // everything in it when the fixture ends. Tests never touch Documents.
 
 #include <string>
+#include <vector>
 
 namespace dovrel::test {
 
@@ -30,6 +31,9 @@ bool IsFolder(const std::string& path);
 // Every file and folder under root, relative, "\"-separated, sorted;
 // folders end in "\".
 std::string ListTree(const std::string& root);
+// The names directly inside folder (no "." or ".."), sorted, without the
+// one named `except`.
+std::vector<std::string> FolderEntries(const std::string& folder, const std::string& except = {});
 // Removes a tree whatever its attributes or dot names (test clean-up only).
 void ForceRemoveTree(const std::string& path);
 

@@ -76,7 +76,8 @@ class ZipBuilder {
 public:
     // `content` is the entry's uncompressed data.
     ZipBuilder& AddFile(const std::string& name, const std::string& content, const ZipEntryOptions& options = {});
-    // A folder entry: no data, Unix and DOS directory bits by default.
+    // A folder entry: no data; unless other external attributes are given,
+    // the Unix and DOS directory bits (0x41ED0010).
     ZipBuilder& AddFolder(const std::string& name, ZipEntryOptions options = {});
 
     std::string Build(const ZipArchiveOptions& archive = {}) const;

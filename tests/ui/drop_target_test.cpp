@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
-#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "tests/support/data_object.h"
+#include "tests/support/fake_drag_image.h"
 #include "tests/support/ole_session.h"
 #include "tests/support/temp_folder.h"
 #include "ui/drop_design_data.h"
@@ -17,6 +17,7 @@ namespace dovrel {
 namespace {
 
 using test::DropFilesBlock;
+using test::FakeDragImage;
 using test::HtmlFormat;
 using test::MemoryDataObject;
 using test::UrlFormat;
@@ -24,48 +25,6 @@ using Events = std::vector<std::pair<int, Text>>;  // event index, text
 
 constexpr DWORD kAllEffects = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
 constexpr int kText = 0, kHtml = 1, kUrl = 2, kFiles = 3;
-
-// Records what the drop target forwards to the drag-image object.
-class FakeDragImage final : public IDropTargetHelper {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override
-    {
-        *object = nullptr;
-        if (id != IID_IUnknown && id != IID_IDropTargetHelper) return E_NOINTERFACE;
-        *object = this;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-    ULONG STDMETHODCALLTYPE Release() override { return --references; }  // lives on the test's stack
-    HRESULT STDMETHODCALLTYPE DragEnter(HWND window, IDataObject* data, POINT* at, DWORD effect) override
-    {
-        return Record("enter", window, data, at, effect);
-    }
-    HRESULT STDMETHODCALLTYPE DragLeave() override { return Record("leave", nullptr, nullptr, nullptr, 0); }
-    HRESULT STDMETHODCALLTYPE DragOver(POINT* at, DWORD effect) override
-    {
-        return Record("over", nullptr, nullptr, at, effect);
-    }
-    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, POINT* at, DWORD effect) override
-    {
-        return Record("drop", nullptr, data, at, effect);
-    }
-    HRESULT STDMETHODCALLTYPE Show(BOOL) override { return S_OK; }
-
-    ULONG references = 1;
-    std::vector<std::string> calls;
-
-private:
-    HRESULT Record(const char* name, HWND window, IDataObject* data, POINT* at, DWORD effect)
-    {
-        char line[160];
-        std::snprintf(line, sizeof(line), "%s window=%d data=%d at=%ld,%ld effect=%lu", name, window != nullptr,
-                      data != nullptr, at ? at->x : -1L, at ? at->y : -1L, static_cast<unsigned long>(effect));
-        calls.push_back(line);
-        return S_OK;
-    }
-};
 
 struct DragResult {
     DWORD enterEffect;
@@ -285,7 +244,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(FilesCase{"OnePathAlone", {"C:\\a\\deck.pptx"}, false, "C:\\a\\deck.pptx"},
                     FilesCase{"TwoPathsEachEndedByCrLf", {"C:\\A.docx", "D:\\B.xlsx"}, false,
                               "C:\\A.docx\r\nD:\\B.xlsx\r\n"},
-                    FilesCase{"ThreePathsInListOrder", {"C:\\z", "C:\\a", "C:\\m"}, false, "C:\\z\r\nC:\\a\r\nC:\\m\r\n"},
+                    FilesCase{"ThreePathsInListOrder", {"C:\\z", "C:\\a", "C:\\m"}, false,
+                              "C:\\z\r\nC:\\a\r\nC:\\m\r\n"},
                     FilesCase{"EmptyListIsTheEmptyText", {}, false, ""},
                     FilesCase{"ChinesePathKeepsItsBytes", {"C:\\\xD1\xDD\xCA\xBE\\\xB8\xE5.pptx"}, false,
                               "C:\\\xD1\xDD\xCA\xBE\\\xB8\xE5.pptx"},
@@ -450,23 +410,6 @@ TEST_F(DropTargetTest, EveryFetchedMediumIsGivenBack)
     EXPECT_EQ(data->mediumsOutstanding(), 0);
 }
 
-TEST_F(DropTargetTest, HandlerGetsItsOwnCopyOfTheText)
-{
-    DropTargetCreation creation = Creation();
-    std::vector<Text> seen;
-    creation.raiseEvent = [&seen](DropKind, Text& text) {
-        seen.push_back(text);
-        text.assign(1000, 'x');  // the component frees whatever the argument holds
-    };
-    auto component = DropTarget::Create(creation);
-    component->PropertyChanged(kFiles, 1);
-    auto data = MemoryDataObject::Create();
-    data->Offer(CF_HDROP, DropFilesBlock({"C:\\a"}));
-    DragAndDrop(*component, data.get());
-    DragAndDrop(*component, data.get());
-    EXPECT_EQ(seen, (std::vector<Text>{"C:\\a", "C:\\a"}));
-}
-
 TEST_F(DropTargetTest, HandlerThatEndsTheComponentStopsTheDelivery)
 {
     DropTargetCreation creation = Creation();
@@ -609,12 +552,6 @@ TEST_F(DropTargetTest, CreationFailsWhenTheHostWindowCannotBeCreated)
     DropTargetCreation creation = Creation();
     creation.parent = nullptr;  // a child window needs a parent
     EXPECT_FALSE(DropTarget::Create(creation));
-}
-
-TEST_F(DropTargetTest, TypeNames)
-{
-    EXPECT_STREQ(DropTarget::kTypeName, "\xCD\xCF\xB7\xC5\xB6\xD4\xCF\xF3");
-    EXPECT_STREQ(DropTarget::kEnglishTypeName, "DropTarget");
 }
 
 // --- Registration ----------------------------------------------------------------

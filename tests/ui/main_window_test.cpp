@@ -177,8 +177,12 @@ TEST_F(MainWindowTest, EveryVisualUnitIsBuiltAsItsDescriptionSays)
         EXPECT_TRUE(style & WS_VISIBLE);
         EXPECT_TRUE(style & WS_TABSTOP);
         EXPECT_FALSE(style & WS_DISABLED);
-        if (description.type == UnitType::Button) EXPECT_EQ(style & BS_DEFPUSHBUTTON, 0);
-        if (description.type == UnitType::EditBox) EXPECT_EQ(style & (ES_READONLY | ES_PASSWORD | ES_MULTILINE), 0);
+        if (description.type == UnitType::Button) {
+            EXPECT_EQ(style & BS_DEFPUSHBUTTON, 0);
+        }
+        if (description.type == UnitType::EditBox) {
+            EXPECT_EQ(style & (ES_READONLY | ES_PASSWORD | ES_MULTILINE), 0);
+        }
         EXPECT_EQ(reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)), GetStockObject(DEFAULT_GUI_FONT));
     }
     // The three form one row with four pixels between neighbours.

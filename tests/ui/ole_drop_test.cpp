@@ -10,6 +10,7 @@
 
 #include "tests/support/data_object.h"
 #include "tests/support/drag_source.h"
+#include "tests/support/fake_drag_image.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/ole_session.h"
 #include "ui/drop_target.h"
@@ -48,6 +49,8 @@ protected:
         creation.raiseEvent = [this](DropKind kind, Text& text) {
             events_.emplace_back(static_cast<int>(kind), text);
         };
+        // Shows which calls came through the platform.
+        creation.makeDragImage = [this] { return ComPtr<IDropTargetHelper>(&dragImage_); };
         component_ = DropTarget::Create(creation);
         ASSERT_TRUE(component_);
         ASSERT_TRUE(component_->RegisterDropWindow(window_));
@@ -64,6 +67,7 @@ protected:
     }
 
     test::ScopedOle ole_;
+    test::FakeDragImage dragImage_;
     HWND window_ = nullptr;
     std::unique_ptr<DropTarget> component_;
     Events events_;
@@ -79,6 +83,12 @@ TEST_F(OleDropTest, FilesDraggedFromAnotherWindowArriveAsOneText)
     // The drop target answers E_FAIL to every drop; DoDragDrop passes it on.
     EXPECT_EQ(outcome.result, E_FAIL);
     EXPECT_EQ(outcome.effect, static_cast<DWORD>(DROPEFFECT_COPY));
+    ASSERT_GE(dragImage_.calls.size(), 3u);
+    EXPECT_EQ(dragImage_.names().front(), "enter");
+    EXPECT_EQ(dragImage_.names()[1], "over");
+    EXPECT_EQ(dragImage_.names().back(), "drop");
+    // The point where the button was released, in screen coordinates.
+    EXPECT_EQ(dragImage_.calls.back(), "drop window=0 data=1 at=640,432 effect=7");
 }
 
 TEST_F(OleDropTest, ShiftHeldDuringTheDragChoosesMove)
@@ -105,6 +115,28 @@ TEST_F(OleDropTest, DragWithoutAnAcceptedKindIsRefused)
     EXPECT_EQ(outcome.failure, "");
     EXPECT_TRUE(events_.empty());
     EXPECT_EQ(outcome.effect, static_cast<DWORD>(DROPEFFECT_NONE));
+    // The drag did reach the window and was turned away there.
+    ASSERT_FALSE(dragImage_.calls.empty());
+    EXPECT_EQ(dragImage_.names().front(), "enter");
+    EXPECT_EQ(dragImage_.names().back(), "leave");
+}
+
+// The driver itself: a press that misses the source window (placed off the
+// screen here) ends in a reported failure within the time given, not a hang.
+TEST_F(OleDropTest, DriverGivesUpWhenThePressMissesTheSource)
+{
+    test::DragRequest request;
+    request.formats.push_back({CF_HDROP, test::DropFilesBlock({"C:\\c.pptx"})});
+    request.from = POINT{-2000, -2000};
+    request.to = kTargetPoint;
+    request.timeoutMs = 1500;
+    const DWORD start = GetTickCount();
+    test::DragOutcome outcome = test::DragData(request);
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    EXPECT_TRUE(outcome.sourceReady);
+    EXPECT_FALSE(outcome.dragStarted);
+    EXPECT_EQ(outcome.failure, "the source window got no button press");
+    EXPECT_TRUE(events_.empty());
 }
 
 }  // namespace
