@@ -105,7 +105,8 @@ const HostileCase kDirectoryCases[] = {
     {"FakeEndRecordInTheComment",
      // A reader looks for the end record from the end: it finds this one.
      [] {
-         std::string fake = Le32(0x06054B50) + Le16(0) + Le16(0) + Le16(7) + Le16(7) + Le32(46) + Le32(0x7FFFFFFF) + Le16(0);
+         std::string fake = Le32(0x06054B50) + Le16(0) + Le16(0) + Le16(7) + Le16(7) + Le32(46) + Le32(0x7FFFFFFF) +
+                            Le16(0);
          return HostilePackage::Presentation().KeepTail().Finish({.comment = fake});
      },
      Verdict::Failed},
@@ -352,7 +353,10 @@ INSTANTIATE_TEST_SUITE_P(Damaged, ClashingShapes, testing::ValuesIn(kShapeCases)
 
 HostileSample WithLocalExtra(const std::string& extra)
 {
-    return HostilePackage::Presentation().Keep("ppt/media/image5.png", kPicture, {.localExtra = extra}).KeepTail().Finish();
+    return HostilePackage::Presentation()
+        .Keep("ppt/media/image5.png", kPicture, {.localExtra = extra})
+        .KeepTail()
+        .Finish();
 }
 
 const HostileCase kExtraFieldCases[] = {
@@ -361,8 +365,8 @@ const HostileCase kExtraFieldCases[] = {
     {"TimestampFlagsWithoutValues", [] { return WithLocalExtra(ExtendedTimestamp(0xFF, {})); }, Verdict::Extracted},
     {"TimestampBefore1970", [] { return WithLocalExtra(ExtendedTimestamp(7, {-1, INT32_MIN, -86400})); },
      Verdict::Extracted},
-    {"TimestampAtTheSignedLimit", [] { return WithLocalExtra(ExtendedTimestamp(7, {INT32_MAX, INT32_MAX, INT32_MAX})); },
-     Verdict::Extracted},
+    {"TimestampAtTheSignedLimit",
+     [] { return WithLocalExtra(ExtendedTimestamp(7, {INT32_MAX, INT32_MAX, INT32_MAX})); }, Verdict::Extracted},
     {"ExtraBlockSizePastTheField",
      [] { return WithLocalExtra(ExtraBlock(0x000A, "abc", 0xFFFF) + ExtendedTimestamp(1, {1621000000})); },
      Verdict::Extracted},

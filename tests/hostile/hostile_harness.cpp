@@ -136,7 +136,10 @@ std::string WithArchive(const std::string& tree)
     return out;
 }
 
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+bool StartsWith(const std::string& text, const std::string& prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
 
 }  // namespace
 
@@ -383,7 +386,8 @@ void CheckJobOn(const HostileCase& hostileCase)
         EXPECT_EQ(ListTree(result), sample.MediaTree());
         for (const auto& [path, bytes] : sample.files) {
             if (StartsWith(Lower(path), "ppt\\media\\")) {
-                EXPECT_TRUE(ReadFileBytes(result + "\\" + path.substr(10)) == bytes) << path << " does not hold its bytes";
+                EXPECT_TRUE(ReadFileBytes(result + "\\" + path.substr(10)) == bytes)
+                    << path << " does not hold its bytes";
             }
         }
     }

@@ -148,8 +148,8 @@ protected:
         std::string damage;
         const std::string bytes = mutator.Mutate(IterationSeed(seed, iteration), damage);
         std::ostringstream label;
-        label << "mutation seed " << seed << " iteration " << iteration << " (replay with DOVREL_MUTATION_REPLAY=" << seed
-              << ":" << iteration << "): " << damage;
+        label << "mutation seed " << seed << " iteration " << iteration
+              << " (replay with DOVREL_MUTATION_REPLAY=" << seed << ":" << iteration << "): " << damage;
         SCOPED_TRACE(label.str());
         if (replaying_) std::printf("%s\n", label.str().c_str());
         try {
@@ -196,7 +196,8 @@ TEST_F(MutationRun, DamagedCopiesOfARealShapedPackage)
         if (!RunIteration(mutator, seed, iteration, iteration % kJobEvery == 0)) break;
     }
     // Shows that the damage reaches both outcomes, not only one.
-    std::printf("mutation run, seed %llu: %llu copies, ZipExtractor 1: %d, 0: %d; job success %d, failure %d, silent %d\n",
+    std::printf("mutation run, seed %llu: %llu copies, ZipExtractor 1: %d, 0: %d; "
+                "job success %d, failure %d, silent %d\n",
                 static_cast<unsigned long long>(seed), static_cast<unsigned long long>(iterations), tally_.extracted,
                 tally_.failed, tally_.jobSuccess, tally_.jobFailure, tally_.jobSilent);
     EXPECT_GT(tally_.extracted, 0);

@@ -159,7 +159,8 @@ void RewriteField(Random& random, const ZipLayout& layout, std::string& bytes, s
     std::uint32_t original = ReadLe(bytes, at, field.width);
     std::uint32_t value = InterestingValue(random, original, field.width, bytes.size());
     WriteLe(bytes, at, field.width, value);
-    log += kind + "[" + std::to_string(record->index) + "]." + field.name + " " + Hex(original) + "->" + Hex(value) + "; ";
+    log += kind + "[" + std::to_string(record->index) + "]." + field.name + " " + Hex(original) + "->" + Hex(value) +
+           "; ";
 }
 
 // The stored name of a local header or central record: offset and length.
@@ -191,7 +192,8 @@ void RewriteName(Random& random, const ZipLayout& layout, std::string& bytes, st
         log += where + "@" + std::to_string(at) + "=\"" + prefix.substr(0, count) + "\"; ";
         return;
     }
-    static const unsigned char kBytes[] = {'/', '\\', '.', ':', ' ', 0, 0x81, 0xFF, 0x80, '?', '*', 'A', 0x7F, 0x01, '<', '|'};
+    static const unsigned char kBytes[] = {'/',  '\\', '.', ':', ' ',  0,    0x81, 0xFF,
+                                           0x80, '?',  '*', 'A', 0x7F, 0x01, '<',  '|'};
     std::size_t at = random.Below(length);
     unsigned char value = kBytes[random.Below(std::size(kBytes))];
     if (start + at < bytes.size()) bytes[start + at] = static_cast<char>(value);
@@ -268,7 +270,8 @@ ZipLayout ReadZipLayout(const std::string& archive)
         std::uint32_t local = ReadLe(archive, at + 42, 4);
         if (local + kLocalFixedSize <= archive.size() && ReadLe(archive, local, 4) == kLocalSignature)
             layout.localHeaders.push_back(local);
-        at += kCentralFixedSize + ReadLe(archive, at + 28, 2) + ReadLe(archive, at + 30, 2) + ReadLe(archive, at + 32, 2);
+        at += kCentralFixedSize + ReadLe(archive, at + 28, 2) + ReadLe(archive, at + 30, 2) +
+              ReadLe(archive, at + 32, 2);
     }
     return layout;
 }
