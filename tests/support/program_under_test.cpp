@@ -1,8 +1,36 @@
 #include "tests/support/program_under_test.h"
 
+#include <tlhelp32.h>
+
+#include <vector>
+
 namespace dovrel::test {
 
 namespace {
+
+// Ends every process started by parent (the file browser that the shell's
+// "open" leaves behind), and theirs, so no window outlives the test.
+void EndDescendants(DWORD parent)
+{
+    UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return;
+    std::vector<DWORD> children;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry)) {
+        if (entry.th32ParentProcessID == parent && entry.th32ProcessID != GetCurrentProcessId()) {
+            children.push_back(entry.th32ProcessID);
+        }
+    }
+    for (DWORD child : children) {
+        EndDescendants(child);
+        UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child));
+        if (!process) continue;
+        TerminateProcess(process.get(), 1);
+        WaitForSingleObject(process.get(), 5000);
+    }
+}
+
 std::string TestProgramFolder()
 {
     char path[MAX_PATH];
@@ -23,10 +51,18 @@ std::string ProgramPath() { return BuildFolder() + "\\Dovrel.exe"; }
 ProgramUnderTest::ProgramUnderTest()
 {
     std::string commandLine = "\"" + ProgramPath() + "\"";
+    // The program and whatever it starts (the shell's file browser) get the
+    // null device as their standard handles: under Wine they would otherwise
+    // hold the test runner's output pipe open after the test ends.
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    UniqueFile nul(CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                               OPEN_EXISTING, 0, nullptr));
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = nul.get();
     PROCESS_INFORMATION info{};
-    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
         process_.reset(info.hProcess);
         CloseHandle(info.hThread);
         processId_ = info.dwProcessId;
@@ -40,6 +76,7 @@ ProgramUnderTest::~ProgramUnderTest()
         TerminateProcess(process_.get(), 1);
         WaitForSingleObject(process_.get(), 5000);
     }
+    if (processId_) EndDescendants(processId_);
 }
 
 DWORD ProgramUnderTest::WaitForExit(DWORD timeoutMs)
