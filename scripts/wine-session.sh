@@ -56,7 +56,7 @@ wine_session_start() {
     fi
     # One persistent server for the whole session: each test program then
     # starts in well under a second.
-    wineserver -p
+    wineserver -p 2>/dev/null || true  # a server may already be running for this prefix
     # Start Wine's background services now, detached from our output: if a
     # test program started them, they would inherit ctest's pipes and ctest
     # would wait for them forever.
