@@ -1,7 +1,5 @@
 #include "core/extraction_job.h"
 
-#include <windows.h>
-
 #include "core/document_name.h"
 #include "core/file_ops.h"
 #include "core/media_folder.h"
@@ -26,12 +24,6 @@ void ClearScratchFolder(const WorkPaths& paths)
     // failed entry), which would keep the scratch folder and join the next
     // document's media.
     RemoveScratchTree(paths.scratchFolder);
-}
-
-bool IsFolderPath(const Text& path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 Text LastComponent(const Text& path)
@@ -70,7 +62,7 @@ void RunExtraction()
         Text mediaFolder = JoinTexts({paths.outputRoot, "\\", LastComponent(source)});
         // A package may hold a file named like the media folder: that is no
         // picture to show as a result.
-        if (IsFolderPath(source) && MovePath(source, mediaFolder)) {
+        if (FolderExists(source) && MovePath(source, mediaFolder)) {
             if (GiveResultName(mediaFolder, paths.outputRoot, name.baseName, suffix)) {
                 user.ShowMessage(kSuccessMessage, kCaption);
                 user.OpenInShell(paths.outputRoot);

@@ -11,6 +11,7 @@ bool CopyFileReplacing(const Text& source, const Text& target);
 bool RemoveFile(const Text& path);                                // a read-only file stays
 bool MovePath(const Text& source, const Text& target);            // fails if target exists
 bool PathExists(const Text& path);                                // a file or a folder
+bool FolderExists(const Text& path);                              // a folder, not a file
 
 // Deletes the folder at path (leading spaces skipped) with everything in it
 // that may go, and answers whether the folder itself is gone. Entries whose
