@@ -3,10 +3,10 @@
 
 #include <windows.h>
 
-#include "app/exit_routines.h"
-#include "app/fatal_error.h"
-#include "app/message_loop.h"
-#include "app/ole_session.h"
+#include "runtime/exit_routines.h"
+#include "runtime/fatal_error.h"
+#include "runtime/message_loop.h"
+#include "runtime/ole_session.h"
 #include "core/shell.h"
 #include "core/work_paths.h"
 #include "ui/main_window.h"

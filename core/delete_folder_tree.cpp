@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "core/ascii.h"
 #include "core/dbcs.h"
 #include "core/file_ops.h"
 #include "core/unique_handle.h"
@@ -17,8 +18,6 @@ struct Entry {
     bool isFolder;
     bool isLink;  // a reparse point: a junction or a symbolic link
 };
-
-bool IsSeparator(char byte) { return byte == '\\' || byte == '/'; }
 
 bool IsUncPrefix(const Text& component)
 {
@@ -36,7 +35,7 @@ std::vector<Text> PathComponents(const Text& path)
         if (end > begin) components.push_back(path.substr(begin, end - begin));
     };
     ForEachCharacterStart(path.data(), path.size(), [&](std::size_t at) {
-        if (IsSeparator(path[at])) {
+        if (IsPathSeparator(path[at])) {
             close(at);
             begin = at + 1;
         }
@@ -51,7 +50,7 @@ std::vector<Text> PathComponents(const Text& path)
 bool IsRootOfFullPath(const Text& full)
 {
     std::vector<Text> components = PathComponents(full);
-    const bool twoSeparators = full.size() >= 2 && IsSeparator(full[0]) && IsSeparator(full[1]);
+    const bool twoSeparators = full.size() >= 2 && IsPathSeparator(full[0]) && IsPathSeparator(full[1]);
     if (!twoSeparators) return components.size() <= 1;  // "C:\..." or a stray "\"
     if (!components.empty() && (components[0] == "?" || components[0] == ".")) {
         components.erase(components.begin());

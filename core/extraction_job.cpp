@@ -34,11 +34,8 @@ Text LastComponent(const Text& path)
 
 }  // namespace
 
-void RunExtraction()
+DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document)
 {
-    const WorkPaths& paths = CurrentWorkPaths();
-    UserSeam& user = CurrentUserSeam();
-
     // Whatever an earlier failed run left would otherwise be unpacked, or
     // moved out, together with this document's media.
     ClearScratchFolder(paths);
@@ -46,17 +43,17 @@ void RunExtraction()
     CreateFolder(paths.scratchFolder);
 
     Text suffix = DrawResultSuffix();
-    DocumentName name = AnalyseDocumentName(paths.selectedDocument);
+    DocumentName name = AnalyseDocumentName(document);
 
-    if (!CopyFileReplacing(paths.selectedDocument, paths.scratchArchive) ||
+    if (!CopyFileReplacing(document, paths.scratchArchive) ||
         ZipExtractor(paths.scratchArchive, paths.scratchFolder) != 1) {
         // The scratch folder stays for inspection; the next run or start clears it.
-        user.ShowMessage(kFailureMessage, kCaption);
-        return;
+        return DocumentOutcome::Failed;
     }
 
     // A document of no known kind, or one without pictures or videos, ends
     // silently.
+    DocumentOutcome outcome = DocumentOutcome::NothingExtracted;
     if (std::optional<Text> packageFolder = MediaFolderFor(name.extension)) {
         Text source = JoinTexts({paths.scratchFolder, *packageFolder});
         Text mediaFolder = JoinTexts({paths.outputRoot, "\\", LastComponent(source)});
@@ -64,17 +61,34 @@ void RunExtraction()
         // picture to show as a result.
         if (FolderExists(source) && MovePath(source, mediaFolder)) {
             if (GiveResultName(mediaFolder, paths.outputRoot, name.baseName, suffix)) {
-                user.ShowMessage(kSuccessMessage, kCaption);
-                user.OpenInShell(paths.outputRoot);
+                outcome = DocumentOutcome::Extracted;
             } else {
                 // Back into the scratch folder, so that the clean-up takes it
                 // and no stray media folder blocks the next run.
                 MovePath(mediaFolder, source);
-                user.ShowMessage(kFailureMessage, kCaption);
+                outcome = DocumentOutcome::Failed;
             }
         }
     }
     ClearScratchFolder(paths);
+    return outcome;
+}
+
+void RunExtraction()
+{
+    const WorkPaths& paths = CurrentWorkPaths();
+    UserSeam& user = CurrentUserSeam();
+    switch (ExtractDocument(paths, paths.selectedDocument)) {
+    case DocumentOutcome::Extracted:
+        user.ShowMessage(kSuccessMessage, kCaption);
+        user.OpenInShell(paths.outputRoot);
+        break;
+    case DocumentOutcome::Failed:
+        user.ShowMessage(kFailureMessage, kCaption);
+        break;
+    case DocumentOutcome::NothingExtracted:
+        break;
+    }
 }
 
 }  // namespace dovrel

@@ -1,5 +1,7 @@
 #include "core/media_folder.h"
 
+#include "core/ascii.h"
+
 namespace dovrel {
 
 namespace {
@@ -15,21 +17,12 @@ constexpr MediaFolderRow kMediaFolders[] = {
     {{"xls", "xlsx"}, "\\xl\\media"},
 };
 
-// Extensions are compared with ASCII letters folded; a double-byte
-// character never equals one of the table's ASCII extensions anyway.
-Text FoldAsciiCase(const Text& text)
-{
-    Text folded = text;
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return folded;
-}
-
 }  // namespace
 
 std::optional<Text> MediaFolderFor(const Text& extension)
 {
+    // A double-byte character never equals one of the table's ASCII
+    // extensions, so folding ASCII letters is all "letter case ignored" needs.
     const Text folded = FoldAsciiCase(extension);
     for (const auto& row : kMediaFolders) {
         for (const char* candidate : row.extensions) {

@@ -4,13 +4,12 @@
 #include <cstddef>
 #include <cstring>
 
+#include "core/ascii.h"
 #include "core/dbcs.h"
 
 namespace dovrel {
 
 namespace {
-
-char FoldAsciiCase(char byte) { return byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte - 'A' + 'a') : byte; }
 
 // Whether the n bytes at `at` equal sought. Case folding applies to the
 // single-byte characters of sought only: the trail byte of a two-byte

@@ -2,13 +2,12 @@
 
 #include <cstring>
 
+#include "core/ascii.h"
 #include "core/dbcs.h"
 
 namespace dovrel {
 
 namespace {
-
-bool IsSeparator(char byte) { return byte == '/' || byte == '\\'; }
 
 bool IsForbiddenByte(char byte)
 {
@@ -75,7 +74,7 @@ bool IsSafeEntryName(const Text& name)
         std::size_t size = CharacterSize(data, length, at);
         if (size == 0 || (size == 2 && !IsCharacterPair(data[at], data[at + 1]))) {
             safe = false;
-        } else if (size == 1 && IsSeparator(data[at])) {
+        } else if (size == 1 && IsPathSeparator(data[at])) {
             safe = IsSafeComponent(data + componentStart, at - componentStart);
             componentStart = at + 1;
         } else if (size == 1 && IsForbiddenByte(data[at])) {

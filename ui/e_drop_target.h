@@ -9,7 +9,7 @@
 #include <functional>
 
 #include "core/text.h"
-#include "ui/com_ptr.h"
+#include "runtime/com_ptr.h"
 #include "ui/drop_kinds.h"
 
 namespace dovrel {

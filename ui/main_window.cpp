@@ -1,11 +1,11 @@
 #include "ui/main_window.h"
 
-#include "app/window_registry.h"
+#include "runtime/window_registry.h"
 #include "core/extraction_job.h"
 #include "core/shell.h"
 #include "core/work_paths.h"
 #include "ui/drop_target.h"
-#include "ui/window_builder.h"
+#include "runtime/window_builder.h"
 
 namespace dovrel {
 

@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "ui/window_description.h"
+#include "runtime/window_description.h"
 
 namespace dovrel::main_window {
 

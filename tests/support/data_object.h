@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/com_ptr.h"
+#include "runtime/com_ptr.h"
 
 namespace dovrel::test {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "app/ole_session.h"
+#include "runtime/ole_session.h"
 #include "core/shell.h"
 #include "core/work_paths.h"
 #include "tests/support/current_folder.h"

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "core/text.h"
-#include "ui/window_description.h"
+#include "runtime/window_description.h"
 
 namespace dovrel {
 

@@ -1,4 +1,4 @@
-#include "ui/window_builder.h"
+#include "runtime/window_builder.h"
 
 namespace dovrel {
 

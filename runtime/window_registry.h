@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "app/fatal_error.h"
+#include "runtime/fatal_error.h"
 #include "core/text.h"
 
 namespace dovrel {

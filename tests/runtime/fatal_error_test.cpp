@@ -1,4 +1,4 @@
-#include "app/fatal_error.h"
+#include "runtime/fatal_error.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

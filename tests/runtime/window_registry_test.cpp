@@ -1,4 +1,4 @@
-#include "app/window_registry.h"
+#include "runtime/window_registry.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "app/exit_routines.h"
+#include "runtime/exit_routines.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "app/message_loop.h"
+#include "runtime/message_loop.h"
 
 namespace dovrel {
 
