@@ -32,9 +32,25 @@ Text LastComponent(const Text& path)
     return parts.empty() ? Text() : parts.back();
 }
 
+// The zip extraction's progress event, forwarded to the job's progress.
+class ProgressForwarder : public ExtractProgressSink {
+public:
+    explicit ProgressForwarder(JobProgress* progress) : progress_(progress) {}
+    bool HasWindow() const override { return progress_ != nullptr; }
+    std::optional<bool> Fire(std::int32_t percent) override
+    {
+        if (!progress_->Report(percent)) stopped = true;
+        return !stopped;
+    }
+    bool stopped = false;
+
+private:
+    JobProgress* progress_;
+};
+
 }  // namespace
 
-DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document)
+DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, JobProgress* progress)
 {
     // Whatever an earlier failed run left would otherwise be unpacked, or
     // moved out, together with this document's media.
@@ -45,10 +61,16 @@ DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document)
     Text suffix = DrawResultSuffix();
     DocumentName name = AnalyseDocumentName(document);
 
+    ProgressForwarder forwarder(progress);
     if (!CopyFileReplacing(document, paths.scratchArchive) ||
-        ZipExtractor(paths.scratchArchive, paths.scratchFolder) != 1) {
+        ZipExtractor(paths.scratchArchive, paths.scratchFolder, &forwarder) != 1) {
         // The scratch folder stays for inspection; the next run or start clears it.
         return DocumentOutcome::Failed;
+    }
+
+    if (forwarder.stopped) {
+        ClearScratchFolder(paths);
+        return DocumentOutcome::Stopped;
     }
 
     // A document of no known kind, or one without pictures or videos, ends
@@ -74,11 +96,11 @@ DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document)
     return outcome;
 }
 
-void RunExtraction()
+void RunExtraction(JobProgress* progress)
 {
     const WorkPaths& paths = CurrentWorkPaths();
     UserSeam& user = CurrentUserSeam();
-    switch (ExtractDocument(paths, paths.selectedDocument)) {
+    switch (ExtractDocument(paths, paths.selectedDocument, progress)) {
     case DocumentOutcome::Extracted:
         user.ShowMessage(kSuccessMessage, kCaption);
         user.OpenInShell(paths.outputRoot);
@@ -87,6 +109,7 @@ void RunExtraction()
         user.ShowMessage(kFailureMessage, kCaption);
         break;
     case DocumentOutcome::NothingExtracted:
+    case DocumentOutcome::Stopped:
         break;
     }
 }

@@ -9,17 +9,28 @@ namespace dovrel {
 
 struct WorkPaths;
 
+// How a running job tells the user interface how far it is, and learns that
+// it should stop. Called on the job's own (the user-interface) thread.
+class JobProgress {
+public:
+    virtual ~JobProgress() = default;
+    // percent: 0 to 100 of the whole run. false asks the job to stop: it
+    // then clears the scratch folder and ends without a result or a message.
+    virtual bool Report(int percent) = 0;
+};
+
 enum class DocumentOutcome {
     Extracted,         // a result folder was made
     NothingExtracted,  // no media, or a kind of document the job does not know: silent
     Failed,            // the user is told "提取失败！"
+    Stopped,           // the progress asked for a stop: no result, no message
 };
 
 // One document from the scratch folder's clearing to its result folder;
 // shows nothing. The scratch folder is cleared afterwards unless the
 // unpacking failed (it then stays for inspection until the next run).
-DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document);
+DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, JobProgress* progress = nullptr);
 
-void RunExtraction();
+void RunExtraction(JobProgress* progress = nullptr);
 
 }  // namespace dovrel
