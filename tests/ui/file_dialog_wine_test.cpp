@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "tests/support/current_folder.h"
 #include "tests/support/file_dialog_driver.h"
@@ -20,7 +21,13 @@ using test::FileDialogView;
 
 // "Office文档（*.ppt,*.pptx,*.doc,*.docx,*.xls,*.xlsx）" in code page 936.
 const Text kOfficeDescription = "Office\xCE\xC4\xB5\xB5\xA3\xA8*.ppt,*.pptx,*.doc,*.docx,*.xls,*.xlsx\xA3\xA9";
-const Text kOfficeFilter = kOfficeDescription + "|*.ppt;*.pptx;*.doc;*.docx;*.xls;*.xlsx";
+const Text kOfficeFilter = kOfficeDescription +
+                           "|*.ppt;*.pptx;*.doc;*.docx;*.xls;*.xlsx;*.pptm;*.ppsx;*.ppsm;*.potx;*.potm;*.docm;*.dotx;"
+                           "*.dotm;*.xlsm;*.xlsb;*.xltx;*.xltm|"
+                           "演示文稿（*.ppt,*.pptx,*.pptm,*.ppsx,*.ppsm,*.potx,*.potm）|*.ppt;*.pptx;*.pptm;*.ppsx;*.ppsm;*.potx;*.potm|"
+                           "文档（*.doc,*.docx,*.docm,*.dotx,*.dotm）|*.doc;*.docx;*.docm;*.dotx;*.dotm|"
+                           "工作簿（*.xls,*.xlsx,*.xlsm,*.xlsb,*.xltx,*.xltm）|*.xls;*.xlsx;*.xlsm;*.xlsb;*.xltx;*.xltm|"
+                           "所有文件（*.*）|*.*";
 const Text kDocuments = "\xCE\xC4\xB5\xB5";  // 文档, a folder name with double-byte characters
 
 class RealFileDialog : public testing::Test {
@@ -62,7 +69,7 @@ TEST_F(RealFileDialog, ConfirmedFullPathIsHandedBackAndBecomesTheCurrentFolder)
     // What the dialog showed on opening.
     EXPECT_EQ(view.folder, start);
     EXPECT_EQ(view.selectedFilter, kOfficeDescription);
-    EXPECT_EQ(view.filterCount, 1);
+    EXPECT_EQ(view.filterCount, 5);
     EXPECT_EQ(view.fileNameField, "");
 }
 
@@ -74,6 +81,37 @@ TEST_F(RealFileDialog, NameTypedAloneIsTakenInTheInitialFolder)
     EXPECT_EQ(dialog.FileName(), deck);
     EXPECT_EQ(view.folder, documents);
 }
+
+struct SeveralFiles {
+    const char* name;
+    std::string typed;
+    std::vector<std::string> chosen;  // in the documents folder
+};
+
+void PrintTo(const SeveralFiles& c, std::ostream* out) { *out << c.name; }
+
+class RealFileDialogSeveralFiles : public RealFileDialog, public testing::WithParamInterface<SeveralFiles> {};
+
+TEST_P(RealFileDialogSeveralFiles, GivesEveryChosenFilesFullPath)
+{
+    test::WriteFileBytes(documents + "\\a.pptx", "a");
+    test::WriteFileBytes(documents + "\\b.docx", "b");
+    dialog.SetFilter(kOfficeFilter);
+    dialog.SetInitialFolder(documents);
+    dialog.SetAllowMultipleFiles(true);
+    ASSERT_TRUE(Show(FileDialogDriver::Action::Confirm, GetParam().typed)) << view.controls;
+    std::vector<Text> expected;
+    for (const std::string& name : GetParam().chosen) expected.push_back(documents + "\\" + name);
+    EXPECT_EQ(dialog.FileNames(), expected);
+    EXPECT_EQ(dialog.FileName(), expected.front());
+    EXPECT_EQ(CurrentFolder(), documents);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, RealFileDialogSeveralFiles,
+    testing::Values(SeveralFiles{"TwoQuotedNames", "\"a.pptx\" \"b.docx\"", {"a.pptx", "b.docx"}},
+                    SeveralFiles{"OneName", "b.docx", {"b.docx"}}),
+    [](const testing::TestParamInfo<SeveralFiles>& info) { return std::string(info.param.name); });
 
 TEST_F(RealFileDialog, CancelAfterASuccessKeepsThePathAndTheCurrentFolder)
 {
