@@ -104,7 +104,10 @@ namespace {
 // One document of a batch reports its progress as its share of the whole.
 class BatchShare final : public JobProgress {
 public:
-    BatchShare(JobProgress& whole, std::size_t index, std::size_t count) : whole_(whole), index_(index), count_(count) {}
+    BatchShare(JobProgress& whole, std::size_t index, std::size_t count)
+        : whole_(whole), index_(index), count_(count)
+    {
+    }
     bool Report(int percent) override
     {
         const long long done = static_cast<long long>(index_) * 100 + percent;

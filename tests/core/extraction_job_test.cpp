@@ -301,13 +301,17 @@ protected:
     {
         const Text path = userFiles / e.fileName;
         const std::map<std::string, std::string> picture = {{std::string(e.fileName) + ".png", e.fileName}};
-        switch (e.entry) {
-        case Entry::Presentation: test::WriteFileBytes(path, test::MakeOfficePackage(OfficeKind::Presentation, picture)); break;
-        case Entry::WordDocument: test::WriteFileBytes(path, test::MakeOfficePackage(OfficeKind::WordDocument, picture)); break;
-        case Entry::Workbook: test::WriteFileBytes(path, test::MakeOfficePackage(OfficeKind::Workbook, picture)); break;
-        case Entry::NoMedia: test::WriteFileBytes(path, test::MakeOfficePackage(OfficeKind::WordDocument, {})); break;
-        case Entry::NotAZip: test::WriteFileBytes(path, "not a zip package, whatever its name says"); break;
-        case Entry::Folder: CreateFolder(path); break;
+        const std::map<Entry, OfficeKind> kinds = {{Entry::Presentation, OfficeKind::Presentation},
+                                                   {Entry::WordDocument, OfficeKind::WordDocument},
+                                                   {Entry::Workbook, OfficeKind::Workbook}};
+        if (e.entry == Entry::Folder) {
+            CreateFolder(path);
+        } else if (e.entry == Entry::NotAZip) {
+            test::WriteFileBytes(path, "not a zip package, whatever its name says");
+        } else if (e.entry == Entry::NoMedia) {
+            test::WriteFileBytes(path, test::MakeOfficePackage(OfficeKind::WordDocument, {}));
+        } else {
+            test::WriteFileBytes(path, test::MakeOfficePackage(kinds.at(e.entry), picture));
         }
         return path;
     }
@@ -331,8 +335,9 @@ TEST_P(BatchTest, ExtractsEachDocumentAsASingleRunAndTellsOnce)
     for (std::size_t i = 0; i < results.size(); ++i) {
         const std::string& base = GetParam().results[i];
         EXPECT_EQ(results[i].substr(0, results[i].size() - 7), base) << results[i];
-        const auto owner = std::find_if(GetParam().entries.begin(), GetParam().entries.end(),
-                                        [&](const BatchEntry& e) { return AnalyseDocumentName(e.fileName).baseName == base; });
+        const auto owner =
+            std::find_if(GetParam().entries.begin(), GetParam().entries.end(),
+                         [&](const BatchEntry& e) { return AnalyseDocumentName(e.fileName).baseName == base; });
         ASSERT_NE(owner, GetParam().entries.end());
         EXPECT_EQ(test::ListTree(OutputRoot() + "\\" + results[i]), std::string(owner->fileName) + ".png\n");
     }
@@ -420,7 +425,8 @@ TEST_P(DroppedPaths, SplitAtLineBreaksAndShownWithSemicolons)
 
 INSTANTIATE_TEST_SUITE_P(Texts, DroppedPaths,
                          testing::Values(SplitCase{"C:\\a.pptx", {"C:\\a.pptx"}, "C:\\a.pptx"},
-                                         SplitCase{"C:\\a.pptx\r\nC:\\报告.docx\r\n", {"C:\\a.pptx", "C:\\报告.docx"},
+                                         SplitCase{"C:\\a.pptx\r\nC:\\报告.docx\r\n",
+                                                   {"C:\\a.pptx", "C:\\报告.docx"},
                                                    "C:\\a.pptx; C:\\报告.docx"},
                                          SplitCase{"a\r\n\r\nb", {"a", "b"}, "a; b"},
                                          SplitCase{"", {}, ""}));

@@ -26,7 +26,8 @@ const Text kOfficePatterns =
     "*.ppt;*.pptx;*.doc;*.docx;*.xls;*.xlsx;*.pptm;*.ppsx;*.ppsm;*.potx;*.potm;*.docm;*.dotx;*.dotm;*.xlsm;*.xlsb;"
     "*.xltx;*.xltm";
 // "演示文稿（*.ppt,*.pptx,*.pptm,*.ppsx,*.ppsm,*.potx,*.potm）" and "所有文件（*.*）".
-const Text kPresentations = "\xD1\xDD\xCA\xBE\xCE\xC4\xB8\xE5\xA3\xA8*.ppt,*.pptx,*.pptm,*.ppsx,*.ppsm,*.potx,*.potm\xA3\xA9";
+const Text kPresentations =
+    "\xD1\xDD\xCA\xBE\xCE\xC4\xB8\xE5\xA3\xA8*.ppt,*.pptx,*.pptm,*.ppsx,*.ppsm,*.potx,*.potm\xA3\xA9";
 const Text kPresentationPatterns = "*.ppt;*.pptx;*.pptm;*.ppsx;*.ppsm;*.potx;*.potm";
 const Text kAllFiles = "\xCB\xF9\xD3\xD0\xCE\xC4\xBC\xFE\xA3\xA8*.*\xA3\xA9";
 

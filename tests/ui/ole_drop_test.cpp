@@ -150,7 +150,8 @@ TEST(OleDropOnMainWindow, TwoDraggedDocumentsAreExtractedAsOneBatch)
 
     RECT box;
     GetWindowRect(pathBox, &box);
-    test::DragOutcome outcome = test::DragFiles({a, b}, kSourcePoint, {(box.left + box.right) / 2, (box.top + box.bottom) / 2});
+    const POINT centre{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+    test::DragOutcome outcome = test::DragFiles({a, b}, kSourcePoint, centre);
     EXPECT_EQ(outcome.failure, "");
     EXPECT_EQ(CurrentWorkPaths().selectedDocuments, (std::vector<Text>{a, b}));
     char shown[1024] = {};
@@ -159,8 +160,9 @@ TEST(OleDropOnMainWindow, TwoDraggedDocumentsAreExtractedAsOneBatch)
 
     SendMessageA(window->control(main_window::kExtractButton), BM_CLICK, 0, 0);
     const std::string outputRoot = documents / "PPT_RES";
-    EXPECT_EQ(user.events, (std::vector<std::string>{"message:\xCC\xE1\xCA\xBE:\xCC\xE1\xC8\xA1\xB3\xC9\xB9\xA6\xA3\xA1",
-                                                     "open:" + outputRoot}));
+    // 提示, 提取成功！
+    const std::string success = "message:\xCC\xE1\xCA\xBE:\xCC\xE1\xC8\xA1\xB3\xC9\xB9\xA6\xA3\xA1";
+    EXPECT_EQ(user.events, (std::vector<std::string>{success, "open:" + outputRoot}));
     EXPECT_EQ(test::FolderEntries(outputRoot, "TMP").size(), 2u) << test::ListTree(outputRoot);
 
     window.reset();
