@@ -1,5 +1,8 @@
 #include "core/extraction_job.h"
 
+#include <optional>
+#include <vector>
+
 #include "core/document_name.h"
 #include "core/file_ops.h"
 #include "core/media_folder.h"
@@ -96,11 +99,38 @@ DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, Jo
     return outcome;
 }
 
-void RunExtraction(JobProgress* progress)
+namespace {
+
+// One document of a batch reports its progress as its share of the whole.
+class BatchShare final : public JobProgress {
+public:
+    BatchShare(JobProgress& whole, std::size_t index, std::size_t count)
+        : whole_(whole), index_(index), count_(count)
+    {
+    }
+    bool Report(int percent) override
+    {
+        const long long done = static_cast<long long>(index_) * 100 + percent;
+        return whole_.Report(static_cast<int>(done / static_cast<long long>(count_)));
+    }
+
+private:
+    JobProgress& whole_;
+    std::size_t index_;
+    std::size_t count_;
+};
+
+// How a failed document is named in the failure message: its file name.
+Text NameForMessage(const Text& document)
 {
-    const WorkPaths& paths = CurrentWorkPaths();
+    Text name = AnalyseDocumentName(document).documentName;
+    return name.empty() ? document : name;
+}
+
+void RunSingle(const WorkPaths& paths, const Text& document, JobProgress* progress)
+{
     UserSeam& user = CurrentUserSeam();
-    switch (ExtractDocument(paths, paths.selectedDocument, progress)) {
+    switch (ExtractDocument(paths, document, progress)) {
     case DocumentOutcome::Extracted:
         user.ShowMessage(kSuccessMessage, kCaption);
         user.OpenInShell(paths.outputRoot);
@@ -111,6 +141,48 @@ void RunExtraction(JobProgress* progress)
     case DocumentOutcome::NothingExtracted:
     case DocumentOutcome::Stopped:
         break;
+    }
+}
+
+// Each document exactly as a single run would do it, one message at the
+// end: success when none failed, else the failed documents' names.
+void RunBatch(const WorkPaths& paths, const std::vector<Text>& documents, JobProgress* progress)
+{
+    std::vector<Text> failed;
+    bool anyResult = false;
+    for (std::size_t i = 0; i < documents.size(); ++i) {
+        DocumentOutcome outcome = DocumentOutcome::Failed;
+        // A folder dropped together with the documents is no document.
+        if (!FolderExists(documents[i])) {
+            std::optional<BatchShare> share;
+            if (progress) share.emplace(*progress, i, documents.size());
+            outcome = ExtractDocument(paths, documents[i], share ? &*share : nullptr);
+        }
+        switch (outcome) {
+        case DocumentOutcome::Extracted: anyResult = true; break;
+        case DocumentOutcome::Failed: failed.push_back(NameForMessage(documents[i])); break;
+        case DocumentOutcome::NothingExtracted: break;
+        case DocumentOutcome::Stopped: return;
+        }
+    }
+    Text message = failed.empty() ? kSuccessMessage : kFailureMessage;
+    for (const Text& name : failed) message += "\r\n" + name;
+    UserSeam& user = CurrentUserSeam();
+    user.ShowMessage(message, kCaption);
+    if (anyResult) user.OpenInShell(paths.outputRoot);
+}
+
+}  // namespace
+
+void RunExtraction(JobProgress* progress)
+{
+    const WorkPaths& paths = CurrentWorkPaths();
+    const std::vector<Text>& documents = paths.selectedDocuments;
+    if (documents.size() > 1) {
+        RunBatch(paths, documents, progress);
+    } else {
+        // Nothing chosen yet is a single run on the empty path: it fails.
+        RunSingle(paths, documents.empty() ? Text() : documents.front(), progress);
     }
 }
 

@@ -31,6 +31,12 @@ enum class DocumentOutcome {
 // unpacking failed (it then stays for inspection until the next run).
 DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, JobProgress* progress = nullptr);
 
+// The selected documents: one is a single run, told as ExtractDocument's
+// outcome says; two or more are a batch, each document extracted in turn
+// and one message at the end ("提取失败！" with the failed documents' names
+// on lines of their own when any failed), the output root opened once when
+// any result folder was made. A folder in a batch fails. A stop ends the
+// batch without a message.
 void RunExtraction(JobProgress* progress = nullptr);
 
 }  // namespace dovrel

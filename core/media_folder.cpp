@@ -7,14 +7,16 @@ namespace dovrel {
 namespace {
 
 struct MediaFolderRow {
-    const char* extensions[2];
+    const char* extensions[7];  // unused places are null
     const char* packageFolder;
 };
 
+// Macro-enabled files, slide shows, templates and binary workbooks are the
+// same packages, with their media in the same folders.
 constexpr MediaFolderRow kMediaFolders[] = {
-    {{"ppt", "pptx"}, "\\ppt\\media"},
-    {{"doc", "docx"}, "\\word\\media"},
-    {{"xls", "xlsx"}, "\\xl\\media"},
+    {{"ppt", "pptx", "pptm", "ppsx", "ppsm", "potx", "potm"}, "\\ppt\\media"},
+    {{"doc", "docx", "docm", "dotx", "dotm"}, "\\word\\media"},
+    {{"xls", "xlsx", "xlsm", "xlsb", "xltx", "xltm"}, "\\xl\\media"},
 };
 
 }  // namespace
@@ -26,7 +28,7 @@ std::optional<Text> MediaFolderFor(const Text& extension)
     const Text folded = FoldAsciiCase(extension);
     for (const auto& row : kMediaFolders) {
         for (const char* candidate : row.extensions) {
-            if (CompareText(folded, candidate) == 0) return Text(row.packageFolder);
+            if (candidate && CompareText(folded, candidate) == 0) return Text(row.packageFolder);
         }
     }
     return std::nullopt;

@@ -1,5 +1,7 @@
 #include "core/work_paths.h"
 
+#include <utility>
+
 #include "core/file_ops.h"
 #include "core/user_seam.h"
 
@@ -21,7 +23,9 @@ void SetUpWorkPaths()
     DeleteFolderTree(g_workPaths.scratchFolder);
 }
 
-void SetSelectedDocument(const Text& path) { g_workPaths.selectedDocument = path; }
+void SetSelectedDocuments(std::vector<Text> paths) { g_workPaths.selectedDocuments = std::move(paths); }
+
+void SetSelectedDocument(const Text& path) { SetSelectedDocuments({path}); }
 
 void ReleaseWorkPaths() { g_workPaths = WorkPaths{}; }
 

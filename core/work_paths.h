@@ -1,7 +1,9 @@
 #pragma once
 // The four paths the whole program shares. OutputRoot, ScratchFolder and
-// ScratchArchive are fixed once at window creation; SelectedDocument
-// changes with every browse or drop and keeps its value across runs.
+// ScratchArchive are fixed once at window creation; the selected documents
+// change with every browse or drop and keep their value across runs.
+
+#include <vector>
 
 #include "core/text.h"
 
@@ -11,7 +13,9 @@ struct WorkPaths {
     Text outputRoot;        // <Documents>\PPT_RES
     Text scratchFolder;     // OutputRoot\TMP
     Text scratchArchive;    // ScratchFolder\temp.zip
-    Text selectedDocument;  // the chosen or dropped path, as given
+    // The chosen or dropped paths, as given, in their order: one for a
+    // single run, two or more for a batch; none before the first choice.
+    std::vector<Text> selectedDocuments;
 };
 
 const WorkPaths& CurrentWorkPaths();
@@ -19,6 +23,8 @@ const WorkPaths& CurrentWorkPaths();
 // Fixes the three folders under the Documents folder (through the user
 // seam) and deletes whatever an earlier run left in the scratch folder.
 void SetUpWorkPaths();
+void SetSelectedDocuments(std::vector<Text> paths);
+// One document: a single run.
 void SetSelectedDocument(const Text& path);
 // The program's end routine: forgets all four paths.
 void ReleaseWorkPaths();

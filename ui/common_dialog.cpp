@@ -1,10 +1,17 @@
 #include "ui/common_dialog.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace dovrel {
 
 void CommonDialog::SetDialogKind(std::int32_t kind) { dialogKind_ = std::clamp(kind, kOpenFile, kHelp); }
+
+void CommonDialog::SetFileNames(std::vector<Text> paths)
+{
+    fileNames_ = std::move(paths);
+    fileName_ = fileNames_.empty() ? Text() : fileNames_.front();
+}
 
 void CommonDialog::SetFilterIndex(std::int32_t index) { filterIndex_ = std::max(index, 0); }
 

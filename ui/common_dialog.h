@@ -5,8 +5,10 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "core/text.h"
 
@@ -51,9 +53,13 @@ public:
     const Text& DialogTitle() const { return dialogTitle_; }
     void SetDialogTitle(const Text& title) { dialogTitle_ = title; }
     // Before the dialog: the name it starts with; after a confirmed dialog:
-    // the full path of the chosen file.
+    // the full path of the chosen file (the first one of several).
     const Text& FileName() const { return fileName_; }
-    void SetFileName(const Text& name) { fileName_ = name; }
+    void SetFileName(const Text& name) { SetFileNames(name.empty() ? std::vector<Text>{} : std::vector<Text>{name}); }
+    // Every chosen file's full path, in the dialog's order; FileName is the
+    // first of them.
+    const std::vector<Text>& FileNames() const { return fileNames_; }
+    void SetFileNames(std::vector<Text> paths);
     // Description and patterns alternating, separated by "|".
     const Text& Filter() const { return filter_; }
     void SetFilter(const Text& filter) { filter_ = filter; }
@@ -75,6 +81,10 @@ public:
     // On: a confirmed dialog leaves the process's current folder alone.
     bool KeepCurrentFolder() const { return keepCurrentFolder_; }
     void SetKeepCurrentFolder(bool on) { keepCurrentFolder_ = on; }
+    // On: the open dialog lets the user choose several files at once. Not
+    // one of the numbered properties.
+    bool AllowMultipleFiles() const { return allowMultipleFiles_; }
+    void SetAllowMultipleFiles(bool on) { allowMultipleFiles_ = on; }
 
     // Access by index, as a window description writes its settings.
     // Integer and boolean properties take and give integers (booleans as
@@ -92,6 +102,7 @@ private:
     std::int32_t dialogKind_ = kOpenFile;
     Text dialogTitle_;
     Text fileName_;
+    std::vector<Text> fileNames_;
     Text filter_;
     std::int32_t filterIndex_ = 0;
     Text initialFolder_;
@@ -101,6 +112,7 @@ private:
     bool overwritePrompt_ = true;
     bool pathMustExist_ = true;
     bool keepCurrentFolder_ = false;
+    bool allowMultipleFiles_ = false;
 };
 
 // Shows the dialog of the component's kind, modally for the calling thread
@@ -115,7 +127,8 @@ bool ShowFileDialog(CommonDialog& dialog, HWND owner = nullptr);
 // The pieces of the platform request, exposed for tests.
 
 // OFN_* bits: always hide-read-only, Explorer style and resizable, plus
-// one bit for each switch that is on.
+// one bit for each switch that is on (OFN_ALLOWMULTISELECT for an open
+// dialog that allows several files).
 DWORD FileDialogFlags(const CommonDialog& dialog);
 
 // The platform's filter list: zero-terminated description and pattern
@@ -128,9 +141,22 @@ Text FilterList(const Text& filter);
 // nFilterIndex: FilterIndex + 1 when there is a filter list, else 0.
 DWORD FileDialogFilterIndex(const CommonDialog& dialog);
 
-// What the 260-byte file buffer starts with: FileName cut to at most
-// MAX_PATH - 1 bytes, never in the middle of a double-byte character.
+// What the file buffer starts with: FileName cut to at most MAX_PATH - 1
+// bytes, never in the middle of a double-byte character.
 Text InitialFileBuffer(const Text& fileName);
+
+// The file buffer's first size: MAX_PATH for one file; room for many
+// paths when several may be chosen. A dialog that answers that the buffer
+// was too small is asked again with a larger one, up to kMaxFileBufferSize.
+DWORD FileBufferSize(const CommonDialog& dialog);
+inline constexpr DWORD kMaxFileBufferSize = 1u << 20;
+
+// The paths in a confirmed dialog's file buffer of `size` bytes, whose
+// nFileOffset was fileOffset: one full path, or, when the byte before the
+// offset is zero (several files chosen), the folder followed by the names,
+// each zero-terminated, the list ending in an empty string; each name is
+// then joined to the folder. Nothing is read beyond size.
+std::vector<Text> ChosenFiles(const char* buffer, std::size_t size, std::size_t fileOffset);
 
 // The folder part of a full path, without its trailing "\" except for a
 // drive's root ("C:\"); empty when the path has no "\". Steps over

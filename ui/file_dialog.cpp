@@ -1,10 +1,13 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 #include "core/dbcs.h"
+#include "core/folder_path.h"
 #include "ui/common_dialog.h"
 #include "ui/file_dialog_seam.h"
 
@@ -13,6 +16,13 @@ namespace dovrel {
 namespace {
 
 constexpr DWORD kFileTitleBufferSize = 64;
+// Room for a few hundred chosen paths before the dialog must be asked again.
+constexpr DWORD kMultipleFilesBufferSize = 32768;
+
+bool OpensSeveralFiles(const CommonDialog& dialog)
+{
+    return dialog.AllowMultipleFiles() && dialog.DialogKind() == CommonDialog::kOpenFile;
+}
 
 bool IsBlank(char byte)
 {
@@ -53,6 +63,7 @@ DWORD FileDialogFlags(const CommonDialog& dialog)
     if (dialog.OverwritePrompt()) flags |= OFN_OVERWRITEPROMPT;
     if (dialog.PathMustExist()) flags |= OFN_PATHMUSTEXIST;
     if (dialog.KeepCurrentFolder()) flags |= OFN_NOCHANGEDIR;
+    if (OpensSeveralFiles(dialog)) flags |= OFN_ALLOWMULTISELECT;
     return flags;
 }
 
@@ -95,6 +106,32 @@ Text InitialFileBuffer(const Text& fileName)
     return fileName.substr(0, kept);
 }
 
+DWORD FileBufferSize(const CommonDialog& dialog)
+{
+    return OpensSeveralFiles(dialog) ? kMultipleFilesBufferSize : MAX_PATH;
+}
+
+std::vector<Text> ChosenFiles(const char* buffer, std::size_t size, std::size_t fileOffset)
+{
+    auto stringAt = [&](std::size_t at) { return Text(buffer + at, strnlen(buffer + at, size - at)); };
+    if (size == 0) return {};
+    const bool several = fileOffset > 0 && fileOffset < size && buffer[fileOffset - 1] == '\0';
+    if (!several) {
+        Text path = stringAt(0);
+        if (path.empty()) return {};
+        return {path};
+    }
+    const Text folder = stringAt(0);
+    const Text separator = EndsWithBackslash(folder) ? "" : "\\";
+    std::vector<Text> paths;
+    for (std::size_t at = fileOffset; at < size && buffer[at] != '\0';) {
+        Text name = stringAt(at);
+        at += name.size() + 1;
+        paths.push_back(folder + separator + name);
+    }
+    return paths;
+}
+
 Text FolderOfChosenFile(const Text& path)
 {
     std::size_t lastSeparator = Text::npos;
@@ -114,8 +151,7 @@ bool ShowFileDialog(CommonDialog& dialog, HWND owner)
 
     const Text filterList = FilterList(dialog.Filter());
     const Text initialName = InitialFileBuffer(dialog.FileName());
-    char file[MAX_PATH] = {};
-    std::memcpy(file, initialName.data(), initialName.size());
+    std::vector<char> file(FileBufferSize(dialog));
     char fileTitle[kFileTitleBufferSize] = {};
 
     OPENFILENAMEA request = {};
@@ -123,8 +159,6 @@ bool ShowFileDialog(CommonDialog& dialog, HWND owner)
     request.hwndOwner = owner;
     request.lpstrFilter = TextOrNone(filterList);
     request.nFilterIndex = FileDialogFilterIndex(dialog);
-    request.lpstrFile = file;
-    request.nMaxFile = MAX_PATH;
     request.lpstrFileTitle = fileTitle;
     request.nMaxFileTitle = kFileTitleBufferSize;
     request.lpstrInitialDir = TextOrNone(dialog.InitialFolder());
@@ -139,12 +173,26 @@ bool ShowFileDialog(CommonDialog& dialog, HWND owner)
     // KeepCurrentFolder is on.
     const std::optional<Text> folderBefore = CurrentFolder();
     FileDialogSeam& seam = CurrentFileDialogSeam();
-    const bool confirmed = save ? seam.SaveFile(request) : seam.OpenFile(request);
+    bool confirmed = false;
+    for (;;) {
+        std::fill(file.begin(), file.end(), '\0');
+        std::memcpy(file.data(), initialName.data(), initialName.size());
+        request.lpstrFile = file.data();
+        request.nMaxFile = static_cast<DWORD>(file.size());
+        request.nFileOffset = 0;
+        confirmed = save ? seam.SaveFile(request) : seam.OpenFile(request);
+        if (confirmed || seam.ExtendedError() != FNERR_BUFFERTOOSMALL || file.size() >= kMaxFileBufferSize) break;
+        // The choice did not fit: the buffer's first two bytes say how much
+        // it needs (cut to 16 bits for a long list), and the user is asked
+        // again with a buffer that is larger.
+        const std::size_t needed = static_cast<unsigned char>(file[0]) | static_cast<unsigned char>(file[1]) << 8;
+        file.resize(std::min<std::size_t>(std::max(needed, file.size() * 2), kMaxFileBufferSize));
+    }
     if (!confirmed || dialog.KeepCurrentFolder()) {
         if (folderBefore) SetCurrentDirectoryA(folderBefore->c_str());
         if (!confirmed) return false;
     }
-    dialog.SetFileName(Text(file, strnlen(file, MAX_PATH)));
+    dialog.SetFileNames(ChosenFiles(file.data(), file.size(), request.nFileOffset));
     if (!dialog.KeepCurrentFolder()) {
         const Text folder = FolderOfChosenFile(dialog.FileName());
         if (!folder.empty()) SetCurrentDirectoryA(folder.c_str());

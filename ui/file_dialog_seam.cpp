@@ -8,6 +8,7 @@ class PlatformFileDialogs final : public FileDialogSeam {
 public:
     bool OpenFile(OPENFILENAMEA& request) override { return GetOpenFileNameA(&request) != FALSE; }
     bool SaveFile(OPENFILENAMEA& request) override { return GetSaveFileNameA(&request) != FALSE; }
+    DWORD ExtendedError() override { return CommDlgExtendedError(); }
 };
 
 FileDialogSeam* current = nullptr;  // null: the real dialogs

@@ -15,6 +15,10 @@ public:
     // chosen path in request.lpstrFile. false on cancel or failure.
     virtual bool OpenFile(OPENFILENAMEA& request) = 0;
     virtual bool SaveFile(OPENFILENAMEA& request) = 0;
+    // Why the last call answered false: CommDlgExtendedError() for the
+    // platform (0 for a cancel, FNERR_BUFFERTOOSMALL with the size needed
+    // in the file buffer's first two bytes); 0 unless a seam says more.
+    virtual DWORD ExtendedError() { return 0; }
 };
 
 FileDialogSeam& RealFileDialogSeam();

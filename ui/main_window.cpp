@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include "runtime/window_registry.h"
+#include "core/document_batch.h"
 #include "core/extraction_job.h"
 #include "core/shell.h"
 #include "core/work_paths.h"
@@ -113,6 +114,7 @@ void MainWindow::OnWindowCreated()
     SetUpWorkPaths();
     dialog_.SetProperty(static_cast<int>(CommonDialogProperty::InitialFolder), ProgramFolder());
     dialog_.SetProperty(static_cast<int>(CommonDialogProperty::Filter), Text(kOfficeFilter));
+    dialog_.SetAllowMultipleFiles(true);
     dropTarget_->RegisterDropWindow(WindowHandleOf(kThisWindow));
     dropTarget_->PropertyChanged(static_cast<std::int32_t>(DropKind::Files), 1);
 }
@@ -125,19 +127,21 @@ void MainWindow::OnWindowDestroying()
 void MainWindow::OnBrowseClicked()
 {
     if (!ShowFileDialog(dialog_, window_)) return;
-    Text path = ToText(dialog_.FileName());
-    SetSelectedDocument(path);
-    ShowInPathBox(path);
+    SelectDocuments(dialog_.FileNames());
 }
 
 void MainWindow::OnExtractClicked() { RunExtraction(); }
 
 void MainWindow::OnFilesDropped(const Text& text)
 {
-    // The drop target frees its text once this returns: keep a copy.
-    Text path = text;
-    SetSelectedDocument(path);
-    ShowInPathBox(path);
+    // Two or more files arrive as one text, each path followed by CR LF.
+    SelectDocuments(SplitDroppedPaths(text));
+}
+
+void MainWindow::SelectDocuments(const std::vector<Text>& documents)
+{
+    SetSelectedDocuments(documents);
+    ShowInPathBox(PathBoxText(documents));
 }
 
 void MainWindow::ShowInPathBox(const Text& text) { SetWindowTextA(controls_[kPathBox], text.c_str()); }

@@ -52,6 +52,8 @@ private:
     void OnBrowseClicked();
     void OnExtractClicked();
     void OnFilesDropped(const Text& text);
+    // One document is a single run, two or more a batch.
+    void SelectDocuments(const std::vector<Text>& documents);
 
     void ShowInPathBox(const Text& text);
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -41,7 +41,14 @@ const std::array<EventBinding, 5> kBindings = {{
     {kDropTarget, drop_target_events::kFilesDropped, kOnFilesDropped},
 }};
 
+// Every kind the job knows, then one entry per kind, then every file.
 const char kOfficeFilter[] =
-    "Office文档（*.ppt,*.pptx,*.doc,*.docx,*.xls,*.xlsx）|*.ppt;*.pptx;*.doc;*.docx;*.xls;*.xlsx";
+    "Office文档（*.ppt,*.pptx,*.doc,*.docx,*.xls,*.xlsx）|"
+    "*.ppt;*.pptx;*.doc;*.docx;*.xls;*.xlsx;*.pptm;*.ppsx;*.ppsm;*.potx;*.potm;"
+    "*.docm;*.dotx;*.dotm;*.xlsm;*.xlsb;*.xltx;*.xltm|"
+    "演示文稿（*.ppt,*.pptx,*.pptm,*.ppsx,*.ppsm,*.potx,*.potm）|*.ppt;*.pptx;*.pptm;*.ppsx;*.ppsm;*.potx;*.potm|"
+    "文档（*.doc,*.docx,*.docm,*.dotx,*.dotm）|*.doc;*.docx;*.docm;*.dotx;*.dotm|"
+    "工作簿（*.xls,*.xlsx,*.xlsm,*.xlsb,*.xltx,*.xltm）|*.xls;*.xlsx;*.xlsm;*.xlsb;*.xltx;*.xltm|"
+    "所有文件（*.*）|*.*";
 
 }  // namespace dovrel::main_window

@@ -192,5 +192,47 @@ TEST_F(EndToEndTest, AFileDroppedOnTheWindowBecomesTheDocument)
     CloseFileBrowserShowing("PPT_RES");
 }
 
+TEST_F(EndToEndTest, ABatchDroppedOnTheWindowIsExtractedWithOneMessage)
+{
+    const std::string first = userFiles / "一.pptx";
+    const std::string broken = userFiles / "坏.docx";
+    const std::string last = userFiles / "表.xlsm";
+    WriteFileBytes(first, MakeOfficePackage(OfficeKind::Presentation, {{"image1.png", "P1"}}));
+    WriteFileBytes(broken, "an old or damaged document, no zip package");
+    WriteFileBytes(last, MakeOfficePackage(OfficeKind::Workbook, {{"image1.png", "X1"}}));
+
+    ProgramUnderTest program;
+    HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    HWND pathBox = FindChildByClass(window, "Edit");
+    RECT box;
+    GetWindowRect(pathBox, &box);
+    DragOutcome outcome =
+        DragFiles({first, broken, last}, {60, 60}, {(box.left + box.right) / 2, (box.top + box.bottom) / 2});
+    ASSERT_TRUE(outcome.dragEnded) << outcome.failure;
+    const std::string shown = first + "; " + broken + "; " + last;
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(pathBox) == shown; })) << WindowText(pathBox);
+
+    // One box for the three, naming the one that failed.
+    ClickWithMouse(ButtonWithCaption(window, "提取"));
+    HWND message = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
+    ASSERT_TRUE(message);
+    EXPECT_EQ(WindowText(FindChildById(message, kMessageBoxTextId)), "提取失败！\r\n坏.docx");
+    PressButton(FindChildById(message, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(message); }));
+    EXPECT_FALSE(WaitForTopLevelWindow(program.processId(), kDialogClass, "提示", 1000));
+
+    std::vector<std::string> results = ResultFolders(documents / "PPT_RES");
+    ASSERT_EQ(results.size(), 2u);
+    // Sorted by their bytes: 表 (B1 ED) before 一 (D2 BB).
+    EXPECT_EQ(results[0].compare(0, 3, "表_"), 0) << results[0];
+    EXPECT_EQ(results[1].compare(0, 3, "一_"), 0) << results[1];
+
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(program.WaitForExit(10000), 0u);
+    Sleep(500);
+    CloseFileBrowserShowing("PPT_RES");
+}
+
 }  // namespace
 }  // namespace dovrel::test

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <utility>
+
+#include "core/document_batch.h"
 #include "core/document_name.h"
 #include "core/extraction_job.h"
 #include "core/file_ops.h"
@@ -56,9 +60,13 @@ TEST(MediaFolder, RowsMatchEitherExtensionInAnyLetterCase)
     EXPECT_EQ(MediaFolderFor("doc"), "\\word\\media");
     EXPECT_EQ(MediaFolderFor("xls"), "\\xl\\media");
     EXPECT_EQ(MediaFolderFor("XLSX"), "\\xl\\media");
-    EXPECT_EQ(MediaFolderFor("pptm"), std::nullopt);
+    EXPECT_EQ(MediaFolderFor("pptm"), "\\ppt\\media");
     EXPECT_EQ(MediaFolderFor(""), std::nullopt);
     EXPECT_EQ(MediaFolderFor("zip"), std::nullopt);
+    // Whole extensions only.
+    EXPECT_EQ(MediaFolderFor("pptmx"), std::nullopt);
+    EXPECT_EQ(MediaFolderFor("xlsb "), std::nullopt);
+    EXPECT_EQ(MediaFolderFor("dot"), std::nullopt);
 }
 
 TEST(ResultSuffix, IsAlwaysSixDigitsFromTheJobsRange)
@@ -188,7 +196,20 @@ INSTANTIATE_TEST_SUITE_P(Kinds, ExtractionJobKindTest,
                                          KindCase{OfficeKind::Presentation, "old-name.ppt", "old-name"},
                                          // extensions match whatever their case
                                          KindCase{OfficeKind::Presentation, "SLIDES.PPTX", "SLIDES"},
-                                         KindCase{OfficeKind::WordDocument, "Report.Docx", "Report"}));
+                                         KindCase{OfficeKind::WordDocument, "Report.Docx", "Report"},
+                                         // macro-enabled files, slide shows, templates, binary workbooks
+                                         KindCase{OfficeKind::Presentation, "macro.pptm", "macro"},
+                                         KindCase{OfficeKind::Presentation, "show.PPSX", "show"},
+                                         KindCase{OfficeKind::Presentation, "show.ppsm", "show"},
+                                         KindCase{OfficeKind::Presentation, "design.Potx", "design"},
+                                         KindCase{OfficeKind::Presentation, "design.potm", "design"},
+                                         KindCase{OfficeKind::WordDocument, "macro.DOCM", "macro"},
+                                         KindCase{OfficeKind::WordDocument, "letter.dotx", "letter"},
+                                         KindCase{OfficeKind::WordDocument, "letter.dotm", "letter"},
+                                         KindCase{OfficeKind::Workbook, "sums.xlsm", "sums"},
+                                         KindCase{OfficeKind::Workbook, "sums.XLSB", "sums"},
+                                         KindCase{OfficeKind::Workbook, "form.xltx", "form"},
+                                         KindCase{OfficeKind::Workbook, "form.xltM", "form"}));
 
 TEST_F(ExtractionJobTest, ANameWithoutDotGivesAnUnderscoreFolderWhenItsKindIsKnown)
 {
@@ -246,14 +267,132 @@ TEST_F(ExtractionJobTest, NothingSelectedFailsEvenWithAnArchiveLeftByAnEarlierRu
     EXPECT_TRUE(ResultFolders().empty());
 }
 
-TEST_F(ExtractionJobTest, TwoDroppedPathsInOneTextFail)
+TEST_F(ExtractionJobTest, TwoDroppedPathsInOneTextAreABatch)
 {
     Text a = PlaceDocument("a.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
     Text b = PlaceDocument("b.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"b.png", "B"}}));
-    SetSelectedDocument(a + "\r\n" + b + "\r\n");
+    SetSelectedDocuments(SplitDroppedPaths(a + "\r\n" + b + "\r\n"));
     RunExtraction();
-    EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"});
-    EXPECT_TRUE(ResultFolders().empty());
+    EXPECT_EQ(user.events, SuccessEvents());
+    EXPECT_EQ(ResultFolders().size(), 2u);
+}
+
+// ---- Batches ---------------------------------------------------------------
+
+// A good document of each kind holds one picture named after it.
+enum class Entry { Presentation, WordDocument, Workbook, NoMedia, NotAZip, Folder };  // OfficeKind's first
+static_assert(static_cast<int>(Entry::Workbook) == static_cast<int>(OfficeKind::Workbook));
+
+struct BatchCase {
+    const char* name;
+    std::vector<std::pair<const char*, Entry>> entries;  // file name, what it is
+    const char* message;                                 // null: no message box
+    std::vector<std::string> results;                    // base names of the result folders, sorted
+};
+
+void PrintTo(const BatchCase& c, std::ostream* out) { *out << c.name; }
+
+class BatchTest : public ExtractionJobTest, public testing::WithParamInterface<BatchCase> {};
+
+TEST_P(BatchTest, ExtractsEachDocumentAsASingleRunAndTellsOnce)
+{
+    std::vector<Text> documents;
+    for (const auto& [fileName, entry] : GetParam().entries) {
+        const Text path = documents.emplace_back(userFiles / fileName);
+        const std::map<std::string, std::string> picture = {{AnalyseDocumentName(path).baseName + ".png", "P"}};
+        switch (entry) {
+        case Entry::Folder: CreateFolder(path); break;
+        case Entry::NotAZip: test::WriteFileBytes(path, "not a zip package, whatever its name says"); break;
+        case Entry::NoMedia: test::WriteFileBytes(path, test::MakeOfficePackage(OfficeKind::WordDocument, {})); break;
+        default: test::WriteFileBytes(path, test::MakeOfficePackage(static_cast<OfficeKind>(entry), picture));
+        }
+    }
+    SetSelectedDocuments(documents);
+    RunExtraction();
+
+    std::vector<std::string> expectedEvents;
+    if (GetParam().message) expectedEvents.push_back(std::string("message:提示:") + GetParam().message);
+    if (!GetParam().results.empty()) expectedEvents.push_back("open:" + OutputRoot());
+    EXPECT_EQ(user.events, expectedEvents);
+    // <base>_<number>, each holding its own document's picture and nothing else.
+    std::vector<std::string> results = ResultFolders();
+    ASSERT_EQ(results.size(), GetParam().results.size());
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        const std::string& base = GetParam().results[i];
+        EXPECT_EQ(results[i].substr(0, results[i].size() - 7), base) << results[i];
+        EXPECT_EQ(test::ListTree(OutputRoot() + "\\" + results[i]), base + ".png\n");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Batches, BatchTest,
+    testing::Values(
+        BatchCase{"ThreeGoodDocuments",
+                  {{"a.pptx", Entry::Presentation}, {"b.docx", Entry::WordDocument}, {"c.xlsm", Entry::Workbook}},
+                  "提取成功！",
+                  {"a", "b", "c"}},
+        BatchCase{"AFailingDocumentInTheMiddleIsNamed",
+                  {{"a.pptx", Entry::Presentation}, {"坏.pptx", Entry::NotAZip}, {"c.docx", Entry::WordDocument}},
+                  "提取失败！\r\n坏.pptx",
+                  {"a", "c"}},
+        BatchCase{"AFolderIsAFailedEntry",
+                  {{"photos", Entry::Folder}, {"d.docx", Entry::WordDocument}},
+                  "提取失败！\r\nphotos",
+                  {"d"}},
+        BatchCase{"EveryFailureOnALineOfItsOwn",
+                  {{"x.pptx", Entry::NotAZip}, {"y.docx", Entry::NotAZip}},
+                  "提取失败！\r\nx.pptx\r\ny.docx",
+                  {}},
+        // No media and an unknown kind are no failures; nothing to open.
+        BatchCase{"NothingToExtractIsNoFailure",
+                  {{"plain.docx", Entry::NoMedia}, {"deck.zip", Entry::Presentation}},
+                  "提取成功！",
+                  {}},
+        BatchCase{"ABatchOfOneIsASingleRun", {{"plain.docx", Entry::NoMedia}}, nullptr, {}},
+        BatchCase{"AFolderAloneIsASingleRun", {{"photos", Entry::Folder}}, "提取失败！", {}}),
+    [](const testing::TestParamInfo<BatchCase>& info) { return std::string(info.param.name); });
+
+// Records the percents; asks for a stop at the first report from
+// `stopAt` percent on.
+class RecordingProgress final : public JobProgress {
+public:
+    explicit RecordingProgress(int stopAt = 101) : stopAt(stopAt) {}
+    bool Report(int percent) override
+    {
+        percents.push_back(percent);
+        return percent < stopAt;
+    }
+    const int stopAt;
+    std::vector<int> percents;
+};
+
+TEST_F(ExtractionJobTest, ABatchReportsItsWholeProgressAndAStopEndsItWithoutAMessage)
+{
+    Text a = PlaceDocument("a.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+    Text b = PlaceDocument("b.docx", test::MakeOfficePackage(OfficeKind::WordDocument, {{"b.png", "B"}}));
+    SetSelectedDocuments({a, b});
+    RecordingProgress whole;
+    RunExtraction(&whole);
+    ASSERT_FALSE(whole.percents.empty());
+    EXPECT_TRUE(std::is_sorted(whole.percents.begin(), whole.percents.end()));
+    EXPECT_EQ(whole.percents.front(), 0);
+    EXPECT_EQ(whole.percents.back(), 100);
+    EXPECT_NE(std::find(whole.percents.begin(), whole.percents.end(), 50), whole.percents.end());
+
+    // A stop in the second document: the first one's result stays, nothing is said.
+    user.events.clear();
+    RecordingProgress stopping(51);
+    RunExtraction(&stopping);
+    EXPECT_TRUE(user.events.empty());
+    EXPECT_EQ(ResultFolders().size(), 3u);
+    EXPECT_FALSE(test::Exists(ScratchFolder()));
+}
+
+// The window shows and selects what a drop splits into (main window tests).
+TEST(DroppedPaths, EmptyMembersAreNoDocuments)
+{
+    EXPECT_EQ(SplitDroppedPaths("a\r\n\r\nb\r\n"), (std::vector<Text>{"a", "b"}));
+    EXPECT_TRUE(SplitDroppedPaths("").empty());
 }
 
 TEST_F(ExtractionJobTest, LeftoversOfAFailedRunNeverJoinTheNextDocumentsMedia)

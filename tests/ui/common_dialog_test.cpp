@@ -22,7 +22,14 @@ constexpr DWORD kAlwaysOn = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_ENABLESIZING;
 
 // "Office文档（*.ppt,*.pptx,*.doc,*.docx,*.xls,*.xlsx）" in code page 936.
 const Text kOfficeDescription = "Office\xCE\xC4\xB5\xB5\xA3\xA8*.ppt,*.pptx,*.doc,*.docx,*.xls,*.xlsx\xA3\xA9";
-const Text kOfficePatterns = "*.ppt;*.pptx;*.doc;*.docx;*.xls;*.xlsx";
+const Text kOfficePatterns =
+    "*.ppt;*.pptx;*.doc;*.docx;*.xls;*.xlsx;*.pptm;*.ppsx;*.ppsm;*.potx;*.potm;*.docm;*.dotx;*.dotm;*.xlsm;*.xlsb;"
+    "*.xltx;*.xltm";
+// "演示文稿（*.ppt,*.pptx,*.pptm,*.ppsx,*.ppsm,*.potx,*.potm）" and "所有文件（*.*）".
+const Text kPresentations =
+    "\xD1\xDD\xCA\xBE\xCE\xC4\xB8\xE5\xA3\xA8*.ppt,*.pptx,*.pptm,*.ppsx,*.ppsm,*.potx,*.potm\xA3\xA9";
+const Text kPresentationPatterns = "*.ppt;*.pptx;*.pptm;*.ppsx;*.ppsm;*.potx;*.potm";
+const Text kAllFiles = "\xCB\xF9\xD3\xD0\xCE\xC4\xBC\xFE\xA3\xA8*.*\xA3\xA9";
 
 // ---- properties ----------------------------------------------------------
 
@@ -153,6 +160,50 @@ INSTANTIATE_TEST_SUITE_P(
                     Switches{false, false, false, false, true, 0x88000C},
                     Switches{true, true, true, true, true, 0x88380E}));
 
+TEST(MultipleFiles, AreAllowedInTheOpenDialogOnly)
+{
+    CommonDialog dialog;
+    dialog.SetAllowMultipleFiles(true);
+    EXPECT_EQ(FileDialogFlags(dialog) & OFN_ALLOWMULTISELECT, static_cast<DWORD>(OFN_ALLOWMULTISELECT));
+    EXPECT_GT(FileBufferSize(dialog), 4096u);
+    dialog.SetDialogKind(CommonDialog::kSaveFile);
+    EXPECT_EQ(FileDialogFlags(dialog) & OFN_ALLOWMULTISELECT, 0u);
+    EXPECT_EQ(FileBufferSize(dialog), static_cast<DWORD>(MAX_PATH));
+}
+
+// ---- the chosen files --------------------------------------------------------
+
+struct ChosenCase {
+    const char* name;
+    std::string buffer;  // as the dialog left it
+    std::size_t fileOffset;
+    std::vector<Text> paths;
+};
+
+void PrintTo(const ChosenCase& c, std::ostream* out) { *out << c.name; }
+
+class ChosenFileList : public testing::TestWithParam<ChosenCase> {};
+
+TEST_P(ChosenFileList, IsOnePathOrAFolderWithItsNames)
+{
+    EXPECT_EQ(ChosenFiles(GetParam().buffer.data(), GetParam().buffer.size(), GetParam().fileOffset),
+              GetParam().paths);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Buffers, ChosenFileList,
+    testing::Values(
+        ChosenCase{"OnePath", "C:\\d\\a.pptx\0\0"s, 5, {"C:\\d\\a.pptx"}},
+        // A longer start name leaves bytes after the answer's zero.
+        ChosenCase{"OnePathOverAnOldLongerName", "C:\\b.xlsx\0e_name.pptx\0\0"s, 3, {"C:\\b.xlsx"}},
+        ChosenCase{"TwoNames", "C:\\d\0a.pptx\0b.docx\0\0"s, 5, {"C:\\d\\a.pptx", "C:\\d\\b.docx"}},
+        ChosenCase{"InADrivesRoot", "C:\\\0a.pptx\0b.docx\0\0"s, 4, {"C:\\a.pptx", "C:\\b.docx"}},
+        // 乗 (0x81 0x5C) ends the folder with the "\" byte: a separator is still added.
+        ChosenCase{"FolderEndingInATrailByte", "C:\\\x81\x5C\0a\0\0"s, 6, {"C:\\\x81\x5C\\a"}},
+        ChosenCase{"ListRunningToTheEndOfTheBuffer", "C:\\d\0a.pptx\0b.do"s, 5, {"C:\\d\\a.pptx", "C:\\d\\b.do"}},
+        ChosenCase{"Empty", "\0\0"s, 0, {}}, ChosenCase{"NoBuffer", ""s, 0, {}}),
+    [](const testing::TestParamInfo<ChosenCase>& info) { return std::string(info.param.name); });
+
 // ---- filter list -----------------------------------------------------------
 
 struct FilterCase {
@@ -181,8 +232,11 @@ INSTANTIATE_TEST_SUITE_P(
         FilterCase{"BlanksAfterTwoBarsRemovedBeforeTheCheck", "Text|*.txt||  ", "Text\0*.txt\0\0"s},
         FilterCase{"InnerBlanksKept", " A B | *.a ", " A B \0 *.a\0\0"s},
         FilterCase{"Empty", "", ""}, FilterCase{"OnlyBlanks", " \t ", ""},
-        FilterCase{"Office", kOfficeDescription + "|" + kOfficePatterns,
-                   kOfficeDescription + "\0"s + kOfficePatterns + "\0\0"s},
+        FilterCase{"Office",
+                   kOfficeDescription + "|" + kOfficePatterns + "|" + kPresentations + "|" + kPresentationPatterns +
+                       "|" + kAllFiles + "|*.*",
+                   kOfficeDescription + "\0"s + kOfficePatterns + "\0"s + kPresentations + "\0"s +
+                       kPresentationPatterns + "\0"s + kAllFiles + "\0*.*\0\0"s},
         // 東 is 0x96 0x7C: its trail byte is the bar's byte and stays.
         FilterCase{"BarByteInsideDoubleByteCharacter", "\x96\x7C|*.x", "\x96\x7C\0*.x\0\0"s},
         FilterCase{"DoubleByteBarBeforeFinalBar", "A|*.\x96\x7C|", "A\0*.\x96\x7C\0\0\0"s},
@@ -357,6 +411,55 @@ TEST_F(FileDialogRequest, ConfirmedPathReplacesFileNameWhole)
     dialogs.chosen = "C:\\\xCE\xC4\\b.xlsx";
     ASSERT_TRUE(ShowFileDialog(dialog));
     EXPECT_EQ(dialog.FileName(), "C:\\\xCE\xC4\\b.xlsx");
+}
+
+// Answers "buffer too small" with the size it needs until the buffer has
+// it, then a list of two files.
+class SmallBufferDialogs final : public FileDialogSeam {
+public:
+    bool OpenFile(OPENFILENAMEA& r) override
+    {
+        sizes.push_back(r.nMaxFile);
+        tooSmall = r.nMaxFile < needed;
+        if (tooSmall) {
+            r.lpstrFile[0] = static_cast<char>(needed & 0xFF);
+            r.lpstrFile[1] = static_cast<char>(needed >> 8 & 0xFF);
+            return false;
+        }
+        const std::string list = "C:\\d\0a.pptx\0b.docx\0\0"s;
+        std::memcpy(r.lpstrFile, list.data(), list.size());
+        r.nFileOffset = 5;
+        return true;
+    }
+    bool SaveFile(OPENFILENAMEA&) override { return false; }
+    DWORD ExtendedError() override { return tooSmall ? FNERR_BUFFERTOOSMALL : 0; }
+
+    DWORD needed = 0;
+    bool tooSmall = false;
+    std::vector<DWORD> sizes;
+};
+
+TEST(FileDialogBuffer, TooSmallAsksAgainWithTheSizeNeededAndGivesUpAtTheLimit)
+{
+    SmallBufferDialogs dialogs;
+    ScopedFileDialogSeam seam{dialogs};
+    test::CurrentFolderGuard guard;
+    CommonDialog dialog;
+    dialog.SetAllowMultipleFiles(true);
+
+    dialogs.needed = 50000;
+    ASSERT_TRUE(ShowFileDialog(dialog));
+    EXPECT_EQ(dialogs.sizes, (std::vector<DWORD>{FileBufferSize(dialog), 65536}));
+    EXPECT_EQ(dialog.FileNames(), (std::vector<Text>{"C:\\d\\a.pptx", "C:\\d\\b.docx"}));
+    EXPECT_EQ(dialog.FileName(), "C:\\d\\a.pptx");
+
+    // A dialog that never has room enough is not asked for ever.
+    dialogs.needed = kMaxFileBufferSize + 1;
+    dialogs.sizes.clear();
+    EXPECT_FALSE(ShowFileDialog(dialog));
+    EXPECT_EQ(dialogs.sizes.back(), kMaxFileBufferSize);
+    EXPECT_LE(dialogs.sizes.size(), 8u);
+    EXPECT_EQ(dialog.FileName(), "C:\\d\\a.pptx");
 }
 
 // ---- the current folder afterwards ----------------------------------------

@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "tests/support/current_folder.h"
 #include "tests/support/file_dialog_driver.h"
@@ -20,7 +21,14 @@ using test::FileDialogView;
 
 // "Office文档（*.ppt,*.pptx,*.doc,*.docx,*.xls,*.xlsx）" in code page 936.
 const Text kOfficeDescription = "Office\xCE\xC4\xB5\xB5\xA3\xA8*.ppt,*.pptx,*.doc,*.docx,*.xls,*.xlsx\xA3\xA9";
-const Text kOfficeFilter = kOfficeDescription + "|*.ppt;*.pptx;*.doc;*.docx;*.xls;*.xlsx";
+const Text kOfficeFilter = kOfficeDescription +
+                           "|*.ppt;*.pptx;*.doc;*.docx;*.xls;*.xlsx;*.pptm;*.ppsx;*.ppsm;*.potx;*.potm;*.docm;*.dotx;"
+                           "*.dotm;*.xlsm;*.xlsb;*.xltx;*.xltm|"
+                           "演示文稿（*.ppt,*.pptx,*.pptm,*.ppsx,*.ppsm,*.potx,*.potm）|"
+                           "*.ppt;*.pptx;*.pptm;*.ppsx;*.ppsm;*.potx;*.potm|"
+                           "文档（*.doc,*.docx,*.docm,*.dotx,*.dotm）|*.doc;*.docx;*.docm;*.dotx;*.dotm|"
+                           "工作簿（*.xls,*.xlsx,*.xlsm,*.xlsb,*.xltx,*.xltm）|*.xls;*.xlsx;*.xlsm;*.xlsb;*.xltx;*.xltm|"
+                           "所有文件（*.*）|*.*";
 const Text kDocuments = "\xCE\xC4\xB5\xB5";  // 文档, a folder name with double-byte characters
 
 class RealFileDialog : public testing::Test {
@@ -62,7 +70,7 @@ TEST_F(RealFileDialog, ConfirmedFullPathIsHandedBackAndBecomesTheCurrentFolder)
     // What the dialog showed on opening.
     EXPECT_EQ(view.folder, start);
     EXPECT_EQ(view.selectedFilter, kOfficeDescription);
-    EXPECT_EQ(view.filterCount, 1);
+    EXPECT_EQ(view.filterCount, 5);
     EXPECT_EQ(view.fileNameField, "");
 }
 
@@ -73,6 +81,20 @@ TEST_F(RealFileDialog, NameTypedAloneIsTakenInTheInitialFolder)
     ASSERT_TRUE(Show(FileDialogDriver::Action::Confirm, "deck.pptx"));
     EXPECT_EQ(dialog.FileName(), deck);
     EXPECT_EQ(view.folder, documents);
+}
+
+TEST_F(RealFileDialog, SeveralNamesTypedGiveEveryFullPathAndOneNameGivesOne)
+{
+    test::WriteFileBytes(documents + "\\a.pptx", "a");
+    test::WriteFileBytes(documents + "\\b.docx", "b");
+    dialog.SetFilter(kOfficeFilter);
+    dialog.SetInitialFolder(documents);
+    dialog.SetAllowMultipleFiles(true);
+    ASSERT_TRUE(Show(FileDialogDriver::Action::Confirm, "\"a.pptx\" \"b.docx\"")) << view.controls;
+    EXPECT_EQ(dialog.FileNames(), (std::vector<Text>{documents + "\\a.pptx", documents + "\\b.docx"}));
+    EXPECT_EQ(CurrentFolder(), documents);
+    ASSERT_TRUE(Show(FileDialogDriver::Action::Confirm, "b.docx"));
+    EXPECT_EQ(dialog.FileNames(), std::vector<Text>{documents + "\\b.docx"});
 }
 
 TEST_F(RealFileDialog, CancelAfterASuccessKeepsThePathAndTheCurrentFolder)

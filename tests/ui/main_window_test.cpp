@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "runtime/ole_session.h"
 #include "core/shell.h"
 #include "core/work_paths.h"
@@ -29,13 +32,18 @@ public:
         initialFolder = request.lpstrInitialDir ? request.lpstrInitialDir : "";
         startName = request.lpstrFile;
         owner = request.hwndOwner;
+        flags = request.Flags;
         if (!answer) return false;
-        lstrcpynA(request.lpstrFile, answer->c_str(), static_cast<int>(request.nMaxFile));
+        // The answer may be a list: folder, names, each ending in a zero.
+        std::memcpy(request.lpstrFile, answer->data(), std::min<std::size_t>(answer->size() + 1, request.nMaxFile));
+        request.nFileOffset = answerOffset;
         return true;
     }
     bool SaveFile(OPENFILENAMEA&) override { return false; }
 
     std::optional<std::string> answer;
+    WORD answerOffset = 0;  // set for a list
+    DWORD flags = 0;
     int calls = 0;
     std::string filter, initialFolder, startName;
     HWND owner = nullptr;
@@ -206,9 +214,18 @@ TEST_F(MainWindowTest, CreationSetsUpPathsDialogAndDrops)
 {
     EXPECT_EQ(CurrentWorkPaths().outputRoot, documents / "PPT_RES");
     EXPECT_EQ(window->openFileDialog().InitialFolder(), ProgramFolder());
+    // Office文档, 演示文稿, 文档, 工作簿 and 所有文件, in code page 936.
     EXPECT_EQ(window->openFileDialog().Filter(),
               "Office\xCE\xC4\xB5\xB5\xA3\xA8*.ppt,*.pptx,*.doc,*.docx,*.xls,*.xlsx\xA3\xA9|"
-              "*.ppt;*.pptx;*.doc;*.docx;*.xls;*.xlsx");
+              "*.ppt;*.pptx;*.doc;*.docx;*.xls;*.xlsx;*.pptm;*.ppsx;*.ppsm;*.potx;*.potm;"
+              "*.docm;*.dotx;*.dotm;*.xlsm;*.xlsb;*.xltx;*.xltm|"
+              "\xD1\xDD\xCA\xBE\xCE\xC4\xB8\xE5\xA3\xA8*.ppt,*.pptx,*.pptm,*.ppsx,*.ppsm,*.potx,*.potm\xA3\xA9|"
+              "*.ppt;*.pptx;*.pptm;*.ppsx;*.ppsm;*.potx;*.potm|"
+              "\xCE\xC4\xB5\xB5\xA3\xA8*.doc,*.docx,*.docm,*.dotx,*.dotm\xA3\xA9|*.doc;*.docx;*.docm;*.dotx;*.dotm|"
+              "\xB9\xA4\xD7\xF7\xB2\xBE\xA3\xA8*.xls,*.xlsx,*.xlsm,*.xlsb,*.xltx,*.xltm\xA3\xA9|"
+              "*.xls;*.xlsx;*.xlsm;*.xlsb;*.xltx;*.xltm|"
+              "\xCB\xF9\xD3\xD0\xCE\xC4\xBC\xFE\xA3\xA8*.*\xA3\xA9|*.*");
+    EXPECT_TRUE(window->openFileDialog().AllowMultipleFiles());
     EXPECT_EQ(window->dropTarget()->registeredWindow(), window->handle());
     EXPECT_EQ(window->dropTarget()->PropertyValue(static_cast<std::int32_t>(DropKind::Files)), 1);
     EXPECT_EQ(window->dropTarget()->PropertyValue(static_cast<std::int32_t>(DropKind::Text)), 0);
@@ -223,7 +240,7 @@ TEST_F(MainWindowTest, BrowseConfirmedSelectsAndShowsThePath)
     EXPECT_EQ(dialog.initialFolder, ProgramFolder());
     EXPECT_EQ(dialog.filter.substr(0, 6), "Office");
     EXPECT_EQ(PathBoxText(), *dialog.answer);
-    EXPECT_EQ(CurrentWorkPaths().selectedDocument, *dialog.answer);
+    EXPECT_EQ(CurrentWorkPaths().selectedDocuments, std::vector<Text>{*dialog.answer});
 
     // The next browse starts from the previous choice; a cancel keeps it.
     std::string previous = *dialog.answer;
@@ -231,7 +248,7 @@ TEST_F(MainWindowTest, BrowseConfirmedSelectsAndShowsThePath)
     Click(kBrowseButton);
     EXPECT_NE(dialog.startName.find("\xB1\xA8\xB8\xE6.pptx"), std::string::npos) << dialog.startName;
     EXPECT_EQ(PathBoxText(), previous);
-    EXPECT_EQ(CurrentWorkPaths().selectedDocument, previous);
+    EXPECT_EQ(CurrentWorkPaths().selectedDocuments, std::vector<Text>{previous});
 }
 
 TEST_F(MainWindowTest, BrowseCancelledChangesNothing)
@@ -239,7 +256,7 @@ TEST_F(MainWindowTest, BrowseCancelledChangesNothing)
     Click(kBrowseButton);
     EXPECT_EQ(dialog.calls, 1);
     EXPECT_EQ(PathBoxText(), "");
-    EXPECT_EQ(CurrentWorkPaths().selectedDocument, "");
+    EXPECT_TRUE(CurrentWorkPaths().selectedDocuments.empty());
 }
 
 TEST_F(MainWindowTest, ADroppedFileIsSelectedLikeAChosenOne)
@@ -247,17 +264,27 @@ TEST_F(MainWindowTest, ADroppedFileIsSelectedLikeAChosenOne)
     const std::string path = userFiles / "deck.pptx";
     DropFiles({path});
     EXPECT_EQ(PathBoxText(), path);
-    EXPECT_EQ(CurrentWorkPaths().selectedDocument, path);
+    EXPECT_EQ(CurrentWorkPaths().selectedDocuments, std::vector<Text>{path});
 }
 
-TEST_F(MainWindowTest, TwoDroppedFilesArriveAsOneText)
+TEST_F(MainWindowTest, TwoDroppedFilesAreABatchShownWithSemicolons)
 {
     const std::string a = userFiles / "a.pptx";
-    const std::string b = userFiles / "b.pptx";
+    const std::string b = userFiles / "\xB1\xA8\xB8\xE6.docx";  // 报告.docx
     DropFiles({a, b});
-    EXPECT_EQ(CurrentWorkPaths().selectedDocument, a + "\r\n" + b + "\r\n");
-    // The single-line box shows the text as given.
-    EXPECT_EQ(PathBoxText().substr(0, a.size()), a);
+    EXPECT_EQ(CurrentWorkPaths().selectedDocuments, (std::vector<Text>{a, b}));
+    EXPECT_EQ(PathBoxText(), a + "; " + b);
+}
+
+TEST_F(MainWindowTest, SeveralFilesChosenInTheDialogAreABatch)
+{
+    const std::string folder = userFiles.path();
+    dialog.answer = folder + std::string("\0a.pptx\0b.xlsx\0", 15);
+    dialog.answerOffset = static_cast<WORD>(folder.size() + 1);
+    Click(kBrowseButton);
+    EXPECT_EQ(dialog.flags & OFN_ALLOWMULTISELECT, static_cast<DWORD>(OFN_ALLOWMULTISELECT));
+    EXPECT_EQ(CurrentWorkPaths().selectedDocuments, (std::vector<Text>{folder + "\\a.pptx", folder + "\\b.xlsx"}));
+    EXPECT_EQ(PathBoxText(), folder + "\\a.pptx; " + folder + "\\b.xlsx");
 }
 
 TEST_F(MainWindowTest, ExtractWorksOnTheChosenDocumentNotOnWhatIsTyped)

@@ -8,12 +8,19 @@
 #include <utility>
 #include <vector>
 
+#include "core/shell.h"
+#include "core/work_paths.h"
+#include "tests/support/current_folder.h"
 #include "tests/support/data_object.h"
 #include "tests/support/drag_source.h"
 #include "tests/support/fake_drag_image.h"
 #include "tests/support/message_pump.h"
+#include "tests/support/office_package.h"
 #include "tests/support/ole_session.h"
+#include "tests/support/recording_user_seam.h"
+#include "tests/support/temp_folder.h"
 #include "ui/drop_target.h"
+#include "ui/main_window.h"
 
 namespace dovrel {
 namespace {
@@ -119,6 +126,48 @@ TEST_F(OleDropTest, DragWithoutAnAcceptedKindIsRefused)
     ASSERT_FALSE(dragImage_.calls.empty());
     EXPECT_EQ(dragImage_.names().front(), "enter");
     EXPECT_EQ(dragImage_.names().back(), "leave");
+}
+
+// Two documents dragged onto the program's window form one batch, which the
+// extract button extracts with one message.
+TEST(OleDropOnMainWindow, TwoDraggedDocumentsAreExtractedAsOneBatch)
+{
+    test::ScopedOle ole;
+    test::CurrentFolderGuard currentFolder;
+    test::TempFolder documents;
+    test::TempFolder userFiles;
+    test::RecordingUserSeam user{documents.path() + "\\"};
+    ScopedUserSeam userSeam{user};
+    const std::string a = userFiles / "a.pptx";
+    const std::string b = userFiles / "\xB1\xA8\xB8\xE6.xlsx";  // 报告.xlsx
+    test::WriteFileBytes(a, test::MakeOfficePackage(test::OfficeKind::Presentation, {{"a.png", "A"}}));
+    test::WriteFileBytes(b, test::MakeOfficePackage(test::OfficeKind::Workbook, {{"b.png", "B"}}));
+    InitProgramFolder();
+    std::unique_ptr<MainWindow> window = MainWindow::Create(GetModuleHandleA(nullptr));
+    ASSERT_TRUE(window);
+    HWND pathBox = window->control(main_window::kPathBox);
+    test::PumpFor(100);
+
+    RECT box;
+    GetWindowRect(pathBox, &box);
+    const POINT centre{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+    test::DragOutcome outcome = test::DragFiles({a, b}, kSourcePoint, centre);
+    EXPECT_EQ(outcome.failure, "");
+    EXPECT_EQ(CurrentWorkPaths().selectedDocuments, (std::vector<Text>{a, b}));
+    char shown[1024] = {};
+    GetWindowTextA(pathBox, shown, sizeof shown);
+    EXPECT_EQ(shown, a + "; " + b);
+
+    SendMessageA(window->control(main_window::kExtractButton), BM_CLICK, 0, 0);
+    const std::string outputRoot = documents / "PPT_RES";
+    // 提示, 提取成功！
+    const std::string success = "message:\xCC\xE1\xCA\xBE:\xCC\xE1\xC8\xA1\xB3\xC9\xB9\xA6\xA3\xA1";
+    EXPECT_EQ(user.events, (std::vector<std::string>{success, "open:" + outputRoot}));
+    EXPECT_EQ(test::FolderEntries(outputRoot, "TMP").size(), 2u) << test::ListTree(outputRoot);
+
+    window.reset();
+    test::PumpFor(50);
+    ReleaseWorkPaths();
 }
 
 // The driver itself: a press that misses the source window (placed off the
