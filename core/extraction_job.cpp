@@ -100,7 +100,9 @@ void RunExtraction(JobProgress* progress)
 {
     const WorkPaths& paths = CurrentWorkPaths();
     UserSeam& user = CurrentUserSeam();
-    switch (ExtractDocument(paths, paths.selectedDocument, progress)) {
+    DocumentOutcome outcome = ExtractDocument(paths, paths.selectedDocument, progress);
+    if (progress) progress->Ended(outcome == DocumentOutcome::Failed);
+    switch (outcome) {
     case DocumentOutcome::Extracted:
         user.ShowMessage(kSuccessMessage, kCaption);
         user.OpenInShell(paths.outputRoot);

@@ -1,0 +1,51 @@
+#include "ui/window_job_progress.h"
+
+#include "runtime/message_loop.h"
+
+namespace dovrel {
+
+Text ProgressTitle(const Text& caption, int percent)
+{
+    if (percent < 0) return caption;
+    return caption + " - " + ToText(percent > 100 ? 100 : percent) + "%";
+}
+
+WindowJobProgress::WindowJobProgress(HWND window, const Text& caption, ITaskbarList3* taskbar,
+                                     std::function<bool()> stopRequested)
+    : window_(window), caption_(caption), taskbar_(taskbar), stopRequested_(std::move(stopRequested))
+{
+    QueryPerformanceFrequency(&frequency_);
+    QueryPerformanceCounter(&lastReport_);
+    if (taskbar_) taskbar_->SetProgressState(window_, TBPF_NORMAL);
+    Report(0);
+}
+
+WindowJobProgress::~WindowJobProgress()
+{
+    if (IsWindow(window_)) SetWindowTextA(window_, caption_.c_str());
+    if (taskbar_) taskbar_->SetProgressState(window_, TBPF_NOPROGRESS);
+}
+
+bool WindowJobProgress::Report(int percent)
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    double gap = frequency_.QuadPart ? 1000.0 * (now.QuadPart - lastReport_.QuadPart) / frequency_.QuadPart : 0;
+    if (gap > longestGap_) longestGap_ = gap;
+    if (percent != shown_ && IsWindow(window_)) {
+        shown_ = percent;
+        SetWindowTextA(window_, ProgressTitle(caption_, percent).c_str());
+        if (taskbar_) taskbar_->SetProgressValue(window_, static_cast<ULONGLONG>(percent), 100);
+    }
+    if (!PumpPendingMessages()) quit_ = true;
+    QueryPerformanceCounter(&lastReport_);
+    return !quit_ && !(stopRequested_ && stopRequested_());
+}
+
+void WindowJobProgress::Ended(bool failed)
+{
+    if (IsWindow(window_)) SetWindowTextA(window_, caption_.c_str());
+    if (taskbar_) taskbar_->SetProgressState(window_, failed ? TBPF_ERROR : TBPF_NOPROGRESS);
+}
+
+}  // namespace dovrel
