@@ -1,8 +1,11 @@
 // The real Dovrel.exe, started as its own process with a fresh Documents
-// folder and driven from outside with the mouse, as a person would.
+// folder and driven from outside with the mouse and the keyboard, as a
+// person would.
 
 #include <gtest/gtest.h>
 #include <windows.h>
+
+#include <set>
 
 #include "tests/support/desktop_driver.h"
 #include "tests/support/drag_source.h"
@@ -10,6 +13,8 @@
 #include "tests/support/office_package.h"
 #include "tests/support/program_under_test.h"
 #include "tests/support/temp_folder.h"
+#include "runtime/dpi.h"
+#include "ui/main_window_layout.h"
 
 namespace dovrel::test {
 namespace {
@@ -65,6 +70,58 @@ void CloseFileBrowserShowing(const std::string& folderName)
         reinterpret_cast<LPARAM>(&search));
 }
 
+// Writes the box as a paste would: the program sees the user's edit.
+void PasteIntoBox(HWND box, const std::string& text)
+{
+    SendMessageTimeoutA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000, nullptr);
+}
+
+// A package of many entries, so its extraction reports often and lasts
+// seconds under Wine (800 entries: about five).
+std::string LongPackage(int entries)
+{
+    std::map<std::string, std::string> media;
+    for (int i = 0; i < entries; ++i) media["image" + std::to_string(i) + ".png"] = MediaBytes(std::to_string(i), 16000);
+    return MakeOfficePackage(OfficeKind::Presentation, media);
+}
+
+RECT ClientRectOf(HWND control)
+{
+    RECT area;
+    GetWindowRect(control, &area);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&area), 2);
+    return area;
+}
+
+// The prefix's DPI (Wine reads it at each process's start), put back when
+// the object goes.
+class ScopedLogPixels {
+public:
+    explicit ScopedLogPixels(DWORD dpi)
+    {
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                        &key_, nullptr);
+        DWORD size = sizeof saved_;
+        had_ = RegQueryValueExA(key_, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&saved_), &size) ==
+               ERROR_SUCCESS;
+        RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+    }
+    ~ScopedLogPixels()
+    {
+        if (had_) {
+            RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved_), sizeof saved_);
+        } else {
+            RegDeleteValueA(key_, "LogPixels");
+        }
+        RegCloseKey(key_);
+    }
+
+private:
+    HKEY key_ = nullptr;
+    DWORD saved_ = 0;
+    bool had_ = false;
+};
+
 class EndToEndTest : public testing::Test {
 protected:
     TempFolder documents;
@@ -113,6 +170,7 @@ TEST_F(EndToEndTest, BrowseExtractConfirmAndClose)
     HWND box = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
     ASSERT_TRUE(box) << "no message box";
     EXPECT_EQ(WindowText(FindChildById(box, kMessageBoxTextId)), "提取成功！");
+    EXPECT_EQ(GetWindow(box, GW_OWNER), window);
     PressButton(FindChildById(box, IDOK));
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
 
@@ -190,6 +248,243 @@ TEST_F(EndToEndTest, AFileDroppedOnTheWindowBecomesTheDocument)
     EXPECT_EQ(program.WaitForExit(10000), 0u);
     Sleep(500);
     CloseFileBrowserShowing("PPT_RES");
+}
+
+TEST_F(EndToEndTest, UsableByKeyboardAlone)
+{
+    const std::string document = userFiles / "keys.pptx";
+    WriteFileBytes(document, MakeOfficePackage(OfficeKind::Presentation, {{"image1.png", "PNG"}}));
+    ProgramUnderTest program;
+    HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    HWND pathBox = FindChildByClass(window, "Edit");
+    HWND browse = ButtonWithCaption(window, "浏览");
+    HWND extract = ButtonWithCaption(window, "提取");
+    SetForegroundWindow(window);
+    auto focusReaches = [&](HWND control) { return WaitUntil([&] { return FocusOf(window) == control; }, 5000); };
+
+    // 浏览 has the focus at start; Tab goes left to right, round to the box.
+    ASSERT_TRUE(focusReaches(browse));
+    PressKey(VK_TAB);
+    ASSERT_TRUE(focusReaches(extract));
+    PressKey(VK_TAB);
+    ASSERT_TRUE(focusReaches(pathBox));
+    PressKey(VK_TAB);
+    ASSERT_TRUE(focusReaches(browse));
+    PressKey(VK_ESCAPE);
+
+    // Enter on 浏览, a file picked, Enter; the focus comes back to 浏览.
+    PressKey(VK_RETURN);
+    HWND dialog = WaitForTopLevelWindow(program.processId(), kDialogClass, "");
+    ASSERT_TRUE(dialog) << "no open dialog";
+    Sleep(300);  // let the dialog finish filling its fields
+    PasteIntoBox(FileNameField(dialog), document);
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(pathBox) == document; })) << WindowText(pathBox);
+    ASSERT_TRUE(focusReaches(browse));
+
+    // Tab to 提取, Enter; Enter closes the box, which the window owns.
+    PressKey(VK_TAB);
+    ASSERT_TRUE(focusReaches(extract));
+    PressKey(VK_RETURN);
+    HWND box = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
+    ASSERT_TRUE(box);
+    EXPECT_EQ(WindowText(FindChildById(box, kMessageBoxTextId)), "提取成功！");
+    EXPECT_EQ(GetWindow(box, GW_OWNER), window);
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+    EXPECT_EQ(ResultFolders(documents / "PPT_RES").size(), 1u);
+
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(program.WaitForExit(10000), 0u);
+    Sleep(500);
+    CloseFileBrowserShowing("PPT_RES");
+}
+
+TEST_F(EndToEndTest, APastedPathIsExtractedWithEnter)
+{
+    const std::string document = userFiles / "pasted.docx";
+    WriteFileBytes(document, MakeOfficePackage(OfficeKind::WordDocument, {{"image1.png", "PNG"}}));
+    ProgramUnderTest program;
+    HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    HWND pathBox = FindChildByClass(window, "Edit");
+    SetForegroundWindow(window);
+    ASSERT_TRUE(WaitUntil([&] { return FocusOf(window) == ButtonWithCaption(window, "浏览"); }, 5000));
+    PressKey(VK_TAB, /*shift*/ true);
+    ASSERT_TRUE(WaitUntil([&] { return FocusOf(window) == pathBox; }, 5000));
+
+    // As the shell's "copy as path" gives it: in quotes.
+    PasteIntoBox(pathBox, "\"" + document + "\" ");
+    PressKey(VK_RETURN);
+    HWND box = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
+    ASSERT_TRUE(box);
+    EXPECT_EQ(WindowText(FindChildById(box, kMessageBoxTextId)), "提取成功！");
+    PressButton(FindChildById(box, IDOK));
+    std::vector<std::string> results = ResultFolders(documents / "PPT_RES");
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].compare(0, 7, "pasted_"), 0) << results[0];
+
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(program.WaitForExit(10000), 0u);
+    Sleep(500);
+    CloseFileBrowserShowing("PPT_RES");
+}
+
+TEST_F(EndToEndTest, ALongJobKeepsTheWindowAnsweringAndShowsItsProgress)
+{
+    const std::string document = userFiles / "long.pptx";
+    WriteFileBytes(document, LongPackage(800));
+    ProgramUnderTest program;
+    HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    HWND pathBox = FindChildByClass(window, "Edit");
+    HWND extract = ButtonWithCaption(window, "提取");
+    PasteIntoBox(pathBox, document);
+    PressButton(extract);
+
+    // Sampled until the job's box appears: every sample answered within
+    // 200 ms, the controls disabled, the title counting up.
+    std::set<std::string> titles;
+    int samples = 0, unanswered = 0, enabled = 0;
+    const DWORD start = GetTickCount();
+    while (!HasTopLevelWindow(program.processId(), kDialogClass) && GetTickCount() - start < 120000) {
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &result)) ++unanswered;
+        std::string title = WindowText(window);
+        if (title != "Dovrel") {
+            titles.insert(title);
+            ++samples;
+            if (IsWindowEnabled(extract) || IsWindowEnabled(pathBox)) ++enabled;
+        }
+        Sleep(50);
+    }
+    HWND box = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
+    ASSERT_TRUE(box);
+    EXPECT_EQ(WindowText(FindChildById(box, kMessageBoxTextId)), "提取成功！");
+    EXPECT_EQ(unanswered, 0) << "of " << samples;
+    EXPECT_EQ(enabled, 0) << "of " << samples;
+    EXPECT_GE(titles.size(), 5u);
+    for (const std::string& title : titles) EXPECT_EQ(title.compare(0, 9, "Dovrel - "), 0) << title;
+    EXPECT_EQ(WindowText(window), "Dovrel");
+    PressButton(FindChildById(box, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(extract) && IsWindowEnabled(pathBox); }));
+    EXPECT_EQ(ResultFolders(documents / "PPT_RES").size(), 1u);
+
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(program.WaitForExit(10000), 0u);
+    Sleep(500);
+    CloseFileBrowserShowing("PPT_RES");
+}
+
+TEST_F(EndToEndTest, ClosingDuringAJobStopsItAndLeavesNothing)
+{
+    // Long enough to outlast the drag below.
+    const std::string document = userFiles / "stopped.pptx";
+    WriteFileBytes(document, LongPackage(4000));
+    const std::string other = userFiles / "other.pptx";
+    WriteFileBytes(other, "x");
+    ProgramUnderTest program;
+    HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    HWND pathBox = FindChildByClass(window, "Edit");
+    PasteIntoBox(pathBox, document);
+    PressButton(ButtonWithCaption(window, "提取"));
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(window).find('%') != std::string::npos; }));
+
+    // A drop meanwhile is refused.
+    RECT box;
+    GetWindowRect(pathBox, &box);
+    DragOutcome outcome = DragFiles({other}, {60, 60}, {(box.left + box.right) / 2, (box.top + box.bottom) / 2});
+    EXPECT_TRUE(outcome.dragEnded) << outcome.failure;
+    EXPECT_EQ(outcome.effect, static_cast<DWORD>(DROPEFFECT_NONE));
+    EXPECT_EQ(WindowText(pathBox), document);
+    ASSERT_NE(WindowText(window).find('%'), std::string::npos) << "the job ended before the close";
+
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(program.WaitForExit(30000), 0u);
+    const std::string outputRoot = documents / "PPT_RES";
+    EXPECT_FALSE(Exists(outputRoot + "\\TMP")) << ListTree(outputRoot);
+    EXPECT_TRUE(ResultFolders(outputRoot).empty()) << ListTree(outputRoot);
+}
+
+TEST_F(EndToEndTest, ASecondCopyShowsTheFirstAndLeavesItsWorkAlone)
+{
+    ProgramUnderTest first;
+    HWND window = WaitForTopLevelWindow(first.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(window) != FALSE; }));
+    const std::string leftover = documents / "PPT_RES\\TMP\\in-use.bin";
+    CreateDirectoryA((documents / "PPT_RES").c_str(), nullptr);
+    CreateDirectoryA((documents / "PPT_RES\\TMP").c_str(), nullptr);
+    WriteFileBytes(leftover, "the first copy's work");
+
+    ProgramUnderTest second;
+    EXPECT_EQ(second.WaitForExit(10000), 0u);
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(window); })) << "the first copy was not restored";
+    EXPECT_TRUE(Exists(leftover));
+    EXPECT_EQ(first.WaitForExit(0), static_cast<DWORD>(STILL_ACTIVE));
+
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(first.WaitForExit(10000), 0u);
+}
+
+TEST_F(EndToEndTest, AFailedStartUpIsReportedUntilClosed)
+{
+    ProgramUnderTest program(BuildFolder() + "\\DovrelFailingStart.exe");
+    ASSERT_TRUE(program.started());
+    HWND box = WaitForTopLevelWindow(program.processId(), kDialogClass, "错误");
+    ASSERT_TRUE(box) << "exit code " << program.WaitForExit(0);
+    EXPECT_NE(WindowText(FindChildById(box, kMessageBoxTextId)).find("载入启动窗口失败"), std::string::npos);
+    Sleep(1000);
+    EXPECT_TRUE(IsWindowVisible(box)) << "the report closed on its own";
+    PressButton(FindChildById(box, IDOK));
+    EXPECT_EQ(program.WaitForExit(10000), static_cast<DWORD>(-1));
+}
+
+TEST_F(EndToEndTest, At144DpiTheControlsStandWhereTheLayoutSays)
+{
+    ScopedLogPixels logPixels(144);
+    ProgramUnderTest program;
+    HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+
+    // Read in the window's own pixels: this thread asks per-monitor aware.
+    using SetAwareness = HANDLE(WINAPI*)(HANDLE);
+    auto setAwareness = reinterpret_cast<SetAwareness>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "SetThreadDpiAwarenessContext")));
+    ASSERT_TRUE(setAwareness);
+    HANDLE previous = setAwareness(reinterpret_cast<HANDLE>(-4));  // per-monitor aware v2
+
+    const DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE));
+    MainWindowLayout layout = LayoutMainWindow(144, FrameAtDpi(style, exStyle, 96), FrameAtDpi(style, exStyle, 144));
+    RECT frame, client;
+    GetWindowRect(window, &frame);
+    GetClientRect(window, &client);
+    EXPECT_EQ(frame.right - frame.left, layout.outer.cx);
+    EXPECT_EQ(frame.bottom - frame.top, layout.outer.cy);
+    EXPECT_EQ(client.right, layout.client.cx);
+    EXPECT_EQ(client.bottom, layout.client.cy);
+    const std::pair<HWND, RECT> controls[] = {
+        {FindChildByClass(window, "Edit"), layout.pathBox},
+        {ButtonWithCaption(window, "浏览"), layout.browseButton},
+        {ButtonWithCaption(window, "提取"), layout.extractButton},
+    };
+    for (const auto& [control, expected] : controls) {
+        RECT area = ClientRectOf(control);
+        EXPECT_EQ(area.left, expected.left);
+        EXPECT_EQ(area.top, expected.top);
+        EXPECT_EQ(area.right, expected.right);
+        EXPECT_EQ(area.bottom, expected.bottom);
+    }
+    Sleep(300);
+    EXPECT_TRUE(SaveWindowScreenshot(window, BuildFolder() + "\\screenshot-main-window-144dpi.bmp"));
+    setAwareness(previous);
+
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(program.WaitForExit(10000), 0u);
 }
 
 }  // namespace
