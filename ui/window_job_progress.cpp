@@ -14,8 +14,6 @@ WindowJobProgress::WindowJobProgress(HWND window, const Text& caption, ITaskbarL
                                      std::function<bool()> stopRequested)
     : window_(window), caption_(caption), taskbar_(taskbar), stopRequested_(std::move(stopRequested))
 {
-    QueryPerformanceFrequency(&frequency_);
-    QueryPerformanceCounter(&lastReport_);
     if (taskbar_) taskbar_->SetProgressState(window_, TBPF_NORMAL);
     Report(0);
 }
@@ -28,17 +26,12 @@ WindowJobProgress::~WindowJobProgress()
 
 bool WindowJobProgress::Report(int percent)
 {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    double gap = frequency_.QuadPart ? 1000.0 * (now.QuadPart - lastReport_.QuadPart) / frequency_.QuadPart : 0;
-    if (gap > longestGap_) longestGap_ = gap;
     if (percent != shown_ && IsWindow(window_)) {
         shown_ = percent;
         SetWindowTextA(window_, ProgressTitle(caption_, percent).c_str());
         if (taskbar_) taskbar_->SetProgressValue(window_, static_cast<ULONGLONG>(percent), 100);
     }
     if (!PumpPendingMessages()) quit_ = true;
-    QueryPerformanceCounter(&lastReport_);
     return !quit_ && !(stopRequested_ && stopRequested_());
 }
 

@@ -30,9 +30,6 @@ public:
     bool Report(int percent) override;
     void Ended(bool failed) override;
 
-    // The longest time between two reports so far, in milliseconds.
-    double longestGapMs() const { return longestGap_; }
-
 private:
     HWND window_;  // not owned
     Text caption_;
@@ -40,8 +37,6 @@ private:
     std::function<bool()> stopRequested_;
     int shown_ = -1;
     bool quit_ = false;
-    LARGE_INTEGER lastReport_{}, frequency_{};
-    double longestGap_ = 0;
 };
 
 }  // namespace dovrel

@@ -77,7 +77,7 @@ void PasteIntoBox(HWND box, const std::string& text)
 }
 
 // A package of many entries, so its extraction reports often and lasts
-// seconds under Wine (800 entries: about five).
+// seconds under Wine (2000 entries: two to ten).
 std::string LongPackage(int entries)
 {
     std::map<std::string, std::string> media;
@@ -334,7 +334,7 @@ TEST_F(EndToEndTest, APastedPathIsExtractedWithEnter)
 TEST_F(EndToEndTest, ALongJobKeepsTheWindowAnsweringAndShowsItsProgress)
 {
     const std::string document = userFiles / "long.pptx";
-    WriteFileBytes(document, LongPackage(800));
+    WriteFileBytes(document, LongPackage(2000));
     ProgramUnderTest program;
     HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
     ASSERT_TRUE(window);
