@@ -23,14 +23,6 @@ const LayoutRow kRows[] = {
     {192, {5, 45, 5, 5}, {564, 120}, {10, 10, 362, 58}, {370, 10, 450, 58}, {458, 10, 538, 58}},
 };
 
-void ExpectRect(const RECT& actual, const RECT& expected)
-{
-    EXPECT_EQ(actual.left, expected.left);
-    EXPECT_EQ(actual.top, expected.top);
-    EXPECT_EQ(actual.right, expected.right);
-    EXPECT_EQ(actual.bottom, expected.bottom);
-}
-
 TEST(MainWindowLayout, ScalesEveryEdgeAndKeepsTheRowsGapsAndMargins)
 {
     for (const LayoutRow& row : kRows) {
@@ -38,9 +30,9 @@ TEST(MainWindowLayout, ScalesEveryEdgeAndKeepsTheRowsGapsAndMargins)
         MainWindowLayout layout = LayoutMainWindow(row.dpi, kFrame96, row.frame);
         EXPECT_EQ(layout.outer.cx, row.outer.cx);
         EXPECT_EQ(layout.outer.cy, row.outer.cy);
-        ExpectRect(layout.pathBox, row.pathBox);
-        ExpectRect(layout.browseButton, row.browseButton);
-        ExpectRect(layout.extractButton, row.extractButton);
+        EXPECT_TRUE(EqualRect(&layout.pathBox, &row.pathBox));
+        EXPECT_TRUE(EqualRect(&layout.browseButton, &row.browseButton));
+        EXPECT_TRUE(EqualRect(&layout.extractButton, &row.extractButton));
 
         // One row, the 4-pixel gaps scaled, nothing overlapping, and the
         // right and bottom margins inside the client area.
