@@ -130,7 +130,9 @@ Text NameForMessage(const Text& document)
 void RunSingle(const WorkPaths& paths, const Text& document, JobProgress* progress)
 {
     UserSeam& user = CurrentUserSeam();
-    switch (ExtractDocument(paths, document, progress)) {
+    DocumentOutcome outcome = ExtractDocument(paths, document, progress);
+    if (progress) progress->Ended(outcome == DocumentOutcome::Failed);
+    switch (outcome) {
     case DocumentOutcome::Extracted:
         user.ShowMessage(kSuccessMessage, kCaption);
         user.OpenInShell(paths.outputRoot);
@@ -165,6 +167,7 @@ void RunBatch(const WorkPaths& paths, const std::vector<Text>& documents, JobPro
         case DocumentOutcome::Stopped: return;
         }
     }
+    if (progress) progress->Ended(!failed.empty());
     Text message = failed.empty() ? kSuccessMessage : kFailureMessage;
     for (const Text& name : failed) message += "\r\n" + name;
     UserSeam& user = CurrentUserSeam();

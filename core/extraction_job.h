@@ -17,6 +17,8 @@ public:
     // percent: 0 to 100 of the whole run. false asks the job to stop: it
     // then clears the scratch folder and ends without a result or a message.
     virtual bool Report(int percent) = 0;
+    // The run is over, before the user is told how it went.
+    virtual void Ended(bool /*failed*/) {}
 };
 
 enum class DocumentOutcome {

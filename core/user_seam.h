@@ -3,6 +3,8 @@
 // shell: the Documents folder, its message boxes and the shell's "open".
 // The default is the real platform; tests install a recording fake.
 
+#include <windows.h>
+
 #include "core/text.h"
 
 namespace dovrel {
@@ -12,8 +14,8 @@ public:
     virtual ~UserSeam() = default;
     // GetSpecialFolder(1): the Documents folder ending in "\", or empty.
     virtual Text DocumentsFolder() = 0;
-    // A task-modal box with one OK button and no icon, no owner; returns
-    // when it is closed.
+    // A task-modal box with one OK button and no icon, owned by the window
+    // set with SetMessageOwner (none before); returns when it is closed.
     virtual void ShowMessage(const Text& message, const Text& caption) = 0;
     // ShellExecuteVerb(4, folder): the shell's "open", normally shown.
     virtual void OpenInShell(const Text& folder) = 0;
@@ -21,6 +23,11 @@ public:
 
 UserSeam& RealUserSeam();
 UserSeam& CurrentUserSeam();
+
+// The window that owns the job's message boxes, so they open in front of
+// it; null for none. Set by the user interface while its window lives.
+void SetMessageOwner(HWND owner);
+HWND MessageOwner();
 
 // Installs a seam for the lifetime of the object (tests).
 class ScopedUserSeam {

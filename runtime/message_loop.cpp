@@ -15,4 +15,18 @@ int RunMessageLoop(HWND dialogWindow)
     }
 }
 
+bool PumpPendingMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return false;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return true;
+}
+
 }  // namespace dovrel

@@ -4,8 +4,6 @@ namespace dovrel {
 
 namespace {
 
-constexpr char kWindowClassName[] = "DovrelWindow";
-
 const char* PlatformClassFor(UnitType type)
 {
     switch (type) {

@@ -8,6 +8,9 @@
 
 namespace dovrel {
 
+// The class of every top-level window the builder makes.
+inline constexpr char kWindowClassName[] = "DovrelWindow";
+
 // The window unit's style: caption and clip-children always; the system
 // menu, sizing frame and boxes as its settings say; visible per its flags.
 DWORD WindowStyleFor(const UnitDescription& window, const WindowSettings& settings);

@@ -67,6 +67,10 @@ public:
     // if any, and records none.
     void UnregisterDropWindow(HWND window);
 
+    // While refusing, every drag over the window shows the no-drop cursor
+    // and a drop delivers nothing (a job runs).
+    void SetRefusing(bool refusing) { target_->SetRefusing(refusing); }
+
     HWND hostWindow() const { return host_; }            // null once destroyed
     HWND registeredWindow() const { return registered_; }  // the recorded window, or null
     IDropTarget* dropTarget() const { return target_.get(); }

@@ -49,7 +49,7 @@ HRESULT STDMETHODCALLTYPE EDropTarget::DragEnter(IDataObject* data, DWORD keySta
         POINT at{point.x, point.y};
         dragImage_->DragEnter(targetWindow_, data, &at, *effect);
     }
-    accepting_ = !detached_ && OffersAcceptedKind(data, switches_, formats_);
+    accepting_ = !detached_ && !refusing_ && OffersAcceptedKind(data, switches_, formats_);
     ChooseDropEffect(accepting_, keyState, *effect);
     return S_OK;
 }
@@ -61,7 +61,7 @@ HRESULT STDMETHODCALLTYPE EDropTarget::DragOver(DWORD keyState, POINTL point, DW
         POINT at{point.x, point.y};
         dragImage_->DragOver(&at, *effect);
     }
-    ChooseDropEffect(accepting_, keyState, *effect);
+    ChooseDropEffect(accepting_ && !refusing_, keyState, *effect);
     return S_OK;
 }
 
@@ -79,7 +79,7 @@ HRESULT STDMETHODCALLTYPE EDropTarget::Drop(IDataObject* data, DWORD keyState, P
         POINT at{point.x, point.y};
         dragImage_->Drop(data, &at, *effect);
     }
-    if (!ChooseDropEffect(accepting_, keyState, *effect) || !data) return E_FAIL;
+    if (!ChooseDropEffect(accepting_ && !refusing_, keyState, *effect) || !data) return E_FAIL;
 
     // A handler may end the component (and so Detach this object) while
     // the events are raised: keep this object and the sink alive until the

@@ -47,6 +47,7 @@ public:
     void SetSwitch(DropKind kind, bool on) { switches_.Set(kind, on); }
     const DropSwitches& switches() const { return switches_; }
     void SetRaiseEvent(RaiseEvent raise) { raise_ = std::move(raise); }
+    void SetRefusing(bool refusing) { refusing_ = refusing; }
     bool accepting() const { return accepting_; }
     bool hasDragImage() const { return static_cast<bool>(dragImage_); }
 
@@ -63,6 +64,7 @@ private:
     LONG references_ = 1;  // one thread: a plain count
     bool accepting_ = false;
     bool detached_ = false;
+    bool refusing_ = false;
     ComPtr<IDropTargetHelper> dragImage_;
     HWND targetWindow_ = nullptr;  // not owned
     DropFormats formats_;

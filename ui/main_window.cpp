@@ -1,12 +1,16 @@
 #include "ui/main_window.h"
 
-#include "runtime/window_registry.h"
 #include "core/document_batch.h"
 #include "core/extraction_job.h"
 #include "core/shell.h"
+#include "core/user_seam.h"
 #include "core/work_paths.h"
-#include "ui/drop_target.h"
 #include "runtime/window_builder.h"
+#include "runtime/window_registry.h"
+#include "ui/drop_target.h"
+#include "ui/main_window_layout.h"
+#include "ui/path_box.h"
+#include "ui/window_job_progress.h"
 
 namespace dovrel {
 
@@ -20,7 +24,25 @@ int ControlIdOf(std::size_t unit) { return kFirstControlId + static_cast<int>(un
 
 const WindowReference kThisWindow{kWindowIdentifier, ""};
 
+std::size_t g_failingUnit = kUnitCount;
+
+// Sent by the shell once the window's task-bar button exists; only then
+// does ITaskbarList3 act on it.
+UINT TaskbarButtonCreatedMessage()
+{
+    static const UINT message = RegisterWindowMessageA("TaskbarButtonCreated");
+    return message;
+}
+
+void MoveControl(HWND control, const RECT& area)
+{
+    SetWindowPos(control, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
+
+void MainWindow::SetFailingUnit(std::size_t unit) { g_failingUnit = unit; }
 
 MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {}
 
@@ -33,6 +55,7 @@ std::unique_ptr<MainWindow> MainWindow::Create(HINSTANCE instance)
 {
     std::unique_ptr<MainWindow> mainWindow(new MainWindow(instance));
     if (!mainWindow->Build()) return nullptr;
+    mainWindow->built_ = true;
     // Raised once the window and all its units exist; 3 and 4 follow it
     // while the window still exists.
     mainWindow->RaiseEvent(kWindow, window_events::kCreated);
@@ -48,12 +71,45 @@ bool MainWindow::Build()
     registrations_.push_back(std::make_unique<ScopedWindowRegistration>(kThisWindow, window_));
     SetProgramIcon(window_, instance_);
     for (std::size_t unit = kUnitCount - 1; unit > kWindow; --unit) {
-        if (!BuildUnit(unit)) {
+        if (unit == g_failingUnit || !BuildUnit(unit)) {
             DestroyWindow(window_);
             return false;
         }
     }
+    // Tab goes from left to right: path box, 浏览, 提取.
+    SetWindowPos(controls_[kBrowseButton], controls_[kPathBox], 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ApplyDpi(DpiOfWindow(window_), nullptr);
+    focus_ = controls_[kBrowseButton];
+    if (GetActiveWindow() == window_) SetFocus(focus_);
     return true;
+}
+
+void MainWindow::ApplyDpi(int dpi, const RECT* suggested)
+{
+    const DWORD style = static_cast<DWORD>(GetWindowLongA(window_, GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(GetWindowLongA(window_, GWL_EXSTYLE));
+    MainWindowLayout layout =
+        LayoutMainWindow(dpi, FrameAtDpi(style, exStyle, kDesignDpi), FrameAtDpi(style, exStyle, dpi));
+    if (suggested) {
+        SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    } else {
+        POINT at = WindowPositionFor({UnitType::Window, "", 0, 0, layout.outer.cx, layout.outer.cy, 0, {}, {}},
+                                     kWindowSettings, {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+        SetWindowPos(window_, nullptr, at.x, at.y, layout.outer.cx, layout.outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    MoveControl(controls_[kPathBox], layout.pathBox);
+    MoveControl(controls_[kBrowseButton], layout.browseButton);
+    MoveControl(controls_[kExtractButton], layout.extractButton);
+
+    UniqueGdiObject font = CreateMessageFont(dpi);
+    if (!font) return;
+    for (Unit unit : {kPathBox, kBrowseButton, kExtractButton}) {
+        SendMessageA(controls_[unit], WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    }
+    // The controls no longer use the old font: it can go.
+    font_ = std::move(font);
 }
 
 bool MainWindow::BuildUnit(std::size_t unit)
@@ -117,11 +173,14 @@ void MainWindow::OnWindowCreated()
     dialog_.SetAllowMultipleFiles(true);
     dropTarget_->RegisterDropWindow(WindowHandleOf(kThisWindow));
     dropTarget_->PropertyChanged(static_cast<std::int32_t>(DropKind::Files), 1);
+    SetMessageOwner(window_);
 }
 
 void MainWindow::OnWindowDestroying()
 {
-    dropTarget_->UnregisterDropWindow(WindowHandleOf(kThisWindow));
+    if (MessageOwner() == window_) SetMessageOwner(nullptr);
+    // A window whose units were not all built has no drop target yet.
+    if (dropTarget_) dropTarget_->UnregisterDropWindow(WindowHandleOf(kThisWindow));
 }
 
 void MainWindow::OnBrowseClicked()
@@ -130,7 +189,19 @@ void MainWindow::OnBrowseClicked()
     SelectDocuments(dialog_.FileNames());
 }
 
-void MainWindow::OnExtractClicked() { RunExtraction(); }
+void MainWindow::OnExtractClicked()
+{
+    // The job pumps messages: nothing that arrives meanwhile may start it again.
+    if (busy_) return;
+    SetBusy(true);
+    {
+        WindowJobProgress progress(window_, Text(kUnits[kWindow].caption), taskbar_.get(),
+                                   [this] { return closeRequested_; });
+        RunExtraction(&progress);
+    }
+    SetBusy(false);
+    if (closeRequested_ && window_) DestroyWindow(window_);
+}
 
 void MainWindow::OnFilesDropped(const Text& text)
 {
@@ -142,14 +213,66 @@ void MainWindow::SelectDocuments(const std::vector<Text>& documents)
 {
     SetSelectedDocuments(documents);
     ShowInPathBox(PathBoxText(documents));
+    UpdateDefaultButton();
 }
 
-void MainWindow::ShowInPathBox(const Text& text) { SetWindowTextA(controls_[kPathBox], text.c_str()); }
+void MainWindow::OnPathBoxEdited()
+{
+    std::vector<char> text(static_cast<std::size_t>(GetWindowTextLengthA(controls_[kPathBox])) + 1);
+    GetWindowTextA(controls_[kPathBox], text.data(), static_cast<int>(text.size()));
+    // What the user types is one path: a file name may itself hold "; ".
+    Text document = DocumentFromPathBox(text.data());
+    SetSelectedDocuments(document.empty() ? std::vector<Text>{} : std::vector<Text>{document});
+    UpdateDefaultButton();
+}
+
+void MainWindow::ShowInPathBox(const Text& text)
+{
+    writingPathBox_ = true;
+    SetWindowTextA(controls_[kPathBox], text.c_str());
+    writingPathBox_ = false;
+}
+
+void MainWindow::UpdateDefaultButton()
+{
+    const bool chosen = !CurrentWorkPaths().selectedDocuments.empty();
+    SendMessageA(controls_[kExtractButton], BM_SETSTYLE, chosen ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+LRESULT MainWindow::DefaultButtonId() const
+{
+    // Enter presses a focused button, else 提取 once a document is chosen.
+    HWND focus = GetFocus();
+    for (Unit button : {kBrowseButton, kExtractButton}) {
+        if (focus == controls_[button]) return MAKELRESULT(ControlIdOf(button), DC_HASDEFID);
+    }
+    if (!CurrentWorkPaths().selectedDocuments.empty()) return MAKELRESULT(ControlIdOf(kExtractButton), DC_HASDEFID);
+    return 0;
+}
+
+void MainWindow::SetBusy(bool busy)
+{
+    if (busy) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(window_, focus)) focus_ = focus;
+    }
+    busy_ = busy;
+    for (Unit unit : {kPathBox, kBrowseButton, kExtractButton}) EnableWindow(controls_[unit], !busy);
+    if (dropTarget_) dropTarget_->SetRefusing(busy);
+    if (!busy && focus_ && GetActiveWindow() == window_) SetFocus(focus_);
+    // The pointer takes the busy cursor (or drops it) now, not at its next move.
+    POINT pointer;
+    if (GetCursorPos(&pointer)) SetCursorPos(pointer.x, pointer.y);
+}
 
 LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_COMMAND:
+        if (LOWORD(wParam) == ControlIdOf(kPathBox)) {
+            if (HIWORD(wParam) == EN_CHANGE && !writingPathBox_) OnPathBoxEdited();
+            return 0;
+        }
         if (HIWORD(wParam) == BN_CLICKED) {
             int id = LOWORD(wParam);
             for (std::size_t unit : {std::size_t{kBrowseButton}, std::size_t{kExtractButton}}) {
@@ -163,10 +286,36 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         break;
     case WM_CLOSE:
         // Both close queries are raised; with no handler bound neither can
-        // refuse, so the close always goes on.
+        // refuse, so the close always goes on: at once, or once a running
+        // job has stopped at its next report.
         RaiseEvent(kWindow, window_events::kClosing);
         RaiseEvent(kWindow, window_events::kCloseQuery);
+        if (busy_) {
+            closeRequested_ = true;
+            return 0;
+        }
         DestroyWindow(window);
+        return 0;
+    case WM_SETCURSOR:
+        if (busy_) {
+            SetCursor(LoadCursor(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        break;
+    case WM_ACTIVATE:
+        // The focus goes back where it was when the window is active again.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(window, focus)) focus_ = focus;
+        } else if (!busy_ && focus_ && IsWindow(focus_)) {
+            SetFocus(focus_);
+            return 0;
+        }
+        break;
+    case DM_GETDEFID:
+        return busy_ ? 0 : DefaultButtonId();
+    case WM_DPICHANGED:
+        ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_QUERYENDSESSION:
         RaiseEvent(kWindow, window_events::kCloseQuery);
@@ -177,9 +326,25 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_NCDESTROY:
         window_ = nullptr;
         controls_.fill(nullptr);
+        focus_ = nullptr;
         registrations_.clear();
-        // The program's only window: with it gone, the loop ends.
-        PostQuitMessage(0);
+        taskbar_.reset();
+        font_.reset();  // the controls that used it are gone
+        // The program's only window: with it gone, the loop ends. A window
+        // that failed to build ends nothing: the start-up failure is
+        // reported, and a quit message would close that report at once.
+        if (built_) PostQuitMessage(0);
+        break;
+    default:
+        if (message == TaskbarButtonCreatedMessage()) {
+            ComPtr<ITaskbarList3> taskbar;
+            if (SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
+                                           taskbar.put_void())) &&
+                SUCCEEDED(taskbar->HrInit())) {
+                taskbar_ = std::move(taskbar);
+            }
+            return 0;
+        }
         break;
     }
     return DefWindowProcA(window, message, wParam, lParam);

@@ -4,12 +4,15 @@
 // selected document, the extract handler runs the job.
 
 #include <windows.h>
+#include <shobjidl.h>
 
 #include <array>
 #include <memory>
 #include <vector>
 
 #include "core/text.h"
+#include "runtime/com_ptr.h"
+#include "runtime/dpi.h"
 #include "ui/common_dialog.h"
 #include "ui/main_window_description.h"
 
@@ -26,6 +29,9 @@ public:
     // Builds the window and its units, then raises its Created event (which
     // runs OnWindowCreated). Nothing when the window cannot be built.
     static std::unique_ptr<MainWindow> Create(HINSTANCE instance);
+    // Tests: the unit that fails to build, as if its control or component
+    // could not be made; kUnitCount for none.
+    static void SetFailingUnit(std::size_t unit);
     ~MainWindow();
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
@@ -36,6 +42,8 @@ public:
     HWND control(main_window::Unit unit) const { return controls_[unit]; }
     CommonDialog& openFileDialog() { return dialog_; }
     DropTarget* dropTarget() { return dropTarget_.get(); }
+    // Whether a job runs (the controls are disabled, drops refused).
+    bool busy() const { return busy_; }
 
     // The runtime's event dispatch: runs the handler that the description
     // binds to (unit, event), if any. argument is the event's one text, for
@@ -52,10 +60,18 @@ private:
     void OnBrowseClicked();
     void OnExtractClicked();
     void OnFilesDropped(const Text& text);
+    void OnPathBoxEdited();
     // One document is a single run, two or more a batch.
     void SelectDocuments(const std::vector<Text>& documents);
 
     void ShowInPathBox(const Text& text);
+    // At dpi: the controls' rectangles and font; the window's outer size
+    // too, centred on the screen, unless suggested (WM_DPICHANGED) is given.
+    void ApplyDpi(int dpi, const RECT* suggested);
+    void SetBusy(bool busy);
+    // 提取 is the default button once a document is chosen.
+    void UpdateDefaultButton();
+    LRESULT DefaultButtonId() const;
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -66,6 +82,13 @@ private:
     std::unique_ptr<DropTarget> dropTarget_;
     // The window and its controls in the program's registry while they live.
     std::vector<std::unique_ptr<ScopedWindowRegistration>> registrations_;
+    bool built_ = false;  // every unit was built: the window's end ends the program
+    UniqueGdiObject font_;  // the controls' font, for the window's DPI
+    ComPtr<ITaskbarList3> taskbar_;  // once the task-bar button exists
+    HWND focus_ = nullptr;  // not owned: the control to give the focus back to
+    bool busy_ = false;
+    bool closeRequested_ = false;  // a close came while the job ran
+    bool writingPathBox_ = false;  // the program, not the user, writes the box
 };
 
 }  // namespace dovrel

@@ -119,6 +119,30 @@ void ClickWithMouse(HWND window)
     SendInput(2, clicks, sizeof clicks[0]);
 }
 
+void PressKey(WORD virtualKey, bool shift)
+{
+    std::vector<INPUT> keys;
+    auto add = [&](WORD key, DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.dwFlags = flags;
+        keys.push_back(input);
+    };
+    if (shift) add(VK_SHIFT, 0);
+    add(virtualKey, 0);
+    add(virtualKey, KEYEVENTF_KEYUP);
+    if (shift) add(VK_SHIFT, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+}
+
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
 bool SaveWindowScreenshot(HWND window, const std::string& bmpPath)
 {
     RECT area;

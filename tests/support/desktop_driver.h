@@ -28,6 +28,12 @@ void ClickWithMouse(HWND window);
 // Moves the pointer to a screen point, in absolute coordinates.
 void MovePointer(POINT screen);
 
+// Presses and releases a key on the real keyboard (SendInput), with Shift
+// held when asked: it goes to whatever window has the focus.
+void PressKey(WORD virtualKey, bool shift = false);
+// The window that has the keyboard focus on window's thread, or nullptr.
+HWND FocusOf(HWND window);
+
 // Polls predicate every 20 ms until it holds or the deadline passes.
 template <typename Predicate>
 bool WaitUntil(Predicate predicate, DWORD timeoutMs = 10000)

@@ -48,9 +48,9 @@ std::string BuildFolder()
 
 std::string ProgramPath() { return BuildFolder() + "\\Dovrel.exe"; }
 
-ProgramUnderTest::ProgramUnderTest()
+ProgramUnderTest::ProgramUnderTest(const std::string& path)
 {
-    std::string commandLine = "\"" + ProgramPath() + "\"";
+    std::string commandLine = "\"" + path + "\"";
     // The program and whatever it starts (the shell's file browser) get the
     // null device as their standard handles: under Wine they would otherwise
     // hold the test runner's output pipe open after the test ends.

@@ -17,7 +17,7 @@ std::string BuildFolder();
 
 class ProgramUnderTest {
 public:
-    ProgramUnderTest();
+    explicit ProgramUnderTest(const std::string& path = ProgramPath());
     ~ProgramUnderTest();
     ProgramUnderTest(const ProgramUnderTest&) = delete;
     ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;

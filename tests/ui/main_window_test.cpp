@@ -16,6 +16,7 @@
 #include "ui/file_dialog_seam.h"
 #include "ui/main_window.h"
 #include "ui/main_window_description.h"
+#include "ui/path_box.h"
 
 namespace dovrel {
 namespace {
@@ -191,7 +192,16 @@ TEST_F(MainWindowTest, EveryVisualUnitIsBuiltAsItsDescriptionSays)
         if (description.type == UnitType::EditBox) {
             EXPECT_EQ(style & (ES_READONLY | ES_PASSWORD | ES_MULTILINE), 0);
         }
-        EXPECT_EQ(reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)), GetStockObject(DEFAULT_GUI_FONT));
+        // The window's own message font, one for all three controls.
+        HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0));
+        EXPECT_NE(font, GetStockObject(DEFAULT_GUI_FONT));
+        EXPECT_EQ(font, reinterpret_cast<HGDIOBJ>(SendMessageA(Control(kPathBox), WM_GETFONT, 0, 0)));
+        LOGFONTW used{};
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        ASSERT_TRUE(GetObjectW(font, sizeof used, &used));
+        ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+        EXPECT_EQ(std::wstring(used.lfFaceName), std::wstring(metrics.lfMessageFont.lfFaceName));
     }
     // The three form one row with four pixels between neighbours.
     EXPECT_EQ(ClientRectOf(Control(kPathBox)).right + 4, ClientRectOf(Control(kBrowseButton)).left);
@@ -287,7 +297,7 @@ TEST_F(MainWindowTest, SeveralFilesChosenInTheDialogAreABatch)
     EXPECT_EQ(PathBoxText(), folder + "\\a.pptx; " + folder + "\\b.xlsx");
 }
 
-TEST_F(MainWindowTest, ExtractWorksOnTheChosenDocumentNotOnWhatIsTyped)
+TEST_F(MainWindowTest, WhatIsTypedOrPastedIsWhatIsExtracted)
 {
     const std::string chosen = userFiles / "chosen.pptx";
     test::WriteFileBytes(chosen, test::MakeOfficePackage(test::OfficeKind::Presentation, {{"a.png", "A"}}));
@@ -296,14 +306,29 @@ TEST_F(MainWindowTest, ExtractWorksOnTheChosenDocumentNotOnWhatIsTyped)
 
     dialog.answer = chosen;
     Click(kBrowseButton);
-    SetWindowTextA(Control(kPathBox), typed.c_str());
+    EXPECT_EQ(CurrentWorkPaths().selectedDocuments, std::vector<Text>{chosen});
+    // As the shell's "copy as path" pastes it.
+    SetWindowTextA(Control(kPathBox), (" \"" + typed + "\"  ").c_str());
+    EXPECT_EQ(CurrentWorkPaths().selectedDocuments, std::vector<Text>{typed});
     Click(kExtractButton);
 
     ASSERT_EQ(user.events.size(), 2u);
     EXPECT_EQ(user.events[0], "message:\xCC\xE1\xCA\xBE:\xCC\xE1\xC8\xA1\xB3\xC9\xB9\xA6\xA3\xA1");
     std::string tree = test::ListTree(documents / "PPT_RES");
-    EXPECT_NE(tree.find("chosen_"), std::string::npos) << tree;
-    EXPECT_EQ(tree.find("typed_"), std::string::npos) << tree;
+    EXPECT_NE(tree.find("typed_"), std::string::npos) << tree;
+    EXPECT_EQ(tree.find("chosen_"), std::string::npos) << tree;
+}
+
+TEST(PathBoxText, NamesTheDocumentWithoutBlanksAndQuotesAround)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"C:\\a\\deck.pptx", "C:\\a\\deck.pptx"},
+        {"  \"C:\\a b\\deck.pptx\"\t", "C:\\a b\\deck.pptx"},
+        {"\"\xB1\xA8\xB8\xE6 .pptx\"", "\xB1\xA8\xB8\xE6 .pptx"},  // 报告 .pptx: inner blanks stay
+        {" \" \" ", ""},
+        {"", ""},
+    };
+    for (const auto& [box, document] : rows) EXPECT_EQ(DocumentFromPathBox(box), document) << box;
 }
 
 TEST_F(MainWindowTest, ClosingRevokesTheDropRegistrationAndQuitsWithZero)

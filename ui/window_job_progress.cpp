@@ -1,0 +1,44 @@
+#include "ui/window_job_progress.h"
+
+#include "runtime/message_loop.h"
+
+namespace dovrel {
+
+Text ProgressTitle(const Text& caption, int percent)
+{
+    if (percent < 0) return caption;
+    return caption + " - " + ToText(percent > 100 ? 100 : percent) + "%";
+}
+
+WindowJobProgress::WindowJobProgress(HWND window, const Text& caption, ITaskbarList3* taskbar,
+                                     std::function<bool()> stopRequested)
+    : window_(window), caption_(caption), taskbar_(taskbar), stopRequested_(std::move(stopRequested))
+{
+    if (taskbar_) taskbar_->SetProgressState(window_, TBPF_NORMAL);
+    Report(0);
+}
+
+WindowJobProgress::~WindowJobProgress()
+{
+    if (IsWindow(window_)) SetWindowTextA(window_, caption_.c_str());
+    if (taskbar_) taskbar_->SetProgressState(window_, TBPF_NOPROGRESS);
+}
+
+bool WindowJobProgress::Report(int percent)
+{
+    if (percent != shown_ && IsWindow(window_)) {
+        shown_ = percent;
+        SetWindowTextA(window_, ProgressTitle(caption_, percent).c_str());
+        if (taskbar_) taskbar_->SetProgressValue(window_, static_cast<ULONGLONG>(percent), 100);
+    }
+    if (!PumpPendingMessages()) quit_ = true;
+    return !quit_ && !(stopRequested_ && stopRequested_());
+}
+
+void WindowJobProgress::Ended(bool failed)
+{
+    if (IsWindow(window_)) SetWindowTextA(window_, caption_.c_str());
+    if (taskbar_) taskbar_->SetProgressState(window_, failed ? TBPF_ERROR : TBPF_NOPROGRESS);
+}
+
+}  // namespace dovrel

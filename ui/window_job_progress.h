@@ -1,0 +1,42 @@
+#pragma once
+// The job's progress shown on the main window while the job runs on the
+// window's own thread: at each report the thread's waiting messages are
+// dispatched (the window paints, moves and answers), the title reads
+// "Dovrel - 42%" and the task-bar button fills. Ending restores the title
+// and clears the button.
+
+#include <windows.h>
+#include <shobjidl.h>
+
+#include <functional>
+
+#include "core/extraction_job.h"
+#include "core/text.h"
+
+namespace dovrel {
+
+// "Dovrel", or "Dovrel - 42%" while a job runs.
+Text ProgressTitle(const Text& caption, int percent);
+
+class WindowJobProgress final : public JobProgress {
+public:
+    // taskbar may be null (no task-bar button yet, or none on this system).
+    // stopRequested is asked after each pump: true stops the job.
+    WindowJobProgress(HWND window, const Text& caption, ITaskbarList3* taskbar, std::function<bool()> stopRequested);
+    ~WindowJobProgress() override;
+    WindowJobProgress(const WindowJobProgress&) = delete;
+    WindowJobProgress& operator=(const WindowJobProgress&) = delete;
+
+    bool Report(int percent) override;
+    void Ended(bool failed) override;
+
+private:
+    HWND window_;  // not owned
+    Text caption_;
+    ITaskbarList3* taskbar_;  // not owned: the window keeps it
+    std::function<bool()> stopRequested_;
+    int shown_ = -1;
+    bool quit_ = false;
+};
+
+}  // namespace dovrel
