@@ -10,7 +10,7 @@ namespace dovrel {
 struct WorkPaths {
     Text outputRoot;        // <Documents>\PPT_RES
     Text scratchFolder;     // OutputRoot\TMP
-    Text scratchArchive;    // ScratchFolder\temp.zip
+    Text scratchArchive;    // ScratchFolder\temp.zip: no longer written (the job reads the document in place)
     Text selectedDocument;  // the chosen or dropped path, as given
 };
 

@@ -25,11 +25,11 @@ unzFile Archive(void* archive) { return static_cast<unzFile>(archive); }
 
 }  // namespace
 
-std::uint32_t ZipReader::Open(const Text& path)
+std::uint32_t ZipReader::Open(const Text& path, unsigned long share)
 {
     Close();
     zlib_filefunc64_def functions;
-    FillArchiveFileFunctions(functions);
+    FillArchiveFileFunctions(functions, share);
     unzFile archive = unzOpen2_64(path.c_str(), &functions);
     if (!archive) return kZipCannotOpen;
     unz_global_info64 global;
@@ -92,7 +92,10 @@ std::uint32_t ZipReader::EntryInfo(std::int32_t index, ZipEntryInfo& info)
         ZipEntryInfo entry;
         std::uint32_t code = ReadEntryInfo(index, entry);
         CloseOpenEntry();
-        if (code != kZipOk) return code;
+        if (code != kZipOk) {
+            info = std::move(entry);
+            return code;
+        }
         cached_ = std::move(entry);
         cachedIndex_ = index;
     }
@@ -118,6 +121,10 @@ std::uint32_t ZipReader::ReadEntryInfo(std::int32_t index, ZipEntryInfo& info)
         info.name.assign(name, file.size_filename);
     } else {
         info.nameTooLong = true;
+        char start[kNameBufferSize];
+        if (unzGetCurrentFileInfo64(archive, nullptr, start, kNameBufferSize, nullptr, 0, nullptr, 0) != UNZ_OK)
+            return kZipCannotOpen;
+        info.nameStart.assign(start, kNameBufferSize - 1);
     }
 
     // minizip passes method 12 through as raw bytes when built without
@@ -150,7 +157,7 @@ std::uint32_t ZipReader::ReadEntryInfo(std::int32_t index, ZipEntryInfo& info)
     return kZipOk;
 }
 
-std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationPath)
+std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationPath, const WrittenCallback& written)
 {
     CloseOpenEntry();
     if (!archive_ || index < 0 || index >= entryCount_) return kZipNoSuchEntry;
@@ -178,13 +185,17 @@ std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationP
     // as much for 64 KB as for 16 KB.
     buffer_.resize(kWriteBufferSize);
     bool failed = false;
+    bool stopped = false;
     std::uint64_t delivered = 0;
     std::size_t filled = 0;
-    auto flush = [&] {
-        DWORD written = 0;
-        bool ok = filled == 0 || (WriteFile(file.get(), buffer_.data(), static_cast<DWORD>(filled), &written, nullptr) &&
-                                  written == filled);
+    // report: a flush within the entry tells the caller; the last one does
+    // not (the caller reports the entry's end itself).
+    auto flush = [&](bool report) {
+        DWORD count = 0;
+        bool ok = filled == 0 || (WriteFile(file.get(), buffer_.data(), static_cast<DWORD>(filled), &count, nullptr) &&
+                                  count == filled);
         filled = 0;
+        if (ok && report && written && !written(delivered)) stopped = true;
         return ok;
     };
     for (;;) {
@@ -196,12 +207,17 @@ std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationP
         if (count == 0) break;
         filled += static_cast<std::size_t>(count);
         delivered += static_cast<std::uint64_t>(count);
-        if (filled + kCopyBufferSize > kWriteBufferSize && !flush()) {
-            failed = true;
-            break;
+        if (filled + kCopyBufferSize > kWriteBufferSize) {
+            if (!flush(true)) failed = true;
+            if (failed || stopped) break;
         }
     }
-    if (!flush()) failed = true;
+    if (!stopped && !flush(false)) failed = true;
+    if (stopped) {
+        unzCloseCurrentFile(archive);
+        openEntry_ = -1;
+        return kZipStopped;
+    }
     // A stream that ends early, or a CRC-32 that does not match the bytes
     // read whole, is damaged data, not an extracted entry.
     if (delivered != info.uncompressedSize) failed = true;
