@@ -23,12 +23,14 @@ struct ZipEntryInfo {
     std::uint64_t modificationTime = 0;
     std::uint64_t compressedSize = 0;
     std::uint64_t uncompressedSize = 0;
+    std::uint32_t crc = 0;  // the central directory's CRC-32
     std::uint16_t method = 0;
     std::uint16_t flags = 0;  // general purpose flags
     // The archive bytes the entry occupies: its local header up to the end
     // of its data.
     std::uint64_t recordStart = 0;
     std::uint64_t recordEnd = 0;
+    std::uint64_t dataStart = 0;  // where the entry's data begins
 
     // The directory bit, or a name ending in "/": some writers (Java's
     // among them) store no attributes for a folder entry.

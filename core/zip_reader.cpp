@@ -6,6 +6,7 @@
 
 #include <climits>
 
+#include "core/entry_data.h"
 #include "core/unique_handle.h"
 #include "core/zip_archive_file.h"
 
@@ -13,8 +14,6 @@ namespace dovrel {
 
 namespace {
 
-constexpr unsigned kCopyBufferSize = 16384;  // entry data is read at most this much at a time
-constexpr std::size_t kWriteBufferSize = 4 * kCopyBufferSize;
 constexpr uLong kNameBufferSize = 260;  // a name of up to 259 bytes and its zero
 constexpr std::uint64_t kLocalHeaderSize = 30;
 // General purpose flags: bit 0 traditional encryption, bit 6 strong
@@ -37,6 +36,12 @@ std::uint32_t ZipReader::Open(const Text& path, unsigned long share)
         unzClose(archive);
         return kZipCannotOpen;
     }
+    data_ = UniqueFile(CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
+                                   nullptr));
+    if (!data_) {
+        unzClose(archive);
+        return kZipCannotOpen;
+    }
     archive_ = archive;
     entryCount_ = global.number_entry > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(global.number_entry);
     current_ = -1;
@@ -50,6 +55,7 @@ void ZipReader::Close()
     CloseOpenEntry();
     if (archive_) unzClose(Archive(archive_));
     archive_ = nullptr;
+    data_.reset();
     entryCount_ = 0;
     current_ = -1;
     cachedIndex_ = -1;
@@ -145,6 +151,8 @@ std::uint32_t ZipReader::ReadEntryInfo(std::int32_t index, ZipEntryInfo& info)
     const std::uint64_t headerSize = kLocalHeaderSize + file.size_filename + static_cast<std::uint64_t>(extraSize);
     info.recordStart = dataStart >= headerSize ? dataStart - headerSize : 0;
     info.recordEnd = dataStart + file.compressed_size;
+    info.dataStart = dataStart;
+    info.crc = static_cast<std::uint32_t>(file.crc);
 
     info.attributes = EntryAttributes(static_cast<std::uint32_t>(file.external_fa));
     std::uint64_t stamp = DosStampToFileTime(static_cast<std::uint32_t>(file.dosDate));
@@ -164,7 +172,6 @@ std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationP
     ZipEntryInfo info;
     std::uint32_t code = EntryInfo(index, info);
     if (code != kZipOk) return code;
-    if (!GoTo(index)) return kZipCannotOpen;  // a cached answer leaves minizip where it was
 
     // Refused before a file exists: ciphertext is not the entry's content,
     // and a stored entry's two sizes must agree.
@@ -175,55 +182,12 @@ std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationP
                                 nullptr));
     if (!file) return kZipCannotOpen;
 
-    unzFile archive = Archive(archive_);
-    // A failure to open shows as a read error below.
-    unzOpenCurrentFile(archive);
-    openEntry_ = index;
-
-    // The data is read 16 KB at a time into consecutive parts of a larger
-    // buffer and written once that is full: a write call costs Wine about
-    // as much for 64 KB as for 16 KB.
-    buffer_.resize(kWriteBufferSize);
     bool failed = false;
-    bool stopped = false;
-    std::uint64_t delivered = 0;
-    std::size_t filled = 0;
-    // report: a flush within the entry tells the caller; the last one does
-    // not (the caller reports the entry's end itself).
-    auto flush = [&](bool report) {
-        DWORD count = 0;
-        bool ok = filled == 0 || (WriteFile(file.get(), buffer_.data(), static_cast<DWORD>(filled), &count, nullptr) &&
-                                  count == filled);
-        filled = 0;
-        if (ok && report && written && !written(delivered)) stopped = true;
-        return ok;
-    };
-    for (;;) {
-        int count = unzReadCurrentFile(archive, buffer_.data() + filled, kCopyBufferSize);
-        if (count < 0) {
-            failed = true;
-            break;
-        }
-        if (count == 0) break;
-        filled += static_cast<std::size_t>(count);
-        delivered += static_cast<std::uint64_t>(count);
-        if (filled + kCopyBufferSize > kWriteBufferSize) {
-            if (!flush(true)) failed = true;
-            if (failed || stopped) break;
-        }
+    switch (CopyEntryData(data_.get(), info, file.get(), written, buffer_)) {
+    case EntryCopy::Copied: break;
+    case EntryCopy::Failed: failed = true; break;
+    case EntryCopy::Stopped: return kZipStopped;
     }
-    if (!stopped && !flush(false)) failed = true;
-    if (stopped) {
-        unzCloseCurrentFile(archive);
-        openEntry_ = -1;
-        return kZipStopped;
-    }
-    // A stream that ends early, or a CRC-32 that does not match the bytes
-    // read whole, is damaged data, not an extracted entry.
-    if (delivered != info.uncompressedSize) failed = true;
-    int verdict = unzCloseCurrentFile(archive);
-    openEntry_ = -1;
-    if (verdict == UNZ_CRCERROR) failed = true;
 
     // The times, and normal attributes whatever the entry's were (the file
     // was created with them), in one call through the open handle: by path

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/text.h"
+#include "core/unique_handle.h"
 #include "core/zip_entry_info.h"
 
 namespace dovrel {
@@ -58,6 +59,7 @@ private:
     std::uint32_t ReadEntryInfo(std::int32_t index, ZipEntryInfo& info);
 
     void* archive_ = nullptr;  // minizip's unzFile
+    UniqueFile data_;          // the archive again, for reading entry data in large blocks
     std::int32_t entryCount_ = 0;
     std::int32_t current_ = -1;    // the entry minizip is positioned on, -1 unknown
     std::int32_t openEntry_ = -1;  // the entry open for reading
