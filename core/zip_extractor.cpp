@@ -22,6 +22,7 @@ namespace {
 
 constexpr DWORD kHeadSize = 32;
 constexpr std::uint32_t kLocalHeaderSignature = 0x04034B50;
+constexpr std::int32_t kEntriesBetweenCountReports = 256;
 
 std::uint32_t Le32(const unsigned char* bytes)
 {
@@ -127,6 +128,7 @@ public:
     }
 
     bool stopRequested = false;
+    bool counting = false;  // reading the central directory: nothing done yet
     std::int32_t total = 0;
     std::int32_t done = 0;
     std::uint64_t totalBytes = 0;
@@ -135,6 +137,7 @@ public:
 private:
     std::int32_t Percent() const
     {
+        if (counting) return 0;
         if (byBytes_ && totalBytes > 0) return static_cast<std::int32_t>(std::min(doneBytes, totalBytes) * 100 / totalBytes);
         if (total == 0) return 100;
         double share = static_cast<double>(static_cast<std::uint32_t>(done)) / static_cast<std::uint32_t>(total);
@@ -226,6 +229,14 @@ std::int32_t Extract(const Text& archivePath, const Text& targetFolder, const Se
             continue;
         }
         records.emplace_back(info.recordStart, info.recordEnd);
+        // A directory of many thousand entries takes a while to read: the
+        // user interface hears from the job meanwhile, and may stop it.
+        if (!selection.everything && i % kEntriesBetweenCountReports == kEntriesBetweenCountReports - 1) {
+            extraction.counting = true;
+            extraction.Report();
+            extraction.counting = false;
+            if (extraction.stopRequested) return 1;
+        }
         if (!takes) continue;
         taken.push_back(i);
         extraction.totalBytes += info.uncompressedSize;

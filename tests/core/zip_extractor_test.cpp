@@ -694,6 +694,19 @@ TEST_F(ZipExtractorTest, OneFolderIsWrittenAndTheRestNeverTouched)
     EXPECT_EQ(ZipExtractFolder(archive, std::nullopt, target), 0);
 }
 
+TEST_F(ZipExtractorTest, OneFolderReportsWhileReadingALongDirectoryAndStopsThere)
+{
+    ZipBuilder builder;
+    for (int i = 0; i < 600; ++i) builder.AddFile("ppt/slides/s" + std::to_string(i) + ".xml", "x");
+    builder.AddFile("ppt/media/a.png", "a");
+    builder.WriteTo(archive);
+    RecordingProgress progress;
+    progress.answer = [](std::int32_t) { return false; };
+    EXPECT_EQ(ZipExtractFolder(archive, Text("\\ppt\\media"), target, &progress), 1);
+    EXPECT_EQ(progress.percents, std::vector<std::int32_t>{0});
+    EXPECT_EQ(ListTree(target), "");
+}
+
 // A link where the extraction would create or enter a folder: never written
 // through, whatever the walk.
 TEST_F(ZipExtractorTest, NeverWritesThroughALinkInTheTarget)
