@@ -100,8 +100,7 @@ DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, Jo
         return DocumentOutcome::NothingExtracted;
     }
 
-    DocumentOutcome outcome =
-        MoveMediaToResult(JoinTexts({paths.scratchFolder, *packageFolder}), paths, name, suffix);
+    DocumentOutcome outcome = MoveMediaToResult(JoinTexts({paths.scratchFolder, *packageFolder}), paths, name, suffix);
     if (outcome != DocumentOutcome::Failed) ClearScratchFolder(paths);
     return outcome;
 }

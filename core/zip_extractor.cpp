@@ -34,7 +34,8 @@ std::uint32_t Le32(const unsigned char* bytes)
 // a signed value, are at least 1: the first entry has a name.
 bool IsAcceptedArchive(const Text& path, DWORD share)
 {
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(
+        CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     unsigned char head[kHeadSize];
     DWORD read = 0;
@@ -138,7 +139,8 @@ private:
     std::int32_t Percent() const
     {
         if (counting) return 0;
-        if (byBytes_ && totalBytes > 0) return static_cast<std::int32_t>(std::min(doneBytes, totalBytes) * 100 / totalBytes);
+        if (byBytes_ && totalBytes > 0)
+            return static_cast<std::int32_t>(std::min(doneBytes, totalBytes) * 100 / totalBytes);
         if (total == 0) return 100;
         double share = static_cast<double>(static_cast<std::uint32_t>(done)) / static_cast<std::uint32_t>(total);
         return static_cast<std::int32_t>(share * 100);

@@ -36,8 +36,8 @@ std::uint32_t ZipReader::Open(const Text& path, unsigned long share)
         unzClose(archive);
         return kZipCannotOpen;
     }
-    data_ = UniqueFile(CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
-                                   nullptr));
+    data_ = UniqueFile(
+        CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!data_) {
         unzClose(archive);
         return kZipCannotOpen;

@@ -370,7 +370,9 @@ INSTANTIATE_TEST_SUITE_P(
     Packages, ExtractionJobPackageTest,
     testing::Values(
         // A picture the job cannot read fails the run; it is never dropped.
-        PackageCase{"MediaInBzip2", [] { return Deck([](auto& d) { d.AddFile("ppt/media/a.png", kPicture, {.method = 12}); }); }, nullptr},
+        PackageCase{"MediaInBzip2",
+                    [] { return Deck([](auto& d) { d.AddFile("ppt/media/a.png", kPicture, {.method = 12}); }); },
+                    nullptr},
         PackageCase{"MediaInLzmaAfterAGoodOne",
                     [] {
                         return Deck([](auto& d) {
@@ -378,16 +380,20 @@ INSTANTIATE_TEST_SUITE_P(
                         });
                     },
                     nullptr},
-        PackageCase{"MediaInZstandard", [] { return Deck([](auto& d) { d.AddFile("ppt/media/a.png", kPicture, {.method = 93}); }); }, nullptr},
-        PackageCase{"MediaWithABadCrc", [] { return Deck([](auto& d) { d.AddFile("ppt/media/a.png", kPicture, {.crc = 1}); }); }, nullptr},
+        PackageCase{"MediaInZstandard",
+                    [] { return Deck([](auto& d) { d.AddFile("ppt/media/a.png", kPicture, {.method = 93}); }); },
+                    nullptr},
+        PackageCase{"MediaWithABadCrc",
+                    [] { return Deck([](auto& d) { d.AddFile("ppt/media/a.png", kPicture, {.crc = 1}); }); }, nullptr},
         // Damage outside the media folder does not cost the user the pictures.
-        PackageCase{"PartOutsideTheMediaInLzma",
-                    [] {
-                        return Deck([](auto& d) {
-                            d.AddFile("ppt/slides/slide1.xml", "<s/>", {.method = 14}).AddFile("ppt/media/a.png", kPicture);
-                        });
-                    },
-                    "a.png\n"},
+        PackageCase{
+            "PartOutsideTheMediaInLzma",
+            [] {
+                return Deck([](auto& d) {
+                    d.AddFile("ppt/slides/slide1.xml", "<s/>", {.method = 14}).AddFile("ppt/media/a.png", kPicture);
+                });
+            },
+            "a.png\n"},
         PackageCase{"PartOutsideTheMediaWithABadCrc",
                     [] {
                         return Deck([](auto& d) {
@@ -431,8 +437,9 @@ public:
 TEST_F(ExtractionJobTest, ReportsByBytesAtLeastEvery64KbAndStopsWithinAnEntry)
 {
     const std::size_t video = 1 << 20;
-    Text document = PlaceDocument("deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation,
-                                                                       {{"a.png", "A"}, {"v.mp4", test::MediaBytes("v", video)}}));
+    Text document = PlaceDocument(
+        "deck.pptx",
+        test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}, {"v.mp4", test::MediaBytes("v", video)}}));
     RecordingProgress progress;
     EXPECT_EQ(ExtractDocument(CurrentWorkPaths(), document, &progress), DocumentOutcome::Extracted);
     EXPECT_GE(progress.percents.size(), video / 65536);

@@ -75,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(Tags, LinkRule,
                                          LinkRuleCase{kFolder | kReparse, 0, true},  // a tag that could not be read
                                          LinkRuleCase{kFolder | kReparse, 0x9000001A, false},  // cloud
                                          LinkRuleCase{kFolder | kReparse, 0x9000601A, false},  // cloud, another kind
-                                         LinkRuleCase{kReparse, 0x9000001A, false},  // a cloud placeholder file
+                                         LinkRuleCase{kReparse, 0x9000001A, false},    // a cloud placeholder file
                                          LinkRuleCase{kReparse, 0x80000013, false}));  // deduplicated file
 
 TEST(RemoveScratchTree, RemovesALinkInsideAsALink)

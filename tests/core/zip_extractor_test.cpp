@@ -675,8 +675,9 @@ TEST_F(ZipExtractorTest, ReportsWithinALargeEntryAndStopsThere)
 TEST_F(ZipExtractorTest, OneFolderIsWrittenAndTheRestNeverTouched)
 {
     ZipBuilder builder;
-    builder.AddFile("ppt/slides/slide1.xml", "<s/>", {.crc = 7})            // damaged, outside: passed over
-        .AddFile("docProps/app.xml", "<a/>", {.method = 14})                 // unreadable, outside: passed over
+    builder
+        .AddFile("ppt/slides/slide1.xml", "<s/>", {.crc = 7})  // damaged, outside: passed over
+        .AddFile("docProps/app.xml", "<a/>", {.method = 14})   // unreadable, outside: passed over
         .AddFile("ppt/media/a.png", Incompressible(200000), {.method = 8})
         .AddFile("Ppt\\Media\\b.png", "b");
     builder.WriteTo(archive);

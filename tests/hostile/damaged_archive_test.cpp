@@ -141,9 +141,12 @@ const HostileCase kLocalHeaderCases[] = {
     {"LocalCrcDiffers", [] { return Disagreeing({.localCrc = 0x12345678u}); }, Verdict::Extracted, JobFails()},
     {"LocalCompressedSizeDiffers", [] { return Disagreeing({.method = 8, .localCompressedSize = 17}); },
      Verdict::Extracted, JobFails()},
-    {"LocalUncompressedSizeDiffers", [] { return Disagreeing({.localUncompressedSize = 1}); }, Verdict::Extracted, JobFails()},
-    {"LocalSignatureBroken", [] { return Disagreeing({.localSignature = 0x04034B51u}); }, Verdict::Extracted, JobFails()},
-    {"LocalExtraFieldPastTheEnd", [] { return Disagreeing({.localExtraLength = 0xFFFF}); }, Verdict::Extracted, JobFails()},
+    {"LocalUncompressedSizeDiffers", [] { return Disagreeing({.localUncompressedSize = 1}); }, Verdict::Extracted,
+     JobFails()},
+    {"LocalSignatureBroken", [] { return Disagreeing({.localSignature = 0x04034B51u}); }, Verdict::Extracted,
+     JobFails()},
+    {"LocalExtraFieldPastTheEnd", [] { return Disagreeing({.localExtraLength = 0xFFFF}); }, Verdict::Extracted,
+     JobFails()},
     {"LocalNameSpelledOtherwise",
      // The central directory's name is the one used; the local name, of the
      // same length, may say anything.

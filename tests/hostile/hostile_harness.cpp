@@ -386,10 +386,10 @@ void CheckJobOn(const HostileCase& hostileCase)
 {
     const HostileSample sample = hostileCase.make();
     JobSandbox box;
-    const JobOutcome expected = hostileCase.job                           ? hostileCase.job->outcome
+    const JobOutcome expected = hostileCase.job                             ? hostileCase.job->outcome
                                 : hostileCase.verdict != Verdict::Extracted ? JobOutcome::Failure
-                                : sample.HasMediaFolder()                 ? JobOutcome::Success
-                                                                          : JobOutcome::Silent;
+                                : sample.HasMediaFolder()                   ? JobOutcome::Success
+                                                                            : JobOutcome::Silent;
     const JobOutcome seen = box.Run(sample.archive, sample.names, std::string("job, ") + hostileCase.name);
     EXPECT_EQ(seen, expected);
     if (seen == JobOutcome::Success && expected == JobOutcome::Success) {

@@ -204,9 +204,10 @@ const HostileCase kTooLongCases[] = {
     {"NameOf260Bytes", [] { return WithLongEntry("ppt/media/" + std::string(246, 'a') + ".png"); }, Verdict::Failed},
     {"NameOf261Bytes", [] { return WithLongEntry("ppt/media/" + std::string(247, 'a') + ".png"); }, Verdict::Failed},
     {"NameOf1000Bytes", [] { return WithLongEntry("ppt/media/" + std::string(986, 'a') + ".png"); }, Verdict::Failed},
-    {"NameOf65535Bytes", [] { return WithLongEntry("ppt/" + std::string(65531, 'a')); }, Verdict::Failed, JobExtracts("image1.png\nimage9.png\n")},
-    {"FolderNameOf260Bytes", [] { return WithLongEntry("ppt/" + std::string(255, 'd') + "/", true); },
-     Verdict::Failed, JobExtracts("image1.png\nimage9.png\n")},
+    {"NameOf65535Bytes", [] { return WithLongEntry("ppt/" + std::string(65531, 'a')); }, Verdict::Failed,
+     JobExtracts("image1.png\nimage9.png\n")},
+    {"FolderNameOf260Bytes", [] { return WithLongEntry("ppt/" + std::string(255, 'd') + "/", true); }, Verdict::Failed,
+     JobExtracts("image1.png\nimage9.png\n")},
     {"LongNameOfDoubleByteCharacters",
      [] {
          std::string name = "ppt/media/";
@@ -220,13 +221,17 @@ const HostileCase kTooLongCases[] = {
          for (int level = 1; level <= 125; ++level) package.DropFolder(Nested(level, ""));
          return package.DropTail().Finish();
      },
-     Verdict::Failed,
+     Verdict::Failed, JobExtracts("image1.png\nimage9.png\n")},
+    {"FileNestedPastThePathLimit", [] { return WithLongEntry(Nested(120, "x.png")); }, Verdict::Failed,
      JobExtracts("image1.png\nimage9.png\n")},
-    {"FileNestedPastThePathLimit", [] { return WithLongEntry(Nested(120, "x.png")); }, Verdict::Failed, JobExtracts("image1.png\nimage9.png\n")},
-    {"NameOfTheArchive", [] { return WithLongEntry("temp.zip"); }, Verdict::Failed, JobExtracts("image1.png\nimage9.png\n")},
-    {"NameOfTheArchiveInCapitals", [] { return WithLongEntry("TEMP.ZIP"); }, Verdict::Failed, JobExtracts("image1.png\nimage9.png\n")},
-    {"NameOfTheArchiveAsAFolder", [] { return WithLongEntry("temp.zip/", true); }, Verdict::Failed, JobExtracts("image1.png\nimage9.png\n")},
-    {"NameOfTheArchiveAsAParent", [] { return WithLongEntry("temp.zip/x.png"); }, Verdict::Failed, JobExtracts("image1.png\nimage9.png\n")},
+    {"NameOfTheArchive", [] { return WithLongEntry("temp.zip"); }, Verdict::Failed,
+     JobExtracts("image1.png\nimage9.png\n")},
+    {"NameOfTheArchiveInCapitals", [] { return WithLongEntry("TEMP.ZIP"); }, Verdict::Failed,
+     JobExtracts("image1.png\nimage9.png\n")},
+    {"NameOfTheArchiveAsAFolder", [] { return WithLongEntry("temp.zip/", true); }, Verdict::Failed,
+     JobExtracts("image1.png\nimage9.png\n")},
+    {"NameOfTheArchiveAsAParent", [] { return WithLongEntry("temp.zip/x.png"); }, Verdict::Failed,
+     JobExtracts("image1.png\nimage9.png\n")},
 };
 
 class UnwritableName : public testing::TestWithParam<HostileCase> {};
@@ -335,13 +340,13 @@ TEST_P(PlantedLink, IsNeverWrittenThrough)
         if (link->kind() == FolderLinkKind::None) GTEST_SKIP() << "no folder link can be made here";
         const JobOutcome outcome = box.Run(GoodPresentation(), {}, std::string("a link at ") + GetParam());
         // Wine cannot remove a Unix link to a folder: the run cannot be made safe.
-        EXPECT_EQ(outcome, link->kind() == FolderLinkKind::UnixSymbolicLink ? JobOutcome::Failure : JobOutcome::Success);
+        EXPECT_EQ(outcome,
+                  link->kind() == FolderLinkKind::UnixSymbolicLink ? JobOutcome::Failure : JobOutcome::Success);
     }
     box.ExpectNextGoodRunSucceeds();
 }
 
-INSTANTIATE_TEST_SUITE_P(Malicious, PlantedLink,
-                         testing::Values("TMP", "TMP\\ppt", "TMP\\ppt\\media", "TMP\\_rels"),
+INSTANTIATE_TEST_SUITE_P(Malicious, PlantedLink, testing::Values("TMP", "TMP\\ppt", "TMP\\ppt\\media", "TMP\\_rels"),
                          [](const testing::TestParamInfo<const char*>& info) { return std::to_string(info.index); });
 
 }  // namespace

@@ -20,7 +20,8 @@ public:
           held_(static_cast<bool>(handle_)),
           milliseconds_(milliseconds)
     {
-        if (milliseconds != INFINITE && held_) release_ = UniqueHandle(CreateThread(nullptr, 0, Release, this, 0, nullptr));
+        if (milliseconds != INFINITE && held_)
+            release_ = UniqueHandle(CreateThread(nullptr, 0, Release, this, 0, nullptr));
     }
     ~FileHolder()
     {
