@@ -7,17 +7,11 @@
 #include "core/ascii.h"
 #include "core/dbcs.h"
 #include "core/file_ops.h"
-#include "core/unique_handle.h"
+#include "core/folder_tree.h"
 
 namespace dovrel {
 
 namespace {
-
-struct Entry {
-    Text path;
-    bool isFolder;
-    bool isLink;  // a reparse point: a junction or a symbolic link
-};
 
 bool IsUncPrefix(const Text& component)
 {
@@ -62,42 +56,6 @@ bool IsRootOfFullPath(const Text& full)
 
 Text SkipLeadingSpaces(const Text& path) { return path.substr(std::min(path.find_first_not_of(' '), path.size())); }
 
-bool IsLink(const Text& folder)
-{
-    DWORD attributes = GetFileAttributesA(folder.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-// The folder's entries, dot-named ones left out. The listing is complete
-// and its handle closed before the caller deletes anything.
-std::vector<Entry> ListEntries(const Text& folder)
-{
-    std::vector<Entry> entries;
-    WIN32_FIND_DATAA data;
-    UniqueFind find(FindFirstFileA((folder + "\\*.*").c_str(), &data));
-    if (!find) return entries;
-    do {
-        if (data.cFileName[0] == '.') continue;
-        entries.push_back({folder + "\\" + data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
-                           (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
-    } while (FindNextFileA(find.get(), &data));
-    return entries;
-}
-
-// Deletes what may go; failures are passed over and the next entry tried.
-void EmptyFolder(const Text& folder)
-{
-    for (const Entry& entry : ListEntries(folder)) {
-        if (!entry.isFolder) {
-            DeleteFileA(entry.path.c_str());
-            continue;
-        }
-        // Emptying a link would delete the files of the folder it points to.
-        if (!entry.isLink) EmptyFolder(entry.path);
-        RemoveDirectoryA(entry.path.c_str());
-    }
-}
-
 }  // namespace
 
 bool DeleteFolderTreeRefuses(const Text& path)
@@ -115,9 +73,7 @@ bool DeleteFolderTreeRefuses(const Text& path)
 bool DeleteFolderTree(const Text& path)
 {
     if (DeleteFolderTreeRefuses(path)) return false;
-    const Text folder = SkipLeadingSpaces(path);
-    if (!IsLink(folder)) EmptyFolder(folder);
-    return RemoveDirectoryA(folder.c_str()) != FALSE;
+    return RemoveFolderTree(SkipLeadingSpaces(path), TreeRemoval::KeepDotNamesAndReadOnly);
 }
 
 }  // namespace dovrel

@@ -29,8 +29,10 @@ enum class DocumentOutcome {
 };
 
 // One document from the scratch folder's clearing to its result folder;
-// shows nothing. The scratch folder is cleared afterwards unless the
-// unpacking failed (it then stays for inspection until the next run).
+// shows nothing. The document is read where it is and never changed; a
+// document inside the scratch folder fails before anything is cleared. The
+// scratch folder is cleared afterwards unless the run failed (it then stays,
+// with whatever media it holds, until the next run or start).
 DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, JobProgress* progress = nullptr);
 
 // The selected documents: one is a single run, told as ExtractDocument's

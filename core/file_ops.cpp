@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "core/lock_retry.h"
+
 namespace dovrel {
 
 bool CreateFolder(const Text& path) { return CreateDirectoryA(path.c_str(), nullptr) != FALSE; }
@@ -13,6 +15,9 @@ bool CopyFileReplacing(const Text& source, const Text& target)
 
 bool RemoveFile(const Text& path) { return DeleteFileA(path.c_str()) != FALSE; }
 
-bool MovePath(const Text& source, const Text& target) { return MoveFileA(source.c_str(), target.c_str()) != FALSE; }
+bool MovePath(const Text& source, const Text& target)
+{
+    return RetryWhileLocked([&] { return MoveFileA(source.c_str(), target.c_str()) != FALSE; });
+}
 
 }  // namespace dovrel

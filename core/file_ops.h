@@ -9,7 +9,9 @@ namespace dovrel {
 bool CreateFolder(const Text& path);                              // one level only
 bool CopyFileReplacing(const Text& source, const Text& target);
 bool RemoveFile(const Text& path);                                // a read-only file stays
-bool MovePath(const Text& source, const Text& target);            // fails if target exists
+// Fails if target exists; a refusal by a moment's sharing or access
+// violation is retried over about a second first.
+bool MovePath(const Text& source, const Text& target);
 bool PathExists(const Text& path);                                // a file or a folder
 bool FolderExists(const Text& path);                              // a folder, not a file
 

@@ -1,5 +1,7 @@
 #include "core/result_name.h"
 
+#include <windows.h>
+
 #include "core/file_ops.h"
 #include "core/random.h"
 
@@ -18,6 +20,9 @@ bool GiveResultName(const Text& mediaFolder, const Text& outputRoot, const Text&
     for (int attempt = 0; attempt < kResultNameAttempts; ++attempt) {
         if (attempt > 0) suffix = drawSuffix();
         if (MovePath(mediaFolder, JoinTexts({outputRoot, "\\", baseName, "_", suffix}))) return true;
+        // Only a name that is taken is worth another draw.
+        const DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
     }
     return false;
 }

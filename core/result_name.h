@@ -17,7 +17,9 @@ Text DrawResultSuffix();
 
 // Renames mediaFolder to outputRoot\<baseName>_<suffix>; on a clash tries
 // again with drawSuffix() up to kResultNameAttempts names in all. False
-// when none worked; mediaFolder then stays where it was.
+// when none worked, or at once when the move fails for another reason than
+// a taken name (a lock that outlasted the retries, a name too long);
+// mediaFolder then stays where it was.
 bool GiveResultName(const Text& mediaFolder, const Text& outputRoot, const Text& baseName, const Text& firstSuffix,
                     const std::function<Text()>& drawSuffix = DrawResultSuffix);
 

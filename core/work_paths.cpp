@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "core/file_ops.h"
+#include "core/scratch_tree.h"
 #include "core/user_seam.h"
 
 namespace dovrel {
@@ -20,7 +20,9 @@ void SetUpWorkPaths()
     g_workPaths.outputRoot = JoinTexts({CurrentUserSeam().DocumentsFolder(), "PPT_RES"});
     g_workPaths.scratchFolder = JoinTexts({g_workPaths.outputRoot, "\\TMP"});
     g_workPaths.scratchArchive = JoinTexts({g_workPaths.scratchFolder, "\\temp.zip"});
-    DeleteFolderTree(g_workPaths.scratchFolder);
+    // The same full removal as a run's: DeleteFolderTree would leave the
+    // dot-named and read-only remains of a failed run.
+    RemoveScratchTree(g_workPaths.scratchFolder);
 }
 
 void SetSelectedDocuments(std::vector<Text> paths) { g_workPaths.selectedDocuments = std::move(paths); }

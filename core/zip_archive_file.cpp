@@ -54,11 +54,13 @@ DWORD ReadAt(ArchiveFile& archive, void* into, DWORD count)
     return read;
 }
 
-voidpf ZCALLBACK OpenArchive(voidpf, const void* path, int mode)
+// opaque carries the share mode; none means sharing reading only.
+voidpf ZCALLBACK OpenArchive(voidpf opaque, const void* path, int mode)
 {
     if (!path || (mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
-    UniqueFile file(CreateFileA(static_cast<const char*>(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    const DWORD share = opaque ? static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(opaque)) : FILE_SHARE_READ;
+    UniqueFile file(CreateFileA(static_cast<const char*>(path), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     LARGE_INTEGER size;
     if (!file || !GetFileSizeEx(file.get(), &size)) return nullptr;
     auto* archive = new (std::nothrow) ArchiveFile;
@@ -124,7 +126,7 @@ int ZCALLBACK ArchiveError(voidpf, voidpf stream) { return Of(stream)->error; }
 
 }  // namespace
 
-void FillArchiveFileFunctions(zlib_filefunc64_def& functions)
+void FillArchiveFileFunctions(zlib_filefunc64_def& functions, unsigned long share)
 {
     functions.zopen64_file = OpenArchive;
     functions.zread_file = ReadArchive;
@@ -133,7 +135,7 @@ void FillArchiveFileFunctions(zlib_filefunc64_def& functions)
     functions.zseek64_file = SeekArchive;
     functions.zclose_file = CloseArchive;
     functions.zerror_file = ArchiveError;
-    functions.opaque = nullptr;
+    functions.opaque = reinterpret_cast<voidpf>(static_cast<std::uintptr_t>(share));
 }
 
 }  // namespace dovrel

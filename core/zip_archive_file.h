@@ -11,7 +11,7 @@ namespace dovrel {
 
 // Fills functions with the open, read, tell, seek, close and error
 // functions of the buffered archive file (no write function: the archive
-// is only read).
-void FillArchiveFileFunctions(zlib_filefunc64_def& functions);
+// is only read). share: CreateFileA's share mode for the archive.
+void FillArchiveFileFunctions(zlib_filefunc64_def& functions, unsigned long share = 1 /* FILE_SHARE_READ */);
 
 }  // namespace dovrel

@@ -15,6 +15,7 @@ struct ZipEntryInfo {
     // when nameTooLong.
     Text name;
     bool nameTooLong = false;  // the stored name has 260 bytes or more
+    Text nameStart;            // when nameTooLong: its first 259 bytes, to tell which folder it lies in
     std::uint32_t attributes = 0x80;
     // Win32 file times (100 ns since 1601 UTC); 0 leaves a file's time as is.
     std::uint64_t accessTime = 0;
@@ -22,14 +23,18 @@ struct ZipEntryInfo {
     std::uint64_t modificationTime = 0;
     std::uint64_t compressedSize = 0;
     std::uint64_t uncompressedSize = 0;
+    std::uint32_t crc = 0;  // the central directory's CRC-32
     std::uint16_t method = 0;
     std::uint16_t flags = 0;  // general purpose flags
     // The archive bytes the entry occupies: its local header up to the end
     // of its data.
     std::uint64_t recordStart = 0;
     std::uint64_t recordEnd = 0;
+    std::uint64_t dataStart = 0;  // where the entry's data begins
 
-    bool IsFolder() const { return (attributes & 0x10) != 0; }
+    // The directory bit, or a name ending in "/": some writers (Java's
+    // among them) store no attributes for a folder entry.
+    bool IsFolder() const { return (attributes & 0x10) != 0 || (!name.empty() && name.back() == '/'); }
 };
 
 // Win32 attribute bits for an entry's external attributes: starts from

@@ -10,7 +10,8 @@
 namespace dovrel {
 
 // The zip component's progress event (ExtractProgress). Fired after every
-// entry and once at the end with the percent done.
+// entry, after every 64 KB written within an entry, and once at the end
+// with the percent done.
 class ExtractProgressSink {
 public:
     virtual ~ExtractProgressSink() = default;
@@ -23,6 +24,21 @@ public:
 
 // out: 1 the walk ended (or a handler asked for a stop); 0 failure after
 // the archive was found; -1 an empty argument or nothing at archivePath.
+// Percent by entries. A stop asked for within an entry ends that entry's
+// file where it is.
 std::int32_t ZipExtractor(const Text& archivePath, const Text& targetFolder, ExtractProgressSink* progress = nullptr);
+
+// The same walk with every check, writing only the entries under
+// packageFolder (a package path such as "\ppt\media": letter case ignored,
+// "/" or "\" as separator) into the same place under targetFolder; nothing
+// selects no entry (the archive is still checked). The archive is opened
+// sharing read and write access, so a document open in an office program can
+// be read. The whole central directory is read first: a damaged directory
+// or overlapping entries refuse the archive before anything is written. An
+// entry outside the folder that cannot be read is passed over; one inside
+// it that cannot be read or written fails the extraction (0), and only an
+// unsafe name is skipped. Percent by bytes.
+std::int32_t ZipExtractFolder(const Text& archivePath, const std::optional<Text>& packageFolder,
+                              const Text& targetFolder, ExtractProgressSink* progress = nullptr);
 
 }  // namespace dovrel

@@ -6,6 +6,7 @@
 
 #include <climits>
 
+#include "core/entry_data.h"
 #include "core/unique_handle.h"
 #include "core/zip_archive_file.h"
 
@@ -13,8 +14,6 @@ namespace dovrel {
 
 namespace {
 
-constexpr unsigned kCopyBufferSize = 16384;  // entry data is read at most this much at a time
-constexpr std::size_t kWriteBufferSize = 4 * kCopyBufferSize;
 constexpr uLong kNameBufferSize = 260;  // a name of up to 259 bytes and its zero
 constexpr std::uint64_t kLocalHeaderSize = 30;
 // General purpose flags: bit 0 traditional encryption, bit 6 strong
@@ -25,15 +24,21 @@ unzFile Archive(void* archive) { return static_cast<unzFile>(archive); }
 
 }  // namespace
 
-std::uint32_t ZipReader::Open(const Text& path)
+std::uint32_t ZipReader::Open(const Text& path, unsigned long share)
 {
     Close();
     zlib_filefunc64_def functions;
-    FillArchiveFileFunctions(functions);
+    FillArchiveFileFunctions(functions, share);
     unzFile archive = unzOpen2_64(path.c_str(), &functions);
     if (!archive) return kZipCannotOpen;
     unz_global_info64 global;
     if (unzGetGlobalInfo64(archive, &global) != UNZ_OK) {
+        unzClose(archive);
+        return kZipCannotOpen;
+    }
+    data_ = UniqueFile(
+        CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!data_) {
         unzClose(archive);
         return kZipCannotOpen;
     }
@@ -50,6 +55,7 @@ void ZipReader::Close()
     CloseOpenEntry();
     if (archive_) unzClose(Archive(archive_));
     archive_ = nullptr;
+    data_.reset();
     entryCount_ = 0;
     current_ = -1;
     cachedIndex_ = -1;
@@ -92,7 +98,10 @@ std::uint32_t ZipReader::EntryInfo(std::int32_t index, ZipEntryInfo& info)
         ZipEntryInfo entry;
         std::uint32_t code = ReadEntryInfo(index, entry);
         CloseOpenEntry();
-        if (code != kZipOk) return code;
+        if (code != kZipOk) {
+            info = std::move(entry);
+            return code;
+        }
         cached_ = std::move(entry);
         cachedIndex_ = index;
     }
@@ -118,6 +127,10 @@ std::uint32_t ZipReader::ReadEntryInfo(std::int32_t index, ZipEntryInfo& info)
         info.name.assign(name, file.size_filename);
     } else {
         info.nameTooLong = true;
+        char start[kNameBufferSize];
+        if (unzGetCurrentFileInfo64(archive, nullptr, start, kNameBufferSize, nullptr, 0, nullptr, 0) != UNZ_OK)
+            return kZipCannotOpen;
+        info.nameStart.assign(start, kNameBufferSize - 1);
     }
 
     // minizip passes method 12 through as raw bytes when built without
@@ -138,6 +151,8 @@ std::uint32_t ZipReader::ReadEntryInfo(std::int32_t index, ZipEntryInfo& info)
     const std::uint64_t headerSize = kLocalHeaderSize + file.size_filename + static_cast<std::uint64_t>(extraSize);
     info.recordStart = dataStart >= headerSize ? dataStart - headerSize : 0;
     info.recordEnd = dataStart + file.compressed_size;
+    info.dataStart = dataStart;
+    info.crc = static_cast<std::uint32_t>(file.crc);
 
     info.attributes = EntryAttributes(static_cast<std::uint32_t>(file.external_fa));
     std::uint64_t stamp = DosStampToFileTime(static_cast<std::uint32_t>(file.dosDate));
@@ -150,14 +165,13 @@ std::uint32_t ZipReader::ReadEntryInfo(std::int32_t index, ZipEntryInfo& info)
     return kZipOk;
 }
 
-std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationPath)
+std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationPath, const WrittenCallback& written)
 {
     CloseOpenEntry();
     if (!archive_ || index < 0 || index >= entryCount_) return kZipNoSuchEntry;
     ZipEntryInfo info;
     std::uint32_t code = EntryInfo(index, info);
     if (code != kZipOk) return code;
-    if (!GoTo(index)) return kZipCannotOpen;  // a cached answer leaves minizip where it was
 
     // Refused before a file exists: ciphertext is not the entry's content,
     // and a stored entry's two sizes must agree.
@@ -168,46 +182,12 @@ std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationP
                                 nullptr));
     if (!file) return kZipCannotOpen;
 
-    unzFile archive = Archive(archive_);
-    // A failure to open shows as a read error below.
-    unzOpenCurrentFile(archive);
-    openEntry_ = index;
-
-    // The data is read 16 KB at a time into consecutive parts of a larger
-    // buffer and written once that is full: a write call costs Wine about
-    // as much for 64 KB as for 16 KB.
-    buffer_.resize(kWriteBufferSize);
     bool failed = false;
-    std::uint64_t delivered = 0;
-    std::size_t filled = 0;
-    auto flush = [&] {
-        DWORD written = 0;
-        bool ok = filled == 0 || (WriteFile(file.get(), buffer_.data(), static_cast<DWORD>(filled), &written, nullptr) &&
-                                  written == filled);
-        filled = 0;
-        return ok;
-    };
-    for (;;) {
-        int count = unzReadCurrentFile(archive, buffer_.data() + filled, kCopyBufferSize);
-        if (count < 0) {
-            failed = true;
-            break;
-        }
-        if (count == 0) break;
-        filled += static_cast<std::size_t>(count);
-        delivered += static_cast<std::uint64_t>(count);
-        if (filled + kCopyBufferSize > kWriteBufferSize && !flush()) {
-            failed = true;
-            break;
-        }
+    switch (CopyEntryData(data_.get(), info, file.get(), written, buffer_)) {
+    case EntryCopy::Copied: break;
+    case EntryCopy::Failed: failed = true; break;
+    case EntryCopy::Stopped: return kZipStopped;
     }
-    if (!flush()) failed = true;
-    // A stream that ends early, or a CRC-32 that does not match the bytes
-    // read whole, is damaged data, not an extracted entry.
-    if (delivered != info.uncompressedSize) failed = true;
-    int verdict = unzCloseCurrentFile(archive);
-    openEntry_ = -1;
-    if (verdict == UNZ_CRCERROR) failed = true;
 
     // The times, and normal attributes whatever the entry's were (the file
     // was created with them), in one call through the open handle: by path

@@ -5,9 +5,11 @@
 // Open to Close.
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "core/text.h"
+#include "core/unique_handle.h"
 #include "core/zip_entry_info.h"
 
 namespace dovrel {
@@ -20,6 +22,7 @@ enum ZipReaderCode : std::uint32_t {
     kZipBadHeader = 0x700,      // the local header disagrees, or a method other than stored and deflate
     kZipBadExtraField = 0x800,  // the local extra field cannot be read
     kZipNoSuchEntry = 0x10000,  // index outside the central directory
+    kZipStopped = 0x20000,      // the caller asked to stop within the entry
 };
 
 class ZipReader {
@@ -29,19 +32,25 @@ public:
     ZipReader(const ZipReader&) = delete;
     ZipReader& operator=(const ZipReader&) = delete;
 
-    std::uint32_t Open(const Text& path);
+    // share: the share mode the archive file is opened with.
+    std::uint32_t Open(const Text& path, unsigned long share = 1 /* FILE_SHARE_READ */);
     // Entries listed by the central directory's end record (0 when closed).
     std::int32_t EntryCount() const { return entryCount_; }
     // in: index. out: info. Checks the entry's local header and reads its
-    // local extra field; the last entry read is cached.
+    // local extra field; the last entry read is cached. After a failure
+    // info holds what was learned before it (the index and name at least,
+    // once the central record was read).
     std::uint32_t EntryInfo(std::int32_t index, ZipEntryInfo& info);
     // Writes a file entry's data into a new file at destinationPath,
     // replacing any file there that is not read-only, hidden or system. The
     // data counts as read only when it is not encrypted, its size is the
     // declared one and its CRC-32 matches. On success the file has the
     // entry's times and normal attributes; after a failure it keeps the
-    // bytes written so far and the entry's attributes.
-    std::uint32_t WriteEntry(std::int32_t index, const Text& destinationPath);
+    // bytes written so far and the entry's attributes. written(bytes so far)
+    // is called after every write of up to 64 KB; false stops the entry
+    // there (kZipStopped).
+    using WrittenCallback = std::function<bool(std::uint64_t)>;
+    std::uint32_t WriteEntry(std::int32_t index, const Text& destinationPath, const WrittenCallback& written = {});
     void Close();
 
 private:
@@ -50,6 +59,7 @@ private:
     std::uint32_t ReadEntryInfo(std::int32_t index, ZipEntryInfo& info);
 
     void* archive_ = nullptr;  // minizip's unzFile
+    UniqueFile data_;          // the archive again, for reading entry data in large blocks
     std::int32_t entryCount_ = 0;
     std::int32_t current_ = -1;    // the entry minizip is positioned on, -1 unknown
     std::int32_t openEntry_ = -1;  // the entry open for reading

@@ -2,6 +2,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 #include <utility>
 
 #include "core/document_batch.h"
@@ -11,10 +13,14 @@
 #include "core/media_folder.h"
 #include "core/result_name.h"
 #include "core/work_paths.h"
+#include "core/unique_handle.h"
 #include "tests/support/current_folder.h"
+#include "tests/support/file_holder.h"
+#include "tests/support/folder_link.h"
 #include "tests/support/office_package.h"
 #include "tests/support/recording_user_seam.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/zip_builder.h"
 
 namespace dovrel {
 namespace {
@@ -247,7 +253,9 @@ TEST_F(ExtractionJobTest, AnOldCompoundDocumentFailsAndKeepsTheScratchFolderUnti
     RunExtraction();
     EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"});
     EXPECT_TRUE(ResultFolders().empty());
-    EXPECT_TRUE(test::Exists(CurrentWorkPaths().scratchArchive));
+    // The document is read where it is: no copy of it is made.
+    EXPECT_TRUE(test::IsFolder(ScratchFolder()));
+    EXPECT_FALSE(test::Exists(CurrentWorkPaths().scratchArchive));
 
     SetUpWorkPaths();
     EXPECT_FALSE(test::Exists(ScratchFolder()));
@@ -354,15 +362,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Records the percents; asks for a stop at the first report from
 // `stopAt` percent on.
-class RecordingProgress final : public JobProgress {
+class RecordingProgress : public JobProgress {
 public:
-    explicit RecordingProgress(int stopAt = 101) : stopAt(stopAt) {}
     bool Report(int percent) override
     {
         percents.push_back(percent);
-        return percent < stopAt;
+        return answer ? answer(percent) : true;
     }
-    const int stopAt;
+    std::function<bool(int)> answer;
     std::vector<int> percents;
 };
 
@@ -381,7 +388,8 @@ TEST_F(ExtractionJobTest, ABatchReportsItsWholeProgressAndAStopEndsItWithoutAMes
 
     // A stop in the second document: the first one's result stays, nothing is said.
     user.events.clear();
-    RecordingProgress stopping(51);
+    RecordingProgress stopping;
+    stopping.answer = [](int percent) { return percent < 51; };
     RunExtraction(&stopping);
     EXPECT_TRUE(user.events.empty());
     EXPECT_EQ(ResultFolders().size(), 3u);
@@ -421,13 +429,16 @@ TEST_F(ExtractionJobTest, TwoRunsOfOneDocumentGiveTwoResultFolders)
     EXPECT_EQ(user.events.size(), 4u);
 }
 
-TEST_F(ExtractionJobTest, AMediaFolderLeftInTheOutputRootEndsTheRunSilently)
+TEST_F(ExtractionJobTest, AMediaFolderOfTheUsersInTheOutputRootIsNeverTouched)
 {
     CreateFolder(OutputRoot());
     CreateFolder(OutputRoot() + "\\media");
+    test::WriteFileBytes(OutputRoot() + "\\media\\photo.jpg", "mine");
     PlaceDocument("deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
     RunExtraction();
-    EXPECT_TRUE(user.events.empty());
+    EXPECT_EQ(user.events, SuccessEvents());
+    EXPECT_EQ(test::ListTree(OutputRoot() + "\\media"), "photo.jpg\n");
+    EXPECT_EQ(test::ReadFileBytes(OutputRoot() + "\\media\\photo.jpg"), "mine");
     EXPECT_FALSE(test::Exists(ScratchFolder()));
 }
 
@@ -445,7 +456,8 @@ TEST_F(ExtractionJobTest, AResultNameThatCannotBeMadeFailsAndLeavesNoMediaFolder
     RunExtraction();
     EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"});
     EXPECT_FALSE(test::Exists(OutputRoot() + "\\media"));
-    EXPECT_FALSE(test::Exists(ScratchFolder()));
+    // The media stay in the scratch folder, as after any failed run.
+    EXPECT_EQ(test::ReadFileBytes(ScratchFolder() + "\\ppt\\media\\a.png"), "A");
     EXPECT_TRUE(ResultFolders().empty());
 
     // ... and the output root does not block the next document.
@@ -454,6 +466,235 @@ TEST_F(ExtractionJobTest, AResultNameThatCannotBeMadeFailsAndLeavesNoMediaFolder
     RunExtraction();
     EXPECT_EQ(user.events, SuccessEvents());
 }
+
+// ---- What the job writes, and what it refuses ------------------------------
+
+// A presentation's usual parts, then the entries of the row.
+std::string Deck(const std::function<void(test::ZipBuilder&)>& add)
+{
+    test::ZipBuilder deck;
+    deck.AddFile("[Content_Types].xml", "<Types/>", {.method = 8}).AddFile("ppt/presentation.xml", "<p/>");
+    add(deck);
+    return deck.Build();
+}
+
+struct PackageCase {
+    const char* name;
+    std::function<std::string()> make;
+    const char* mediaTree;  // the result folder's listing; nullptr: "提取失败！"
+};
+
+class ExtractionJobPackageTest : public ExtractionJobTest, public testing::WithParamInterface<PackageCase> {};
+
+TEST_P(ExtractionJobPackageTest, WritesOnlyTheMediaAndNeverLosesOneSilently)
+{
+    PlaceDocument("deck.pptx", GetParam().make());
+    RunExtraction();
+    if (!GetParam().mediaTree) {
+        EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"});
+        EXPECT_TRUE(ResultFolders().empty());
+        return;
+    }
+    EXPECT_EQ(user.events, SuccessEvents());
+    std::vector<std::string> results = ResultFolders();
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(test::ListTree(OutputRoot() + "\\" + results[0]), GetParam().mediaTree);
+}
+
+const std::string kPicture = test::MediaBytes("picture", 3000);
+
+INSTANTIATE_TEST_SUITE_P(
+    Packages, ExtractionJobPackageTest,
+    testing::Values(
+        // A picture the job cannot read fails the run; it is never dropped.
+        PackageCase{"MediaInBzip2",
+                    [] { return Deck([](auto& d) { d.AddFile("ppt/media/a.png", kPicture, {.method = 12}); }); },
+                    nullptr},
+        PackageCase{"MediaInLzmaAfterAGoodOne",
+                    [] {
+                        return Deck([](auto& d) {
+                            d.AddFile("ppt/media/a.png", kPicture).AddFile("ppt/media/b.png", kPicture, {.method = 14});
+                        });
+                    },
+                    nullptr},
+        PackageCase{"MediaInZstandard",
+                    [] { return Deck([](auto& d) { d.AddFile("ppt/media/a.png", kPicture, {.method = 93}); }); },
+                    nullptr},
+        PackageCase{"MediaWithABadCrc",
+                    [] { return Deck([](auto& d) { d.AddFile("ppt/media/a.png", kPicture, {.crc = 1}); }); }, nullptr},
+        // Damage outside the media folder does not cost the user the pictures.
+        PackageCase{
+            "PartOutsideTheMediaInLzma",
+            [] {
+                return Deck([](auto& d) {
+                    d.AddFile("ppt/slides/slide1.xml", "<s/>", {.method = 14}).AddFile("ppt/media/a.png", kPicture);
+                });
+            },
+            "a.png\n"},
+        PackageCase{"PartOutsideTheMediaWithABadCrc",
+                    [] {
+                        return Deck([](auto& d) {
+                            d.AddFile("ppt/slides/slide1.xml", "<s/>", {.crc = 7}).AddFile("ppt/media/a.png", kPicture);
+                        });
+                    },
+                    "a.png\n"},
+        // Folder entries from writers that store no attributes (Java's).
+        PackageCase{"FolderEntriesWithoutTheDirectoryBit",
+                    [] {
+                        return Deck([](auto& d) {
+                            d.AddFile("ppt/", "", {.externalAttributes = 0})
+                                .AddFile("ppt/media/", "", {.externalAttributes = 0})
+                                .AddFile("ppt/media/sub/", "", {.externalAttributes = 0})
+                                .AddFile("ppt/media/a.png", kPicture, {.externalAttributes = 0});
+                        });
+                    },
+                    "a.png\nsub\\\n"},
+        // The media folder whatever the letter case or separator.
+        PackageCase{"MediaNamesInOtherSpellings",
+                    [] {
+                        return Deck([](auto& d) {
+                            d.AddFile("PPT/Media/a.png", kPicture).AddFile("ppt\\media\\b.png", kPicture);
+                            d.AddFile("ppt/mediaX/c.png", kPicture).AddFile("ppt/medi", "x");
+                        });
+                    },
+                    "a.png\nb.png\n"}),
+    [](const testing::TestParamInfo<PackageCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ExtractionJobTest, ReportsByBytesAtLeastEvery64KbAndStopsWithinAnEntry)
+{
+    const std::size_t video = 1 << 20;
+    Text document = PlaceDocument(
+        "deck.pptx",
+        test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}, {"v.mp4", test::MediaBytes("v", video)}}));
+    RecordingProgress progress;
+    EXPECT_EQ(ExtractDocument(CurrentWorkPaths(), document, &progress), DocumentOutcome::Extracted);
+    EXPECT_GE(progress.percents.size(), video / 65536);
+    EXPECT_TRUE(std::is_sorted(progress.percents.begin(), progress.percents.end()));
+    EXPECT_EQ(progress.percents.back(), 100);
+    EXPECT_LT(progress.percents[progress.percents.size() / 2], 90);  // by bytes, not by entries
+
+    RecordingProgress stopping;
+    stopping.answer = [&](int) { return stopping.percents.size() < 3; };
+    EXPECT_EQ(ExtractDocument(CurrentWorkPaths(), document, &stopping), DocumentOutcome::Stopped);
+    EXPECT_EQ(stopping.percents.size(), 3u);
+    EXPECT_EQ(ResultFolders().size(), 1u);
+    EXPECT_FALSE(test::Exists(ScratchFolder()));
+}
+
+TEST_F(ExtractionJobTest, ReadsADocumentThatAnotherProgramHasOpenForWriting)
+{
+    Text document = PlaceDocument("deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+    UniqueFile office(CreateFileA(document.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(office);
+    RunExtraction();
+    EXPECT_EQ(user.events, SuccessEvents());
+}
+
+TEST_F(ExtractionJobTest, ADocumentInTheScratchFolderIsNeverDeleted)
+{
+    CreateFolder(OutputRoot());
+    CreateFolder(ScratchFolder());
+    const std::string bytes = test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}});
+    test::WriteFileBytes(ScratchFolder() + "\\deck.pptx", bytes);
+    for (const Text& spelling : {ScratchFolder() + "\\deck.pptx", ScratchFolder() + "\\..\\TMP\\DECK.pptx",
+                                 ScratchFolder(), ScratchFolder() + "\\"}) {
+        user.events.clear();
+        SetSelectedDocument(spelling);
+        RunExtraction();
+        EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"}) << spelling;
+        EXPECT_EQ(test::ReadFileBytes(ScratchFolder() + "\\deck.pptx"), bytes) << spelling;
+    }
+    EXPECT_TRUE(ResultFolders().empty());
+}
+
+TEST_F(ExtractionJobTest, StartUpRemovesDotNamedAndReadOnlyLeftovers)
+{
+    CreateFolder(OutputRoot());
+    CreateFolder(ScratchFolder());
+    CreateFolder(ScratchFolder() + "\\_rels");
+    test::WriteFileBytes(ScratchFolder() + "\\_rels\\.rels", "R");
+    test::WriteFileBytes(ScratchFolder() + "\\ro.png", "R");
+    SetFileAttributesA((ScratchFolder() + "\\ro.png").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetUpWorkPaths();
+    EXPECT_FALSE(test::Exists(ScratchFolder()));
+}
+
+TEST_F(ExtractionJobTest, AScratchFolderThatCannotBeClearedStopsTheRunBeforeAnythingIsWritten)
+{
+    CreateFolder(OutputRoot());
+    CreateFolder(ScratchFolder());
+    test::WriteFileBytes(ScratchFolder() + "\\open.png", "held by a viewer");
+    {
+        test::FileHolder viewer(ScratchFolder() + "\\open.png");
+        PlaceDocument("deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+        RunExtraction();
+    }
+    EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"});
+    EXPECT_EQ(test::ListTree(ScratchFolder()), "open.png\n");
+    EXPECT_TRUE(ResultFolders().empty());
+}
+
+// A scanner opens the media folder while the job moves it: for a moment,
+// or for good.
+TEST_F(ExtractionJobTest, AMomentsLockOnTheMediaIsWaitedForAndALastingOneFailsKeepingThem)
+{
+    Text document = PlaceDocument("deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+    const Text media = ScratchFolder() + "\\ppt\\media";
+    for (DWORD hold : {DWORD{300}, DWORD{INFINITE}}) {
+        std::unique_ptr<test::FileHolder> scanner;
+        RecordingProgress progress;
+        progress.answer = [&](int) {
+            if (!scanner) scanner = std::make_unique<test::FileHolder>(media, hold);
+            return true;
+        };
+        DocumentOutcome outcome = ExtractDocument(CurrentWorkPaths(), document, &progress);
+        ASSERT_TRUE(scanner && scanner->held());
+        if (hold != INFINITE) {
+            EXPECT_EQ(outcome, DocumentOutcome::Extracted);
+        } else {
+            EXPECT_EQ(outcome, DocumentOutcome::Failed);
+            EXPECT_EQ(test::ReadFileBytes(media + "\\a.png"), "A");
+        }
+    }
+    EXPECT_EQ(ResultFolders().size(), 1u);
+}
+
+// Links planted in the scratch folder, or the scratch folder itself a
+// link: the run never writes into, moves or deletes what they point to.
+struct LinkCase {
+    const char* link;  // under the output root
+};
+
+class ExtractionJobLinkTest : public ExtractionJobTest, public testing::WithParamInterface<LinkCase> {};
+
+TEST_P(ExtractionJobLinkTest, NeverWritesThroughALink)
+{
+    test::TempFolder elsewhere;
+    test::WriteFileBytes(elsewhere / "keep.txt", "k");
+    CreateFolder(elsewhere / "media");
+    test::WriteFileBytes(elsewhere / "media\\photo.jpg", "mine");
+    const std::string link = OutputRoot() + "\\" + GetParam().link;
+    for (std::size_t at = OutputRoot().size(); at != std::string::npos; at = link.find('\\', at + 1))
+        CreateFolder(link.substr(0, at));
+    test::ScopedFolderLink planted(link, elsewhere.path());
+    if (planted.kind() == test::FolderLinkKind::None) GTEST_SKIP() << "no folder link can be made here";
+
+    PlaceDocument("deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+    RunExtraction();
+    EXPECT_EQ(test::ListTree(elsewhere.path()), "keep.txt\nmedia\\\nmedia\\photo.jpg\n");
+    if (planted.kind() == test::FolderLinkKind::UnixSymbolicLink) {
+        // Wine cannot remove a link to a folder: the run cannot be made safe.
+        EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"});
+        EXPECT_TRUE(ResultFolders().empty());
+    } else {
+        EXPECT_EQ(user.events, SuccessEvents());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, ExtractionJobLinkTest,
+                         testing::Values(LinkCase{"TMP"}, LinkCase{"TMP\\ppt"}, LinkCase{"TMP\\ppt\\media"}),
+                         [](const testing::TestParamInfo<LinkCase>& info) { return std::to_string(info.index); });
 
 TEST(ExtractionJobWithoutDocuments, WorksInARelativeOutputRoot)
 {

@@ -43,11 +43,13 @@ INSTANTIATE_TEST_SUITE_P(
                     AttributeCase{0x00800032, 0xB2},   // a directory keeps archive and hidden
                     AttributeCase{0xA1FF0000, 0x80})); // Unix symbolic link: a plain file here
 
-TEST(EntryAttributes, OnlyADirectoryBitMakesAFolder)
+TEST(EntryAttributes, ADirectoryBitOrAFinalSlashMakesAFolder)
 {
     ZipEntryInfo info;
     info.attributes = EntryAttributes(0x81A40000);
     info.name = "looks/like/a/folder/";
+    EXPECT_TRUE(info.IsFolder());
+    info.name = "a/file";
     EXPECT_FALSE(info.IsFolder());
     info.attributes = EntryAttributes(0x10);
     EXPECT_TRUE(info.IsFolder());

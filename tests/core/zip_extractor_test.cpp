@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "tests/support/folder_link.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/zip_builder.h"
 
@@ -234,12 +236,14 @@ TEST_F(ZipExtractorTest, FolderEntriesCreateMissingLevelsAndLeaveExistingFolders
     EXPECT_EQ(ReadFileBytes(Out("word\\keep.txt")), "kept");
 }
 
-TEST_F(ZipExtractorTest, NameEndingInSlashWithoutDirectoryBitIsAFileThatCannotBeCreated)
+// Some writers (Java's among them) store no directory bit for a folder.
+TEST_F(ZipExtractorTest, NameEndingInSlashWithoutDirectoryBitIsAFolder)
 {
     ZipBuilder builder;
     builder.AddFile("before.txt", "b").AddFile("media/", "", {.externalAttributes = 0x81A40000});
-    EXPECT_EQ(Extract(builder), 0);
-    EXPECT_EQ(ReadFileBytes(Out("before.txt")), "b");
+    builder.AddFile("java/", "", {.externalAttributes = 0}).AddFile("java/a.txt", "a", {.externalAttributes = 0});
+    EXPECT_EQ(Extract(builder), 1);
+    EXPECT_EQ(ListTree(target), "before.txt\njava\\\njava\\a.txt\nmedia\\\n");
 }
 
 TEST_F(ZipExtractorTest, FileInTheWayOfAFolderFails)
@@ -649,6 +653,75 @@ TEST_F(ZipExtractorTest, StopIsIgnoredWhenTheWindowWentAwayDuringTheHandler)
     EXPECT_EQ(Extract(builder, &progress), 1);
     EXPECT_EQ(progress.percents, std::vector<std::int32_t>{0});
     EXPECT_EQ(ListTree(target), "1.txt\n2.txt\n");
+}
+
+TEST_F(ZipExtractorTest, ReportsWithinALargeEntryAndStopsThere)
+{
+    ZipBuilder builder;
+    builder.AddFile("a.txt", "a").AddFile("big.bin", Incompressible(640 * 1024), {.method = 8});
+    RecordingProgress progress;
+    EXPECT_EQ(Extract(builder, &progress), 1);
+    EXPECT_GE(progress.percents.size(), 2u + 640 / 64);  // every 64 KB, each entry's end, the end
+
+    RecordingProgress stopping;
+    stopping.answer = [&](std::int32_t) { return stopping.percents.size() < 3; };
+    EXPECT_EQ(Extract(builder, &stopping), 1);
+    EXPECT_EQ(stopping.percents.size(), 3u);
+    EXPECT_LT(ReadFileBytes(Out("big.bin")).size(), 640u * 1024);
+}
+
+// --- One folder of the package ---------------------------------------------
+
+TEST_F(ZipExtractorTest, OneFolderIsWrittenAndTheRestNeverTouched)
+{
+    ZipBuilder builder;
+    builder
+        .AddFile("ppt/slides/slide1.xml", "<s/>", {.crc = 7})  // damaged, outside: passed over
+        .AddFile("docProps/app.xml", "<a/>", {.method = 14})   // unreadable, outside: passed over
+        .AddFile("ppt/media/a.png", Incompressible(200000), {.method = 8})
+        .AddFile("Ppt\\Media\\b.png", "b");
+    builder.WriteTo(archive);
+    RecordingProgress progress;
+    EXPECT_EQ(ZipExtractFolder(archive, Text("\\ppt\\media"), target, &progress), 1);
+    EXPECT_EQ(ListTree(target), "ppt\\\nppt\\media\\\nppt\\media\\a.png\nppt\\media\\b.png\n");
+    EXPECT_TRUE(std::is_sorted(progress.percents.begin(), progress.percents.end()));
+    EXPECT_EQ(progress.percents.back(), 100);
+
+    // Nothing selected: nothing written, but the archive is still checked.
+    test::ForceRemoveTree(target);
+    EXPECT_EQ(ZipExtractFolder(archive, std::nullopt, target), 1);
+    EXPECT_EQ(ListTree(target), "");
+    WriteFileBytes(archive, "not a zip package at all, but long enough to be read");
+    EXPECT_EQ(ZipExtractFolder(archive, std::nullopt, target), 0);
+}
+
+TEST_F(ZipExtractorTest, OneFolderReportsWhileReadingALongDirectoryAndStopsThere)
+{
+    ZipBuilder builder;
+    for (int i = 0; i < 600; ++i) builder.AddFile("ppt/slides/s" + std::to_string(i) + ".xml", "x");
+    builder.AddFile("ppt/media/a.png", "a");
+    builder.WriteTo(archive);
+    RecordingProgress progress;
+    progress.answer = [](std::int32_t) { return false; };
+    EXPECT_EQ(ZipExtractFolder(archive, Text("\\ppt\\media"), target, &progress), 1);
+    EXPECT_EQ(progress.percents, std::vector<std::int32_t>{0});
+    EXPECT_EQ(ListTree(target), "");
+}
+
+// A link where the extraction would create or enter a folder: never written
+// through, whatever the walk.
+TEST_F(ZipExtractorTest, NeverWritesThroughALinkInTheTarget)
+{
+    TempFolder elsewhere;
+    ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
+    test::ScopedFolderLink link(Out("ppt"), elsewhere.path());
+    if (link.kind() == test::FolderLinkKind::None) GTEST_SKIP() << "no folder link can be made here";
+    ZipBuilder builder;
+    builder.AddFile("ppt/presentation.xml", "<p/>").AddFile("ppt/media/a.png", "a");
+    EXPECT_EQ(Extract(builder), 0);
+    builder.WriteTo(archive);
+    EXPECT_EQ(ZipExtractFolder(archive, Text("\\ppt\\media"), target), 0);
+    EXPECT_EQ(ListTree(elsewhere.path()), "");
 }
 
 TEST_F(ZipExtractorTest, UnsupportedFirstEntryEndsTheWalkAtOnce)

@@ -8,12 +8,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "tests/support/folder_link.h"
 #include "tests/support/hostile_packages.h"
 #include "tests/support/recording_user_seam.h"
 #include "tests/support/temp_folder.h"
@@ -108,6 +111,10 @@ public:
     void ExpectNextGoodRunSucceeds();
     // Removes the output root for the next run.
     void Clear();
+    // A link at OutputRoot\<relative> (its missing parents made) to the
+    // folder root\linked, which holds a photo and a media folder with one:
+    // they lie outside the output root, so every run checks them.
+    std::unique_ptr<ScopedFolderLink> PlantLink(const std::string& relative);
 
 private:
     TempFolder root_;
@@ -126,11 +133,25 @@ enum class Verdict {
     Refused,    // 0 before any entry was written
 };
 
+// The job writes only the media: where that makes it end otherwise than
+// the verdict says (a damaged part outside the media folder no longer fails
+// it; a picture it cannot read does), how it ends and, after a success, its
+// result folder's listing.
+struct JobExpectation {
+    JobOutcome outcome;
+    const char* mediaTree = "";
+};
+
 struct HostileCase {
     const char* name;  // the test's name: letters, digits and "_"
     std::function<HostileSample()> make;
     Verdict verdict;
+    std::optional<JobExpectation> job = std::nullopt;
 };
+
+// The two job expectations that differ from the verdicts.
+inline JobExpectation JobFails() { return {JobOutcome::Failure}; }
+inline JobExpectation JobExtracts(const char* mediaTree) { return {JobOutcome::Success, mediaTree}; }
 
 inline std::string CaseName(const testing::TestParamInfo<HostileCase>& info) { return info.param.name; }
 inline void PrintTo(const HostileCase& hostileCase, std::ostream* out) { *out << hostileCase.name; }

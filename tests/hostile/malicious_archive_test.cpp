@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <cstdio>
 
 #include "tests/hostile/hostile_harness.h"
@@ -202,9 +204,10 @@ const HostileCase kTooLongCases[] = {
     {"NameOf260Bytes", [] { return WithLongEntry("ppt/media/" + std::string(246, 'a') + ".png"); }, Verdict::Failed},
     {"NameOf261Bytes", [] { return WithLongEntry("ppt/media/" + std::string(247, 'a') + ".png"); }, Verdict::Failed},
     {"NameOf1000Bytes", [] { return WithLongEntry("ppt/media/" + std::string(986, 'a') + ".png"); }, Verdict::Failed},
-    {"NameOf65535Bytes", [] { return WithLongEntry("ppt/" + std::string(65531, 'a')); }, Verdict::Failed},
-    {"FolderNameOf260Bytes", [] { return WithLongEntry("ppt/" + std::string(255, 'd') + "/", true); },
-     Verdict::Failed},
+    {"NameOf65535Bytes", [] { return WithLongEntry("ppt/" + std::string(65531, 'a')); }, Verdict::Failed,
+     JobExtracts("image1.png\nimage9.png\n")},
+    {"FolderNameOf260Bytes", [] { return WithLongEntry("ppt/" + std::string(255, 'd') + "/", true); }, Verdict::Failed,
+     JobExtracts("image1.png\nimage9.png\n")},
     {"LongNameOfDoubleByteCharacters",
      [] {
          std::string name = "ppt/media/";
@@ -218,12 +221,17 @@ const HostileCase kTooLongCases[] = {
          for (int level = 1; level <= 125; ++level) package.DropFolder(Nested(level, ""));
          return package.DropTail().Finish();
      },
-     Verdict::Failed},
-    {"FileNestedPastThePathLimit", [] { return WithLongEntry(Nested(120, "x.png")); }, Verdict::Failed},
-    {"NameOfTheArchive", [] { return WithLongEntry("temp.zip"); }, Verdict::Failed},
-    {"NameOfTheArchiveInCapitals", [] { return WithLongEntry("TEMP.ZIP"); }, Verdict::Failed},
-    {"NameOfTheArchiveAsAFolder", [] { return WithLongEntry("temp.zip/", true); }, Verdict::Failed},
-    {"NameOfTheArchiveAsAParent", [] { return WithLongEntry("temp.zip/x.png"); }, Verdict::Failed},
+     Verdict::Failed, JobExtracts("image1.png\nimage9.png\n")},
+    {"FileNestedPastThePathLimit", [] { return WithLongEntry(Nested(120, "x.png")); }, Verdict::Failed,
+     JobExtracts("image1.png\nimage9.png\n")},
+    {"NameOfTheArchive", [] { return WithLongEntry("temp.zip"); }, Verdict::Failed,
+     JobExtracts("image1.png\nimage9.png\n")},
+    {"NameOfTheArchiveInCapitals", [] { return WithLongEntry("TEMP.ZIP"); }, Verdict::Failed,
+     JobExtracts("image1.png\nimage9.png\n")},
+    {"NameOfTheArchiveAsAFolder", [] { return WithLongEntry("temp.zip/", true); }, Verdict::Failed,
+     JobExtracts("image1.png\nimage9.png\n")},
+    {"NameOfTheArchiveAsAParent", [] { return WithLongEntry("temp.zip/x.png"); }, Verdict::Failed,
+     JobExtracts("image1.png\nimage9.png\n")},
 };
 
 class UnwritableName : public testing::TestWithParam<HostileCase> {};
@@ -316,6 +324,30 @@ class ManyEntries : public testing::TestWithParam<HostileCase> {};
 TEST_P(ManyEntries, ThroughZipExtractor) { CheckExtractorOn(GetParam()); }
 TEST_P(ManyEntries, ThroughTheJob) { CheckJobOn(GetParam()); }
 INSTANTIATE_TEST_SUITE_P(Malicious, ManyEntries, testing::ValuesIn(kManyEntryCases), CaseName);
+
+// ---- Links planted in the scratch folder ---------------------------------------
+// A link in the scratch folder, or the scratch folder itself a link: the run
+// never writes into, moves or deletes what it points to. The link's target
+// lies outside the output root, where the sandbox checks every run.
+
+class PlantedLink : public testing::TestWithParam<const char*> {};
+
+TEST_P(PlantedLink, IsNeverWrittenThrough)
+{
+    JobSandbox box;
+    {
+        std::unique_ptr<ScopedFolderLink> link = box.PlantLink(GetParam());
+        if (link->kind() == FolderLinkKind::None) GTEST_SKIP() << "no folder link can be made here";
+        const JobOutcome outcome = box.Run(GoodPresentation(), {}, std::string("a link at ") + GetParam());
+        // Wine cannot remove a Unix link to a folder: the run cannot be made safe.
+        EXPECT_EQ(outcome,
+                  link->kind() == FolderLinkKind::UnixSymbolicLink ? JobOutcome::Failure : JobOutcome::Success);
+    }
+    box.ExpectNextGoodRunSucceeds();
+}
+
+INSTANTIATE_TEST_SUITE_P(Malicious, PlantedLink, testing::Values("TMP", "TMP\\ppt", "TMP\\ppt\\media", "TMP\\_rels"),
+                         [](const testing::TestParamInfo<const char*>& info) { return std::to_string(info.index); });
 
 }  // namespace
 }  // namespace dovrel::test

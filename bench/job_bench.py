@@ -1,0 +1,172 @@
+#!/usr/bin/env python3
+"""Times the extraction job against native tools doing the user's task.
+
+  job_bench.py run <work folder> <job_bench.exe> [--rounds N]
+
+Two documents, made once in the work folder (reproducible, fixed seeds):
+the benchmark package of zip_bench.py (about 201 MB: 1,500 small XML parts,
+40 pictures, a 100 MB stored video) and a 1 MB presentation (60 XML parts,
+8 pictures). For each, N interleaved rounds (default 5) of:
+
+  job        the job as the extract button runs it (job_bench.exe under Wine;
+             the Wine session is set up by the caller), timed inside the
+             process, from the click to the message, scratch clean-up included
+  7zz        7-Zip unpacking the whole package            7zz x
+  unzip      Info-ZIP unzip, the whole package            unzip -qq -o
+  unzip media  unzip restricted to ppt/media/*
+  7zz media    7-Zip restricted to ppt/media/*
+
+Every output is removed and `sync` run before each contender. Reports the
+medians and best times, the ratios, the job's longest gap between two
+progress reports and the peak memory (the job's private bytes above its
+start, the tools' peak RSS).
+"""
+
+import argparse
+import os
+import random
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+import zipfile
+
+MB = 1024 * 1024
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import zip_bench  # noqa: E402
+
+
+def make_small(path):
+    rng = random.Random(20261208)
+    partial = path + ".partial"
+    with zipfile.ZipFile(partial, "w") as package:
+        def add(name, data, method):
+            info = zipfile.ZipInfo(name, date_time=(2026, 12, 8, 10, 0, 0))
+            info.compress_type = method
+            info.external_attr = 0o644 << 16
+            package.writestr(info, data)
+
+        add("[Content_Types].xml", b'<?xml version="1.0"?><Types/>', zipfile.ZIP_DEFLATED)
+        for i in range(1, 9):
+            add(f"ppt/media/image{i}.png", rng.randbytes(110 * 1024), zipfile.ZIP_DEFLATED)
+        words = [b"<a:t>", b"</a:t>", b"<p:sp>", b"slide", b"text", b" ", b"42"]
+        for i in range(1, 61):
+            body = b"".join(rng.choice(words) for _ in range(800))
+            add(f"ppt/slides/slide{i}.xml", b"<p:sld>" + body + b"</p:sld>", zipfile.ZIP_DEFLATED)
+    os.replace(partial, path)
+
+
+def run_measured(command, work):
+    """(seconds, peak RSS in MB, stdout) of one command, timed from outside."""
+    report = os.path.join(work, "rss.txt")
+    start = time.perf_counter()
+    process = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report] + command, stdout=subprocess.PIPE,
+                             stderr=subprocess.DEVNULL)
+    seconds = time.perf_counter() - start
+    if process.returncode != 0:
+        sys.exit(f"{command[0]} failed with {process.returncode}: {process.stdout.decode(errors='replace')}")
+    with open(report) as f:
+        rss_kb = int(f.read().split()[-1])
+    return seconds, rss_kb / 1024, process.stdout.decode()
+
+
+def media_summary(root):
+    return zip_bench.tree_summary(root)
+
+
+def bench_document(document, work, bench_exe, rounds):
+    out = os.path.join(work, "out")
+    contenders = {
+        "job": lambda: ["wine", bench_exe, zip_bench.windows_path(document), zip_bench.windows_path(out)],
+        "7zz": lambda: ["7zz", "x", "-y", "-bd", "-bso0", "-o" + out, document],
+        "unzip": lambda: ["unzip", "-qq", "-o", document, "-d", out],
+        "unzip media": lambda: ["unzip", "-qq", "-o", document, "ppt/media/*", "-d", out],
+        "7zz media": lambda: ["7zz", "x", "-y", "-bd", "-bso0", "-o" + out, document, "ppt/media/*"],
+    }
+    times = {name: [] for name in contenders}
+    memory = {name: [] for name in contenders}
+    job_fields = []
+    expected = None
+    for _ in range(rounds):
+        for name, command in contenders.items():
+            shutil.rmtree(out, ignore_errors=True)
+            os.makedirs(out)
+            subprocess.run(["sync"], check=True)
+            seconds, rss, stdout = run_measured(command(), work)
+            if name == "job":
+                fields = dict(item.split("=") for item in stdout.split())
+                if fields["result"] != "extracted":
+                    sys.exit(f"the job answered {fields['result']}")
+                job_fields.append(fields)
+                times[name].append(float(fields["seconds"]))
+                results = [d for d in os.listdir(os.path.join(out, "PPT_RES"))]
+                media = media_summary(os.path.join(out, "PPT_RES", results[0]))
+            else:
+                times[name].append(seconds)
+                memory[name].append(rss)
+                media = media_summary(os.path.join(out, "ppt", "media"))
+            if expected is None:
+                expected = media
+            elif media != expected:
+                sys.exit(f"{name} extracted {media} media, the job {expected}")
+    shutil.rmtree(out, ignore_errors=True)
+    return times, memory, job_fields, expected
+
+
+def report(label, document, result, rounds):
+    times, memory, job_fields, media = result
+    median = {name: statistics.median(values) for name, values in times.items()}
+    best = {name: min(values) for name, values in times.items()}
+    entries = len(zipfile.ZipFile(document).infolist())
+    print(f"\n{label}: {os.path.getsize(document) / MB:.1f} MB, {entries} entries, "
+          f"{media[0]} media files of {media[1] / MB:.1f} MB; {rounds} interleaved rounds")
+    print(f"{'contender':<40}{'median s':>9}{'best s':>8}{'job/it':>8}{'peak memory':>20}")
+    growth = statistics.median(float(f["peak_private_mb"]) - float(f["private_before_mb"]) for f in job_fields)
+    rows = [
+        ("the job (Wine, in process)", "job", f"+{growth:.1f} MB private"),
+        ("7zz x (whole package)", "7zz", ""),
+        ("unzip -qq -o (whole package)", "unzip", ""),
+        ("unzip ... 'ppt/media/*'", "unzip media", ""),
+        ("7zz x ... 'ppt/media/*'", "7zz media", ""),
+    ]
+    for text, name, mem in rows:
+        if not mem:
+            mem = f"{statistics.median(memory[name]):.1f} MB RSS"
+        print(f"{text:<40}{median[name]:>9.3f}{best[name]:>8.3f}{median['job'] / median[name]:>7.2f}x{mem:>20}")
+    gaps = [float(f["longest_gap_ms"]) for f in job_fields]
+    reports = [int(f["reports"]) for f in job_fields]
+    print(f"job progress: {statistics.median(reports):.0f} reports; longest gap between two "
+          f"{statistics.median(gaps):.1f} ms median, {max(gaps):.1f} ms worst")
+    print("job per round (s): " + " ".join(f"{t:.3f}" for t in times["job"]))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    sub = parser.add_subparsers(dest="command", required=True)
+    run = sub.add_parser("run")
+    run.add_argument("work")
+    run.add_argument("bench_exe")
+    run.add_argument("--rounds", type=int, default=5)
+    args = parser.parse_args()
+
+    os.makedirs(args.work, exist_ok=True)
+    large = os.path.join(args.work, "package.pptx")
+    small = os.path.join(args.work, "small.pptx")
+    if not os.path.exists(large):
+        zip_bench.make_package(large)
+    if not os.path.exists(small):
+        make_small(small)
+    for document in (large, small):  # into the page cache, for every contender alike
+        with open(document, "rb") as f:
+            while f.read(16 * MB):
+                pass
+    print(f"{time.strftime('%Y-%m-%d %H:%M UTC', time.gmtime())}; "
+          f"{os.cpu_count()} CPUs; {subprocess.run(['7zz'], stdout=subprocess.PIPE).stdout.decode().splitlines()[1]}")
+    for label, document in (("201 MB package", large), ("1 MB document", small)):
+        report(label, document, bench_document(document, args.work, args.bench_exe, args.rounds), args.rounds)
+
+
+if __name__ == "__main__":
+    main()
