@@ -1,5 +1,7 @@
 #include "core/extraction_job.h"
 
+#include "core/binary_pictures.h"
+#include "core/compound_document.h"
 #include "core/document_name.h"
 #include "core/file_ops.h"
 #include "core/media_folder.h"
@@ -62,7 +64,14 @@ DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, Jo
     DocumentName name = AnalyseDocumentName(document);
 
     ProgressForwarder forwarder(progress);
-    if (!CopyFileReplacing(document, paths.scratchArchive) ||
+    std::optional<Text> packageFolder = MediaFolderFor(name.extension);
+    if (IsCompoundFile(document)) {
+        // An old binary document: its pictures are written where a package
+        // keeps its media, and the rest of the run is the same.
+        BinaryPicturesResult pictures = WriteBinaryDocumentPictures(document, name.extension, paths.scratchFolder);
+        if (!pictures.ok) return DocumentOutcome::Failed;
+        packageFolder = pictures.packageFolder;
+    } else if (!CopyFileReplacing(document, paths.scratchArchive) ||
         ZipExtractor(paths.scratchArchive, paths.scratchFolder, &forwarder) != 1) {
         // The scratch folder stays for inspection; the next run or start clears it.
         return DocumentOutcome::Failed;
@@ -76,7 +85,7 @@ DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, Jo
     // A document of no known kind, or one without pictures or videos, ends
     // silently.
     DocumentOutcome outcome = DocumentOutcome::NothingExtracted;
-    if (std::optional<Text> packageFolder = MediaFolderFor(name.extension)) {
+    if (packageFolder) {
         Text source = JoinTexts({paths.scratchFolder, *packageFolder});
         Text mediaFolder = JoinTexts({paths.outputRoot, "\\", LastComponent(source)});
         // A package may hold a file named like the media folder: that is no

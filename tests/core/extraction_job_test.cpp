@@ -220,13 +220,13 @@ TEST_F(ExtractionJobTest, AnUnknownExtensionEndsSilently)
     EXPECT_FALSE(test::Exists(ScratchFolder()));
 }
 
-TEST_F(ExtractionJobTest, AnOldCompoundDocumentFailsAndKeepsTheScratchFolderUntilTheNextStart)
+TEST_F(ExtractionJobTest, ACompoundDocumentThatCannotBeOpenedFailsAndKeepsTheScratchFolderUntilTheNextStart)
 {
     PlaceDocument("old.ppt", test::CompoundFileBytes());
     RunExtraction();
     EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"});
     EXPECT_TRUE(ResultFolders().empty());
-    EXPECT_TRUE(test::Exists(CurrentWorkPaths().scratchArchive));
+    EXPECT_TRUE(test::Exists(ScratchFolder()));
 
     SetUpWorkPaths();
     EXPECT_FALSE(test::Exists(ScratchFolder()));
