@@ -281,7 +281,10 @@ JobOutcome JobSandbox::Run(const std::string& bytes, const std::vector<std::stri
         // No partial result: only the scratch folder, kept for the next
         // start, with the document's copy in it.
         EXPECT_EQ(ResultFolders(), resultsBefore) << "a result appeared although the job failed";
-        EXPECT_TRUE(ReadFileBytes(CurrentWorkPaths().scratchArchive) == bytes);
+        // (An old binary document is read where it lies: no copy.)
+        if (bytes.compare(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") != 0) {
+            EXPECT_TRUE(ReadFileBytes(CurrentWorkPaths().scratchArchive) == bytes);
+        }
         return JobOutcome::Failure;
     }
     if (user_.events == success) {

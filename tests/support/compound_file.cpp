@@ -59,6 +59,37 @@ std::string MakeCompoundFile(const Streams& streams)
     return ReadFileBytes(path);
 }
 
+Streams ReadCompoundStreams(const std::string& file)
+{
+    TempFolder folder;
+    const std::string path = folder / "file.cfb";
+    WriteFileBytes(path, file);
+    const std::wstring widePath(path.begin(), path.end());
+    ComPtr<IStorage> root;
+    ComPtr<IEnumSTATSTG> elements;
+    if (FAILED(StgOpenStorageEx(widePath.c_str(), STGM_READ | STGM_SHARE_EXCLUSIVE, STGFMT_STORAGE, 0, nullptr, nullptr,
+                                IID_IStorage, root.put_void())) ||
+        FAILED(root->EnumElements(0, nullptr, 0, elements.put()))) {
+        throw std::runtime_error("not a readable compound file");
+    }
+    Streams streams;
+    STATSTG info;
+    while (elements->Next(1, &info, nullptr) == S_OK) {
+        std::wstring name = info.pwcsName;
+        CoTaskMemFree(info.pwcsName);
+        if (info.type != STGTY_STREAM) continue;
+        ComPtr<IStream> stream;
+        std::string bytes(static_cast<std::size_t>(info.cbSize.QuadPart), '\0');
+        ULONG read = 0;
+        if (FAILED(root->OpenStream(name.c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, stream.put())) ||
+            FAILED(stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read)) || read != bytes.size()) {
+            throw std::runtime_error("unreadable stream");
+        }
+        streams.emplace_back(name, bytes);
+    }
+    return streams;
+}
+
 std::string ArtRecord(std::uint16_t version, std::uint16_t instance, std::uint16_t type, const std::string& body)
 {
     std::string out;

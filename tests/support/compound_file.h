@@ -13,6 +13,9 @@ using Streams = std::vector<std::pair<std::wstring, std::string>>;
 
 // A compound file holding the streams, in the root storage.
 std::string MakeCompoundFile(const Streams& streams);
+// The streams of a compound file's root storage (storages inside it are
+// left out).
+Streams ReadCompoundStreams(const std::string& file);
 
 // ---- Drawing records -------------------------------------------------------
 
