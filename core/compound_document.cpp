@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/compound_file_check.h"
 #include "core/text_encoding.h"
 #include "core/unique_handle.h"
 
@@ -19,7 +20,7 @@ ComPtr<IStorage> OpenStorageReadOnly(const Text& path, HRESULT& result)
 {
     const std::wstring widePath = WideFromAnsi(path);
     ComPtr<IStorage> storage;
-    if (widePath.empty()) {
+    if (widePath.empty() || !CompoundFileChainsAreSound(path)) {
         result = STG_E_FILENOTFOUND;
         return storage;
     }

@@ -198,6 +198,18 @@ TEST_P(BinaryDocumentCaseTest, WritesEachDistinctPictureOnce)
     for (const auto& [name, bytes] : c.files) EXPECT_EQ(Result(name), bytes) << name;
 }
 
+// A compound file whose directory tree (the root's child is the root) or
+// sector chain (the directory's sector follows itself) loops: some
+// platforms' readers would follow it for ever.
+std::string Looping(bool directory)
+{
+    std::string file = MakeCompoundFile(PresentationStreams({Png('a')}));
+    const std::uint32_t directoryStart = Le(file, 48, 4), fatSector = Le(file, 76, 4);
+    const std::size_t at = directory ? (directoryStart + 1) * 512 + 76 : (fatSector + 1) * 512 + 4 * directoryStart;
+    for (int i = 0; i < 4; ++i) file[at + i] = static_cast<char>(directory ? 0 : directoryStart >> (8 * i));
+    return file;
+}
+
 std::string BlipData(const std::string& blip) { return blip.substr(8 + 17); }
 std::string Cut(std::string blip) { return blip.substr(0, blip.size() - 1) + "!"; }
 
@@ -240,7 +252,9 @@ INSTANTIATE_TEST_SUITE_P(
         DocumentCase{"unknown_kind_silent", "thing.doc",
                      [] { return MakeCompoundFile({{L"Contents", "nothing here"}}); }, {}, "", {}},
         DocumentCase{"storage_that_cannot_be_opened", "old.ppt", [] { return CompoundFileBytes(); }, kFailure, "",
-                     {}}),
+                     {}},
+        DocumentCase{"directory_that_loops", "old.ppt", [] { return Looping(true); }, kFailure, "", {}},
+        DocumentCase{"sector_chain_that_loops", "old.ppt", [] { return Looping(false); }, kFailure, "", {}}),
     [](const testing::TestParamInfo<DocumentCase>& info) { return std::string(info.param.name); });
 
 TEST_F(BinaryDocumentJob, ADocumentAnotherProgramHoldsOpenIsReadFromACopy)
