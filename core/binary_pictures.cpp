@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <set>
 #include <string_view>
 #include <vector>
@@ -93,12 +94,20 @@ private:
 
 void PresentationBlips(const CompoundDocument& document, const BlipVisitor& visit)
 {
+    constexpr std::uint64_t kWindow = 1 << 16;
     const std::optional<StorageStream> pictures = document.OpenStream(L"Pictures");
     if (!pictures) return;
-    std::string head;
+    // Headers come from a window read ahead, so a stream of many small
+    // records costs few reads.
+    std::string window;
+    std::uint64_t windowStart = 0;
     std::string record;
-    for (std::uint64_t offset = 0; pictures->ReadAt(offset, kRecordHeaderSize, head);) {
-        const RecordHeader header = ParseRecordHeader(head);
+    for (std::uint64_t offset = 0; offset + kRecordHeaderSize <= pictures->size();) {
+        if (offset < windowStart || offset + kRecordHeaderSize > windowStart + window.size()) {
+            windowStart = offset;
+            if (!pictures->ReadAt(offset, std::min(kWindow, pictures->size() - offset), window)) return;
+        }
+        const RecordHeader header = ParseRecordHeader(std::string_view(window).substr(offset - windowStart));
         if (IsBlipType(header.type) && pictures->ReadAt(offset, kRecordHeaderSize + header.length, record)) {
             visit(record);
         }
@@ -174,9 +183,10 @@ std::vector<std::uint32_t> InlinePictureOffsets(const StorageStream& wordDocumen
     if (index.size() < 12 || (index.size() - 4) % 8 != 0) return offsets;
     const std::size_t pages = (index.size() - 4) / 8;
     std::string page;
+    std::set<std::uint64_t> pagesRead;
     for (std::size_t p = 0; p < pages; ++p) {
         const std::uint64_t number = U32(index, 4 * (pages + 1) + 4 * p) & 0x3FFFFF;
-        if (!wordDocument.ReadAt(number * kPageSize, kPageSize, page)) continue;
+        if (!pagesRead.insert(number).second || !wordDocument.ReadAt(number * kPageSize, kPageSize, page)) continue;
         const std::size_t runs = static_cast<unsigned char>(page[kPageSize - 1]);
         if (runs == 0 || 4 * (runs + 1) + runs > kPageSize - 1) continue;
         for (std::size_t r = 0; r < runs; ++r) {
@@ -207,14 +217,17 @@ std::vector<std::uint32_t> InlinePictureOffsets(const StorageStream& wordDocumen
 
 // One picture descriptor in Data: its 68-byte header (size first), an
 // optional name, the shape, then the store entries with their BLIPs.
-void InlinePictureBlips(const StorageStream& data, std::uint32_t offset, const BlipVisitor& visit)
+// `budget`: what all descriptors together may still read. Real ones never
+// overlap, so the Data stream's size is enough for all of them.
+void InlinePictureBlips(const StorageStream& data, std::uint32_t offset, std::uint64_t& budget, const BlipVisitor& visit)
 {
     constexpr std::size_t kHeaderSize = 0x44;
     constexpr std::uint16_t kShapeFile = 0x66;
     std::string head;
     if (!data.ReadAt(offset, 6, head) || U16(head, 4) != kHeaderSize) return;
     const std::uint32_t size = U32(head, 0);
-    if (size < kHeaderSize || size > kStructureLimit) return;
+    if (size < kHeaderSize || size > kStructureLimit || size > budget) return;
+    budget -= size;
     std::string descriptor;
     if (!data.ReadAt(offset, size, descriptor)) return;
     std::size_t at = kHeaderSize;
@@ -239,12 +252,16 @@ void WordDocumentBlips(const CompoundDocument& document, const BlipVisitor& visi
 
     // Floating pictures: the store, with the BLIPs in WordDocument at the
     // entries' delay offsets.
+    // (Entries never share their BLIPs' bytes, so together they read no more
+    // than the stream holds.)
     if (std::optional<std::string> group = ReadPart(*table, layout->drawingGroup)) {
+        std::uint64_t budget = wordDocument->size();
         ForEachStoreBlip(
             *group,
             [&](std::uint32_t offset, std::uint32_t size) -> std::optional<std::string> {
                 std::string blip;
-                if (size > kMetafileLimit + 1024 || !wordDocument->ReadAt(offset, size, blip)) return std::nullopt;
+                if (size > budget || !wordDocument->ReadAt(offset, size, blip)) return std::nullopt;
+                budget -= size;
                 return blip;
             },
             visit);
@@ -253,7 +270,10 @@ void WordDocumentBlips(const CompoundDocument& document, const BlipVisitor& visi
     const std::optional<StorageStream> data = document.OpenStream(L"Data");
     const std::optional<std::string> index = ReadPart(*table, layout->characterIndex);
     if (!data || !index) return;
-    for (std::uint32_t offset : InlinePictureOffsets(*wordDocument, *index)) InlinePictureBlips(*data, offset, visit);
+    std::uint64_t budget = data->size();
+    for (std::uint32_t offset : InlinePictureOffsets(*wordDocument, *index)) {
+        InlinePictureBlips(*data, offset, budget, visit);
+    }
 }
 
 // ---- Workbooks: the drawing group record and its continuations ---------------
