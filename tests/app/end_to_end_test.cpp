@@ -194,13 +194,21 @@ TEST_F(EndToEndTest, AFileDroppedOnTheWindowBecomesTheDocument)
 
 // Old binary documents from real writers, through the real program: the
 // PNG and JPEG come out byte for byte as they were drawn.
-class OldDocumentEndToEndTest : public EndToEndTest, public testing::WithParamInterface<const char*> {};
+struct OldDocument {
+    const char* file;
+    const char* tree;
+    const char* png;
+    const char* jpeg;
+};
+void PrintTo(const OldDocument& document, std::ostream* out) { *out << document.file; }
+
+class OldDocumentEndToEndTest : public EndToEndTest, public testing::WithParamInterface<OldDocument> {};
 
 TEST_P(OldDocumentEndToEndTest, GivesThePicturesTheWriterStored)
 {
     const std::string fixtures = BuildFolder() + "\\binary-documents\\";
-    const std::string document = userFiles / GetParam();
-    WriteFileBytes(document, ReadFileBytes(fixtures + GetParam()));
+    const std::string document = userFiles / GetParam().file;
+    WriteFileBytes(document, ReadFileBytes(fixtures + GetParam().file));
 
     ProgramUnderTest program;
     HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
@@ -227,13 +235,9 @@ TEST_P(OldDocumentEndToEndTest, GivesThePicturesTheWriterStored)
     std::vector<std::string> results = ResultFolders(outputRoot);
     ASSERT_EQ(results.size(), 1u) << ListTree(outputRoot);
     const std::string result = outputRoot + "\\" + results[0] + "\\";
-    const std::string tree = ListTree(result);
-    // The word-processing document keeps its floating JPEG (in the store)
-    // before its inline pictures.
-    const bool jpegFirst = std::string(GetParam()) == "letter.doc";
-    EXPECT_EQ(tree, jpegFirst ? "image1.jpeg\nimage2.png\nimage3.wmf\n" : "image1.png\nimage2.jpeg\nimage3.wmf\n");
-    EXPECT_EQ(ReadFileBytes(result + (jpegFirst ? "image2.png" : "image1.png")), ReadFileBytes(fixtures + "picture.png"));
-    EXPECT_EQ(ReadFileBytes(result + (jpegFirst ? "image1.jpeg" : "image2.jpeg")), ReadFileBytes(fixtures + "picture.jpg"));
+    EXPECT_EQ(ListTree(result), GetParam().tree);
+    EXPECT_EQ(ReadFileBytes(result + GetParam().png), ReadFileBytes(fixtures + "picture.png"));
+    EXPECT_EQ(ReadFileBytes(result + GetParam().jpeg), ReadFileBytes(fixtures + "picture.jpg"));
 
     PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(program.WaitForExit(10000), 0u);
@@ -241,10 +245,17 @@ TEST_P(OldDocumentEndToEndTest, GivesThePicturesTheWriterStored)
     CloseFileBrowserShowing("PPT_RES");
 }
 
-INSTANTIATE_TEST_SUITE_P(Writers, OldDocumentEndToEndTest, testing::Values("deck.ppt", "letter.doc", "book.xls"),
-                         [](const testing::TestParamInfo<const char*>& info) {
-                             return std::string(info.param).substr(0, std::string(info.param).find('.'));
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Writers, OldDocumentEndToEndTest,
+    testing::Values(OldDocument{"deck.ppt", "image1.png\nimage2.jpeg\nimage3.wmf\n", "image1.png", "image2.jpeg"},
+                    // the floating JPEG (in the store) before the inline pictures
+                    OldDocument{"letter.doc", "image1.jpeg\nimage2.png\nimage3.wmf\n", "image2.png", "image1.jpeg"},
+                    OldDocument{"book.xls", "image1.png\nimage2.jpeg\nimage3.wmf\n", "image1.png", "image2.jpeg"},
+                    OldDocument{"writeexcel.xls", "image1.png\nimage2.jpeg\n", "image1.png", "image2.jpeg"}),
+    [](const testing::TestParamInfo<OldDocument>& info) {
+        const std::string file = info.param.file;
+        return file.substr(0, file.find('.'));
+    });
 
 }  // namespace
 }  // namespace dovrel::test
