@@ -3,6 +3,8 @@
 #include <optional>
 #include <vector>
 
+#include "core/binary_pictures.h"
+#include "core/compound_document.h"
 #include "core/document_name.h"
 #include "core/file_ops.h"
 #include "core/folder_tree.h"
@@ -85,12 +87,18 @@ DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, Jo
     DocumentName name = AnalyseDocumentName(document);
     // A kind the job does not know selects no entry: the package is still
     // checked, and then ends silently.
-    const std::optional<Text> packageFolder = MediaFolderFor(name.extension);
+    std::optional<Text> packageFolder = MediaFolderFor(name.extension);
 
     // Step 1: the document's media into <scratch>\<package media folder>,
     // read where the document is; nothing else of the package is written.
     ProgressForwarder forwarder(progress);
-    if (ZipExtractFolder(document, packageFolder, paths.scratchFolder, &forwarder) != 1) {
+    if (IsCompoundFile(document)) {
+        // An old binary document: its pictures are written where a package
+        // keeps its media, and the rest of the run is the same.
+        BinaryPicturesResult pictures = WriteBinaryDocumentPictures(document, name.extension, paths.scratchFolder);
+        if (!pictures.ok) return DocumentOutcome::Failed;
+        packageFolder = pictures.packageFolder;
+    } else if (ZipExtractFolder(document, packageFolder, paths.scratchFolder, &forwarder) != 1) {
         // The scratch folder stays for inspection; the next run or start clears it.
         return DocumentOutcome::Failed;
     }

@@ -30,4 +30,15 @@ Text AnsiFromWide(const std::wstring& wide)
     return ansi;
 }
 
+std::wstring WideFromAnsi(const Text& ansi)
+{
+    if (ansi.empty() || ansi.size() > INT_MAX) return {};
+    const int sourceLength = static_cast<int>(ansi.size());
+    const int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi.data(), sourceLength, nullptr, 0);
+    if (length <= 0) return {};
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi.data(), sourceLength, wide.data(), length);
+    return wide;
+}
+
 }  // namespace dovrel

@@ -1,7 +1,8 @@
 #pragma once
 // The one place where text crosses from another encoding into the program's
 // code page: UTF-8 bytes (as other programs hand over dropped HTML) to
-// UTF-16, and UTF-16 to the system ANSI code page.
+// UTF-16, UTF-16 to the system ANSI code page, and back for the few
+// platform calls that take only UTF-16 (structured storage).
 
 #include <string>
 
@@ -16,5 +17,7 @@ std::wstring WideFromUtf8(const std::string& utf8);
 // default character. Decomposed sequences are composed where the code page
 // has the composed character (WC_COMPOSITECHECK).
 Text AnsiFromWide(const std::wstring& wide);
+// The system code page's text as UTF-16; empty if it cannot be converted.
+std::wstring WideFromAnsi(const Text& ansi);
 
 }  // namespace dovrel

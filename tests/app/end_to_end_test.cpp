@@ -239,6 +239,71 @@ TEST_F(EndToEndTest, AFileDroppedOnTheWindowBecomesTheDocument)
     CloseFileBrowserShowing("PPT_RES");
 }
 
+// Old binary documents from real writers, through the real program: the
+// PNG and JPEG come out byte for byte as they were drawn.
+struct OldDocument {
+    const char* file;
+    const char* tree;
+    const char* png;
+    const char* jpeg;
+};
+void PrintTo(const OldDocument& document, std::ostream* out) { *out << document.file; }
+
+class OldDocumentEndToEndTest : public EndToEndTest, public testing::WithParamInterface<OldDocument> {};
+
+TEST_P(OldDocumentEndToEndTest, GivesThePicturesTheWriterStored)
+{
+    const std::string fixtures = BuildFolder() + "\\binary-documents\\";
+    const std::string document = userFiles / GetParam().file;
+    WriteFileBytes(document, ReadFileBytes(fixtures + GetParam().file));
+
+    ProgramUnderTest program;
+    HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    HWND pathBox = FindChildByClass(window, "Edit");
+    ClickWithMouse(ButtonWithCaption(window, "浏览"));
+    HWND dialog = WaitForTopLevelWindow(program.processId(), kDialogClass, "");
+    ASSERT_TRUE(dialog);
+    Sleep(300);
+    SendMessageTimeoutA(FileNameField(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(document.c_str()),
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(pathBox) == document; })) << WindowText(pathBox);
+
+    ClickWithMouse(ButtonWithCaption(window, "提取"));
+    HWND box = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
+    ASSERT_TRUE(box);
+    EXPECT_EQ(WindowText(FindChildById(box, kMessageBoxTextId)), "提取成功！");
+    PressButton(FindChildById(box, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+
+    const std::string outputRoot = documents / "PPT_RES";
+    ASSERT_TRUE(WaitUntil([&] { return !Exists(outputRoot + "\\TMP"); })) << ListTree(outputRoot);
+    std::vector<std::string> results = ResultFolders(outputRoot);
+    ASSERT_EQ(results.size(), 1u) << ListTree(outputRoot);
+    const std::string result = outputRoot + "\\" + results[0] + "\\";
+    EXPECT_EQ(ListTree(result), GetParam().tree);
+    EXPECT_EQ(ReadFileBytes(result + GetParam().png), ReadFileBytes(fixtures + "picture.png"));
+    EXPECT_EQ(ReadFileBytes(result + GetParam().jpeg), ReadFileBytes(fixtures + "picture.jpg"));
+
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(program.WaitForExit(10000), 0u);
+    Sleep(500);
+    CloseFileBrowserShowing("PPT_RES");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writers, OldDocumentEndToEndTest,
+    testing::Values(OldDocument{"deck.ppt", "image1.png\nimage2.jpeg\nimage3.wmf\n", "image1.png", "image2.jpeg"},
+                    // the floating JPEG (in the store) before the inline pictures
+                    OldDocument{"letter.doc", "image1.jpeg\nimage2.png\nimage3.wmf\n", "image2.png", "image1.jpeg"},
+                    OldDocument{"book.xls", "image1.png\nimage2.jpeg\nimage3.wmf\n", "image1.png", "image2.jpeg"},
+                    OldDocument{"writeexcel.xls", "image1.png\nimage2.jpeg\n", "image1.png", "image2.jpeg"}),
+    [](const testing::TestParamInfo<OldDocument>& info) {
+        const std::string file = info.param.file;
+        return file.substr(0, file.find('.'));
+    });
+
 TEST_F(EndToEndTest, ABatchDroppedOnTheWindowIsExtractedWithOneMessage)
 {
     const std::string first = userFiles / "一.pptx";

@@ -247,7 +247,7 @@ TEST_F(ExtractionJobTest, AnUnknownExtensionEndsSilently)
     EXPECT_FALSE(test::Exists(ScratchFolder()));
 }
 
-TEST_F(ExtractionJobTest, AnOldCompoundDocumentFailsAndKeepsTheScratchFolderUntilTheNextStart)
+TEST_F(ExtractionJobTest, ACompoundDocumentThatCannotBeOpenedFailsAndKeepsTheScratchFolderUntilTheNextStart)
 {
     PlaceDocument("old.ppt", test::CompoundFileBytes());
     RunExtraction();

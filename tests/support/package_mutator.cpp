@@ -329,4 +329,83 @@ std::string PackageMutator::Mutate(std::uint64_t iterationSeed, std::string& log
     return bytes;
 }
 
+CompoundMutator::CompoundMutator(Streams streams) : streams_(std::move(streams)), file_(MakeCompoundFile(streams_)) {}
+
+std::string CompoundMutator::Mutate(std::uint64_t iterationSeed, std::string& log) const
+{
+    Random random(iterationSeed);
+    log.clear();
+    if (random.OneIn(8)) {  // the storage itself
+        std::string file = file_;
+        for (std::size_t n = 1 + random.Below(4); n > 0; --n) {
+            const std::size_t at = random.Below(file.size());
+            const int width = random.OneIn(2) ? 4 : 2;
+            const std::uint32_t value = InterestingValue(random, ReadLe(file, at, width), width, file.size());
+            WriteLe(file, at, width, value);
+            log += "file@" + Hex(at) + "=" + Hex(value) + "; ";
+        }
+        return file;
+    }
+    Streams streams = streams_;
+    // Streams the pictures come from weigh more than the others.
+    std::vector<std::size_t> picks;
+    for (std::size_t i = 0; i < streams.size(); ++i) {
+        const bool summary = !streams[i].first.empty() && streams[i].first[0] < L' ';
+        for (int w = summary ? 1 : 6; w > 0; --w) picks.push_back(i);
+    }
+    auto& [name, bytes] = streams[picks[random.Below(picks.size())]];
+    log += "stream " + std::string(name.begin(), name.end()) + ": ";
+    // Where drawing records (type 0xF0xx) and workbook records start.
+    std::vector<std::size_t> artHeaders;
+    for (std::size_t at = 0; at + 8 <= bytes.size(); ++at) {
+        if (static_cast<unsigned char>(bytes[at + 3]) == 0xF0 && static_cast<unsigned char>(bytes[at + 2]) <= 0x2A)
+            artHeaders.push_back(at);
+    }
+    for (std::size_t n = 1 + random.Below(3); n > 0 && !bytes.empty(); --n) {
+        switch (random.Below(6)) {
+        case 0:
+        case 1: {  // a drawing record's length, instance or type
+            if (artHeaders.empty()) break;
+            const std::size_t header = artHeaders[random.Below(artHeaders.size())];
+            const std::size_t at = header + (random.OneIn(3) ? random.Below(4) : 4);
+            const int width = at == header + 4 ? 4 : 2;
+            const std::uint32_t value = InterestingValue(random, ReadLe(bytes, at, width), width, bytes.size());
+            WriteLe(bytes, at, width, value);
+            log += "record@" + Hex(header) + "+" + Hex(at - header) + "=" + Hex(value) + "; ";
+            break;
+        }
+        case 2: {  // any field-sized value
+            const std::size_t at = random.Below(bytes.size());
+            const int width = random.OneIn(2) ? 4 : 2;
+            const std::uint32_t value = InterestingValue(random, ReadLe(bytes, at, width), width, bytes.size());
+            WriteLe(bytes, at, width, value);
+            log += "value@" + Hex(at) + "=" + Hex(value) + "; ";
+            break;
+        }
+        case 3: {
+            const std::size_t at = random.Below(bytes.size());
+            bytes[at] = static_cast<char>(bytes[at] ^ (1 << random.Below(8)));
+            log += "flip@" + Hex(at) + "; ";
+            break;
+        }
+        case 4: {
+            const std::size_t at = random.Below(bytes.size());
+            bytes.resize(at);
+            log += "cut@" + Hex(at) + "; ";
+            break;
+        }
+        default: {
+            const std::size_t at = random.Below(bytes.size());
+            const std::size_t count = 1 + random.Below(16);
+            std::string inserted;
+            for (std::size_t i = 0; i < count; ++i) inserted += static_cast<char>(random.Next());
+            bytes.insert(at, inserted);
+            log += "insert@" + Hex(at) + "x" + Hex(count) + "; ";
+            break;
+        }
+        }
+    }
+    return MakeCompoundFile(streams);
+}
+
 }  // namespace dovrel::test

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/compound_file.h"
+
 namespace dovrel::test {
 
 // Where the records of a well-formed archive start.
@@ -45,6 +47,20 @@ public:
 private:
     std::string base_;
     ZipLayout layout_;
+};
+
+// The same for old binary documents: damage to one stream's bytes (flips,
+// boundary values, drawing-record and workbook-record lengths, truncation,
+// insertion), the file then written again around the streams; now and
+// then damage to the compound file's own bytes instead.
+class CompoundMutator {
+public:
+    explicit CompoundMutator(Streams streams);
+    std::string Mutate(std::uint64_t iterationSeed, std::string& log) const;
+
+private:
+    Streams streams_;
+    std::string file_;
 };
 
 }  // namespace dovrel::test

@@ -1,0 +1,344 @@
+#include "core/binary_pictures.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <set>
+#include <string_view>
+#include <vector>
+
+#include "core/compound_document.h"
+#include "core/file_ops.h"
+#include "core/media_folder.h"
+#include "core/office_art.h"
+#include "core/unique_handle.h"
+
+namespace dovrel {
+
+namespace {
+
+// Bounds for what is read whole: a workbook's drawing group lies in its
+// first part (the globals), a word-processing document's drawing group
+// and picture descriptors are single structures.
+constexpr std::uint64_t kWorkbookReadLimit = 256u << 20;
+constexpr std::uint32_t kStructureLimit = 256u << 20;
+
+std::uint16_t U16(std::string_view b, std::size_t at)
+{
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8);
+}
+std::uint32_t U32(std::string_view b, std::size_t at) { return U16(b, at) | static_cast<std::uint32_t>(U16(b, at + 2)) << 16; }
+
+// ---- Writing -----------------------------------------------------------------
+
+bool WriteWholeFile(const Text& path, const std::string& bytes)
+{
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    for (std::size_t done = 0; done < bytes.size();) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 24));
+        DWORD written = 0;
+        if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || written != chunk) {
+            file.reset();
+            RemoveFile(path);
+            return false;
+        }
+        done += chunk;
+    }
+    return true;
+}
+
+// Each distinct picture once, numbered in the order they come.
+class PictureFolder {
+public:
+    PictureFolder(Text scratchFolder, Text packageFolder)
+        : scratchFolder_(std::move(scratchFolder)), packageFolder_(std::move(packageFolder))
+    {
+    }
+
+    void Add(std::string_view blip)
+    {
+        std::optional<Picture> picture = PictureFromBlip(blip);
+        if (!picture || !seen_.insert(picture->uid).second) return;
+        if (count_ == 0) MakeFolder();
+        const Text path = JoinTexts({scratchFolder_, packageFolder_, "\\image", ToText(count_ + 1), ".", picture->extension});
+        if (WriteWholeFile(path, picture->bytes)) {
+            ++count_;
+        } else {
+            failed_ = true;
+        }
+    }
+
+    int count() const { return count_; }
+    bool failed() const { return failed_; }
+
+private:
+    void MakeFolder()
+    {
+        Text path = scratchFolder_;
+        for (const Text& part : SplitText(packageFolder_, "\\")) {
+            if (part.empty()) continue;
+            path = JoinTexts({path, "\\", part});
+            CreateFolder(path);
+        }
+    }
+
+    Text scratchFolder_;
+    Text packageFolder_;
+    std::set<std::string> seen_;
+    int count_ = 0;
+    bool failed_ = false;
+};
+
+// ---- Presentations: the Pictures stream, BLIP after BLIP ---------------------
+
+void PresentationBlips(const CompoundDocument& document, const BlipVisitor& visit)
+{
+    constexpr std::uint64_t kWindow = 1 << 16;
+    const std::optional<StorageStream> pictures = document.OpenStream(L"Pictures");
+    if (!pictures) return;
+    // Headers come from a window read ahead, so a stream of many small
+    // records costs few reads.
+    std::string window;
+    std::uint64_t windowStart = 0;
+    std::string record;
+    for (std::uint64_t offset = 0; offset + kRecordHeaderSize <= pictures->size();) {
+        if (offset < windowStart || offset + kRecordHeaderSize > windowStart + window.size()) {
+            windowStart = offset;
+            if (!pictures->ReadAt(offset, std::min(kWindow, pictures->size() - offset), window)) return;
+        }
+        const RecordHeader header = ParseRecordHeader(std::string_view(window).substr(offset - windowStart));
+        if (IsBlipType(header.type) && pictures->ReadAt(offset, kRecordHeaderSize + header.length, record)) {
+            visit(record);
+        }
+        offset += kRecordHeaderSize + std::uint64_t{header.length};
+    }
+}
+
+// ---- Word-processing documents -------------------------------------------------
+
+struct FilePart {
+    std::uint32_t offset = 0;
+    std::uint32_t size = 0;
+};
+
+// Where the file information block at the start of WordDocument says the
+// drawing group and the character-formatting index lie, and in which table
+// stream.
+struct WordLayout {
+    const wchar_t* table = L"0Table";
+    FilePart drawingGroup;       // fcDggInfo / lcbDggInfo
+    FilePart characterIndex;     // fcPlcfBteChpx / lcbPlcfBteChpx
+};
+
+std::optional<WordLayout> ReadWordLayout(const StorageStream& wordDocument)
+{
+    constexpr std::size_t kHeadSize = 1024;
+    std::string fib;
+    if (!wordDocument.ReadAt(0, std::min<std::uint64_t>(kHeadSize, wordDocument.size()), fib) || fib.size() < 34 ||
+        U16(fib, 0) != 0xA5EC) {
+        return std::nullopt;
+    }
+    const std::uint16_t flags = U16(fib, 0x0A);
+    if (flags & 0x0100) return std::nullopt;  // encrypted: nothing readable
+    WordLayout layout;
+    if (flags & 0x0200) layout.table = L"1Table";
+    // FibBase, then three counted arrays: 16-bit values, 32-bit values, and
+    // the (offset, size) pairs.
+    std::size_t at = 32;
+    if (at + 2 > fib.size()) return std::nullopt;
+    at += 2 + 2 * std::size_t{U16(fib, at)};
+    if (at + 2 > fib.size()) return std::nullopt;
+    at += 2 + 4 * std::size_t{U16(fib, at)};
+    if (at + 2 > fib.size()) return std::nullopt;
+    const std::size_t pairs = U16(fib, at);
+    at += 2;
+    auto pair = [&](std::size_t index) {
+        const std::size_t where = at + index * 8;
+        return index < pairs && where + 8 <= fib.size() ? FilePart{U32(fib, where), U32(fib, where + 4)} : FilePart{};
+    };
+    layout.characterIndex = pair(12);
+    layout.drawingGroup = pair(50);
+    return layout;
+}
+
+std::optional<std::string> ReadPart(const StorageStream& stream, FilePart part)
+{
+    std::string bytes;
+    if (part.size == 0 || part.size > kStructureLimit || !stream.ReadAt(part.offset, part.size, bytes)) return std::nullopt;
+    return bytes;
+}
+
+// The Data stream offsets of the inline pictures (sprmCPicLocation), in the
+// order the character formatting names them. The index is a PLC of file
+// positions and 512-byte FKP page numbers; each page holds runs of
+// character properties.
+std::vector<std::uint32_t> InlinePictureOffsets(const StorageStream& wordDocument, const std::string& index)
+{
+    constexpr std::uint16_t kPicLocation = 0x6A03;
+    constexpr std::uint16_t kFormData = 0x0806;
+    constexpr std::size_t kPageSize = 512;
+    std::vector<std::uint32_t> offsets;
+    std::set<std::uint32_t> known;
+    if (index.size() < 12 || (index.size() - 4) % 8 != 0) return offsets;
+    const std::size_t pages = (index.size() - 4) / 8;
+    std::string page;
+    std::set<std::uint64_t> pagesRead;
+    for (std::size_t p = 0; p < pages; ++p) {
+        const std::uint64_t number = U32(index, 4 * (pages + 1) + 4 * p) & 0x3FFFFF;
+        if (!pagesRead.insert(number).second || !wordDocument.ReadAt(number * kPageSize, kPageSize, page)) continue;
+        const std::size_t runs = static_cast<unsigned char>(page[kPageSize - 1]);
+        if (runs == 0 || 4 * (runs + 1) + runs > kPageSize - 1) continue;
+        for (std::size_t r = 0; r < runs; ++r) {
+            const std::size_t at = 2 * std::size_t{static_cast<unsigned char>(page[4 * (runs + 1) + r])};
+            if (at == 0 || at >= kPageSize - 1) continue;
+            const std::size_t end = std::min(at + 1 + static_cast<unsigned char>(page[at]), kPageSize - 1);
+            std::optional<std::uint32_t> location;
+            bool formData = false;
+            for (std::size_t s = at + 1; s + 2 <= end;) {
+                const std::uint16_t sprm = U16(page, s);
+                s += 2;
+                static constexpr std::size_t kOperandSizes[] = {1, 1, 2, 4, 2, 2, 0, 3};
+                std::size_t operand = kOperandSizes[sprm >> 13];
+                if (operand == 0) {  // variable: its size comes first
+                    if (s >= end) break;
+                    operand = 1 + static_cast<unsigned char>(page[s]);
+                }
+                if (s + operand > end) break;
+                if (sprm == kPicLocation) location = U32(page, s);
+                if (sprm == kFormData && page[s] != 0) formData = true;
+                s += operand;
+            }
+            if (location && !formData && known.insert(*location).second) offsets.push_back(*location);
+        }
+    }
+    return offsets;
+}
+
+// One picture descriptor in Data: its 68-byte header (size first), an
+// optional name, the shape, then the store entries with their BLIPs.
+// `budget`: what all descriptors together may still read. Real ones never
+// overlap, so the Data stream's size is enough for all of them.
+void InlinePictureBlips(const StorageStream& data, std::uint32_t offset, std::uint64_t& budget, const BlipVisitor& visit)
+{
+    constexpr std::size_t kHeaderSize = 0x44;
+    constexpr std::uint16_t kShapeFile = 0x66;
+    std::string head;
+    if (!data.ReadAt(offset, 6, head) || U16(head, 4) != kHeaderSize) return;
+    const std::uint32_t size = U32(head, 0);
+    if (size < kHeaderSize || size > kStructureLimit || size > budget) return;
+    budget -= size;
+    std::string descriptor;
+    if (!data.ReadAt(offset, size, descriptor)) return;
+    std::size_t at = kHeaderSize;
+    if (U16(descriptor, 6) == kShapeFile) {
+        if (at >= descriptor.size()) return;
+        at += 1 + static_cast<unsigned char>(descriptor[at]);
+    }
+    const std::string_view records = std::string_view(descriptor).substr(std::min(at, descriptor.size()));
+    const std::optional<RecordHeader> shape = RecordAt(records, 0);
+    if (!shape) return;
+    ForEachEntryBlip(records.substr(kRecordHeaderSize + shape->length), nullptr, visit);
+}
+
+void WordDocumentBlips(const CompoundDocument& document, const BlipVisitor& visit)
+{
+    const std::optional<StorageStream> wordDocument = document.OpenStream(L"WordDocument");
+    if (!wordDocument) return;
+    const std::optional<WordLayout> layout = ReadWordLayout(*wordDocument);
+    if (!layout) return;
+    const std::optional<StorageStream> table = document.OpenStream(layout->table);
+    if (!table) return;
+
+    // Floating pictures: the store, with the BLIPs in WordDocument at the
+    // entries' delay offsets.
+    // (Entries never share their BLIPs' bytes, so together they read no more
+    // than the stream holds.)
+    if (std::optional<std::string> group = ReadPart(*table, layout->drawingGroup)) {
+        std::uint64_t budget = wordDocument->size();
+        ForEachStoreBlip(
+            *group,
+            [&](std::uint32_t offset, std::uint32_t size) -> std::optional<std::string> {
+                std::string blip;
+                if (size > budget || !wordDocument->ReadAt(offset, size, blip)) return std::nullopt;
+                budget -= size;
+                return blip;
+            },
+            visit);
+    }
+    // Inline pictures: the descriptors in Data that the text points at.
+    const std::optional<StorageStream> data = document.OpenStream(L"Data");
+    const std::optional<std::string> index = ReadPart(*table, layout->characterIndex);
+    if (!data || !index) return;
+    std::uint64_t budget = data->size();
+    for (std::uint32_t offset : InlinePictureOffsets(*wordDocument, *index)) {
+        InlinePictureBlips(*data, offset, budget, visit);
+    }
+}
+
+// ---- Workbooks: the drawing group record and its continuations ---------------
+
+void WorkbookBlips(const CompoundDocument& document, const BlipVisitor& visit)
+{
+    constexpr std::uint16_t kDrawingGroupRecord = 0x00EB;
+    constexpr std::uint16_t kContinue = 0x003C;
+    constexpr std::uint16_t kEndOfGlobals = 0x000A;
+    std::optional<StorageStream> stream = document.OpenStream(L"Workbook");
+    if (!stream) stream = document.OpenStream(L"Book");
+    if (!stream) return;
+    std::string book;
+    if (!stream->ReadAt(0, std::min(stream->size(), kWorkbookReadLimit), book)) return;
+
+    std::string group;
+    bool collecting = false;
+    for (std::size_t at = 0; at + 4 <= book.size();) {
+        const std::uint16_t type = U16(book, at);
+        const std::size_t length = U16(book, at + 2);
+        if (length > book.size() - at - 4) break;
+        if (type == kDrawingGroupRecord || (collecting && type == kContinue)) {
+            group.append(book, at + 4, length);
+            collecting = true;
+        } else if (collecting || type == kEndOfGlobals) {
+            break;
+        }
+        at += 4 + length;
+    }
+    ForEachStoreBlip(group, nullptr, visit);
+}
+
+// ---- Kinds ---------------------------------------------------------------------
+
+struct BinaryKind {
+    const wchar_t* streams[2];  // either one shows the kind
+    const char* mediaFolder;    // for an extension of no known kind
+    void (*blips)(const CompoundDocument&, const BlipVisitor&);
+};
+
+constexpr BinaryKind kKinds[] = {
+    {{L"Pictures", L"PowerPoint Document"}, "\\ppt\\media", PresentationBlips},
+    {{L"WordDocument", L"WordDocument"}, "\\word\\media", WordDocumentBlips},
+    {{L"Workbook", L"Book"}, "\\xl\\media", WorkbookBlips},
+};
+
+}  // namespace
+
+BinaryPicturesResult WriteBinaryDocumentPictures(const Text& document, const Text& extension, const Text& scratchFolder)
+{
+    BinaryPicturesResult result;
+    const std::optional<CompoundDocument> storage =
+        CompoundDocument::Open(document, JoinTexts({scratchFolder, "\\document.bin"}));
+    if (!storage) return result;
+    result.ok = true;
+    for (const BinaryKind& kind : kKinds) {
+        if (!storage->OpenStream(kind.streams[0]) && !storage->OpenStream(kind.streams[1])) continue;
+        const Text mediaFolder = MediaFolderFor(extension).value_or(kind.mediaFolder);
+        PictureFolder folder(scratchFolder, mediaFolder);
+        kind.blips(*storage, [&folder](std::string_view blip) { folder.Add(blip); });
+        if (folder.failed()) result.ok = false;
+        if (folder.count() > 0) result.packageFolder = mediaFolder;
+        break;
+    }
+    return result;
+}
+
+}  // namespace dovrel

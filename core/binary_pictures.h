@@ -1,0 +1,30 @@
+#pragma once
+// Pictures from old binary documents: presentations (a "Pictures" stream),
+// word-processing documents ("WordDocument" with its table and "Data"
+// streams) and workbooks ("Workbook" or "Book"), recognised by the streams
+// they hold, whatever their extension.
+
+#include <optional>
+
+#include "core/text.h"
+
+namespace dovrel {
+
+struct BinaryPicturesResult {
+    // false: the storage could not be opened, or a picture could not be
+    // written (the job then fails).
+    bool ok = false;
+    // The folder under the scratch folder that holds the pictures, as a
+    // package folder ("\ppt\media"); nothing when there were none.
+    std::optional<Text> packageFolder;
+};
+
+// Writes each distinct picture of the compound file at `document` once, in
+// the order the document keeps them, as image1.png, image2.jpeg, ... into
+// scratchFolder + the media folder that `extension` selects (or, for an
+// extension of no known kind, the folder of the kind the streams show).
+// A damaged picture is skipped. A copy of a document that another program
+// holds is read from the scratch folder.
+BinaryPicturesResult WriteBinaryDocumentPictures(const Text& document, const Text& extension, const Text& scratchFolder);
+
+}  // namespace dovrel

@@ -1,0 +1,231 @@
+#include "tests/support/compound_file.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <zlib.h>
+
+#include <stdexcept>
+
+#include "core/com_ptr.h"
+#include "tests/support/temp_folder.h"
+
+namespace dovrel::test {
+
+namespace {
+
+void Put(std::string& out, std::uint64_t value, int width)
+{
+    for (int i = 0; i < width; ++i) out.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
+}
+void Set(std::string& out, std::size_t at, std::uint64_t value, int width)
+{
+    for (int i = 0; i < width; ++i) out[at + i] = static_cast<char>(value >> (8 * i) & 0xFF);
+}
+
+std::string Deflate(const std::string& data)
+{
+    uLongf size = compressBound(static_cast<uLong>(data.size()));
+    std::string out(size, '\0');
+    compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
+              static_cast<uLong>(data.size()), Z_BEST_COMPRESSION);
+    out.resize(size);
+    return out;
+}
+
+}  // namespace
+
+std::string MakeCompoundFile(const Streams& streams)
+{
+    TempFolder folder;
+    const std::string path = folder / "file.cfb";
+    const std::wstring widePath(path.begin(), path.end());  // temp paths are ASCII here
+    {
+        ComPtr<IStorage> root;
+        if (FAILED(StgCreateStorageEx(widePath.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
+                                      STGFMT_STORAGE, 0, nullptr, nullptr, IID_IStorage, root.put_void()))) {
+            throw std::runtime_error("StgCreateStorageEx failed");
+        }
+        for (const auto& [name, bytes] : streams) {
+            ComPtr<IStream> stream;
+            ULONG written = 0;
+            if (FAILED(root->CreateStream(name.c_str(), STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
+                                          stream.put())) ||
+                FAILED(stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written))) {
+                throw std::runtime_error("CreateStream failed");
+            }
+        }
+        root->Commit(STGC_DEFAULT);
+    }
+    return ReadFileBytes(path);
+}
+
+Streams ReadCompoundStreams(const std::string& file)
+{
+    TempFolder folder;
+    const std::string path = folder / "file.cfb";
+    WriteFileBytes(path, file);
+    const std::wstring widePath(path.begin(), path.end());
+    ComPtr<IStorage> root;
+    ComPtr<IEnumSTATSTG> elements;
+    if (FAILED(StgOpenStorageEx(widePath.c_str(), STGM_READ | STGM_SHARE_EXCLUSIVE, STGFMT_STORAGE, 0, nullptr, nullptr,
+                                IID_IStorage, root.put_void())) ||
+        FAILED(root->EnumElements(0, nullptr, 0, elements.put()))) {
+        throw std::runtime_error("not a readable compound file");
+    }
+    Streams streams;
+    STATSTG info;
+    while (elements->Next(1, &info, nullptr) == S_OK) {
+        std::wstring name = info.pwcsName;
+        CoTaskMemFree(info.pwcsName);
+        if (info.type != STGTY_STREAM) continue;
+        ComPtr<IStream> stream;
+        std::string bytes(static_cast<std::size_t>(info.cbSize.QuadPart), '\0');
+        ULONG read = 0;
+        if (FAILED(root->OpenStream(name.c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, stream.put())) ||
+            FAILED(stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read)) || read != bytes.size()) {
+            throw std::runtime_error("unreadable stream");
+        }
+        streams.emplace_back(name, bytes);
+    }
+    return streams;
+}
+
+std::string ArtRecord(std::uint16_t version, std::uint16_t instance, std::uint16_t type, const std::string& body)
+{
+    std::string out;
+    Put(out, static_cast<std::uint16_t>(version | instance << 4), 2);
+    Put(out, type, 2);
+    Put(out, body.size(), 4);
+    return out + body;
+}
+
+std::string Uid(char seed) { return std::string(16, seed); }
+
+std::string BitmapBlip(std::uint16_t type, std::uint16_t instance, const std::string& uid, const std::string& data)
+{
+    std::string body = uid + ((instance & 1) ? Uid('2') : "") + '\xFF' + data;
+    return ArtRecord(0, instance, type, body);
+}
+
+std::string MetafileBlip(std::uint16_t type, std::uint16_t instance, const std::string& uid,
+                         const std::string& metafile, const MetafileOptions& options)
+{
+    const std::string saved = options.deflate ? Deflate(metafile) : metafile;
+    std::string body = uid + ((instance & 1) ? Uid('2') : "");
+    Put(body, options.statedSize < 0 ? metafile.size() : static_cast<std::uint64_t>(options.statedSize), 4);
+    for (std::int32_t side : options.bounds) Put(body, static_cast<std::uint32_t>(side), 4);
+    Put(body, static_cast<std::uint32_t>(options.widthEmu), 4);
+    Put(body, 685800, 4);
+    Put(body, saved.size(), 4);
+    body += options.deflate ? '\x00' : '\xFE';
+    body += '\xFE';
+    return ArtRecord(0, instance, type, body + saved);
+}
+
+std::string StoreEntry(const std::string& uid, const std::string& blip, std::uint32_t size, std::uint32_t delayOffset)
+{
+    std::string body(2, '\x06');  // PNG for both systems; readers go by the BLIP
+    body += uid;
+    Put(body, 0xFF, 2);
+    Put(body, blip.empty() ? size : blip.size(), 4);
+    Put(body, 1, 4);  // references
+    Put(body, delayOffset, 4);
+    body += std::string(4, '\0');  // unused, name length 0, unused
+    return ArtRecord(2, 6, 0xF007, body + blip);
+}
+
+std::string DrawingGroup(const std::vector<std::string>& entries)
+{
+    std::string all;
+    for (const auto& entry : entries) all += entry;
+    const std::string dgg = ArtRecord(0, 0, 0xF006, std::string(16, '\0'));
+    return ArtRecord(0xF, 0, 0xF000, dgg + ArtRecord(0xF, static_cast<std::uint16_t>(entries.size()), 0xF001, all));
+}
+
+Streams PresentationStreams(const std::vector<std::string>& blips)
+{
+    std::string pictures;
+    for (const auto& blip : blips) pictures += blip;
+    return {{L"PowerPoint Document", std::string(64, '\0')}, {L"Pictures", pictures}};
+}
+
+Streams WorkbookStreams(const std::string& drawingGroup, std::size_t piece)
+{
+    auto record = [](std::uint16_t type, const std::string& data) {
+        std::string out;
+        Put(out, type, 2);
+        Put(out, data.size(), 2);
+        return out + data;
+    };
+    std::string book = record(0x0809, std::string(16, '\0'));  // BOF
+    for (std::size_t at = 0; at < drawingGroup.size(); at += piece) {
+        book += record(at == 0 ? 0x00EB : 0x003C, drawingGroup.substr(at, piece));
+    }
+    book += record(0x000A, "");  // end of the globals
+    return {{L"Workbook", book}};
+}
+
+Streams WordStreams(const std::vector<std::string>& floatingBlips, const std::vector<std::string>& inlineBlips)
+{
+    // FIB: base, 14 16-bit values, 22 32-bit values, 93 offset/size pairs.
+    constexpr std::size_t kPairs = 154;
+    std::string word(kPairs + 93 * 8, '\0');
+    Set(word, 0, 0xA5EC, 2);
+    Set(word, 0x0A, 0x0200, 2);  // table stream 1Table
+    Set(word, 32, 14, 2);
+    Set(word, 62, 22, 2);
+    Set(word, 152, 93, 2);
+
+    std::vector<std::string> entries;
+    for (std::size_t i = 0; i < floatingBlips.size(); ++i) {
+        entries.push_back(StoreEntry(floatingBlips[i].substr(8, 16), "", static_cast<std::uint32_t>(floatingBlips[i].size()),
+                                     static_cast<std::uint32_t>(word.size())));
+        word += floatingBlips[i];
+    }
+    const std::string group = DrawingGroup(entries);
+
+    // Data: one descriptor per inline picture (68-byte header, a shape, one
+    // entry holding its BLIP); their offsets go into one FKP page.
+    std::string data;
+    std::vector<std::uint32_t> offsets;
+    for (const auto& blip : inlineBlips) {
+        offsets.push_back(static_cast<std::uint32_t>(data.size()));
+        std::string descriptor(68, '\0');
+        Set(descriptor, 4, 0x44, 2);
+        Set(descriptor, 6, 0x64, 2);  // mm: not a shape file, so no name
+        descriptor += ArtRecord(0xF, 0x4B, 0xF004, "") + StoreEntry(blip.substr(8, 16), blip);
+        Set(descriptor, 0, descriptor.size(), 4);
+        data += descriptor;
+    }
+    word.resize((word.size() + 511) / 512 * 512, '\0');
+    const std::uint32_t pageNumber = static_cast<std::uint32_t>(word.size() / 512);
+    std::string page(512, '\0');
+    const std::size_t runs = offsets.size();
+    std::size_t at = 4 * (runs + 1) + runs;
+    at += at & 1;
+    for (std::size_t r = 0; r < runs; ++r) {
+        Set(page, 4 * (runs + 1) + r, at / 2, 1);
+        page[at] = 9;  // sprmCFSpec on, then sprmCPicLocation
+        Set(page, at + 1, 0x0855, 2);
+        page[at + 3] = 1;
+        Set(page, at + 4, 0x6A03, 2);
+        Set(page, at + 6, offsets[r], 4);
+        at += 10;
+    }
+    page[511] = static_cast<char>(runs);
+    word += page;
+
+    std::string index;  // two file positions and the page number
+    Put(index, 0, 4);
+    Put(index, 0x1000, 4);
+    Put(index, pageNumber, 4);
+
+    std::string table = group + index;
+    Set(word, kPairs + 12 * 8, group.size(), 4);  // fcPlcfBteChpx
+    Set(word, kPairs + 12 * 8 + 4, index.size(), 4);
+    Set(word, kPairs + 50 * 8, 0, 4);  // fcDggInfo
+    Set(word, kPairs + 50 * 8 + 4, group.size(), 4);
+    return {{L"WordDocument", word}, {L"1Table", table}, {L"Data", data}};
+}
+
+}  // namespace dovrel::test
