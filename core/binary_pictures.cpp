@@ -51,12 +51,37 @@ bool WriteWholeFile(const Text& path, const std::string& bytes)
 // Each distinct picture once, numbered in the order they come.
 class PictureFolder {
 public:
-    PictureFolder(Text scratchFolder, Text packageFolder)
-        : scratchFolder_(std::move(scratchFolder)), packageFolder_(std::move(packageFolder))
+    PictureFolder(Text scratchFolder, Text packageFolder, std::uint64_t documentSize, const PicturesProgress& progress)
+        : scratchFolder_(std::move(scratchFolder)),
+          packageFolder_(std::move(packageFolder)),
+          documentSize_(documentSize),
+          progress_(progress)
     {
     }
 
     void Add(std::string_view blip)
+    {
+        // Once stopped, the walk's remaining pictures pass by unread.
+        if (stopped_) return;
+        AddPicture(blip);
+        seenBytes_ += blip.size();
+        if (progress_ && !progress_(Percent())) stopped_ = true;
+    }
+
+    int count() const { return count_; }
+    bool failed() const { return failed_; }
+    bool stopped() const { return stopped_; }
+
+private:
+    // The pictures make up most of an old document: their share of its
+    // bytes is how far the work is. Never 100 before the end.
+    int Percent() const
+    {
+        if (documentSize_ == 0) return 99;
+        return static_cast<int>(std::min<std::uint64_t>(99, seenBytes_ * 100 / documentSize_));
+    }
+
+    void AddPicture(std::string_view blip)
     {
         std::optional<Picture> picture = PictureFromBlip(blip);
         if (!picture || !seen_.insert(picture->uid).second) return;
@@ -69,10 +94,6 @@ public:
         }
     }
 
-    int count() const { return count_; }
-    bool failed() const { return failed_; }
-
-private:
     void MakeFolder()
     {
         Text path = scratchFolder_;
@@ -85,10 +106,21 @@ private:
 
     Text scratchFolder_;
     Text packageFolder_;
+    std::uint64_t documentSize_;
+    const PicturesProgress& progress_;
     std::set<std::string> seen_;
+    std::uint64_t seenBytes_ = 0;
     int count_ = 0;
     bool failed_ = false;
+    bool stopped_ = false;
 };
+
+std::uint64_t FileSize(const Text& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
 
 // ---- Presentations: the Pictures stream, BLIP after BLIP ---------------------
 
@@ -322,7 +354,8 @@ constexpr BinaryKind kKinds[] = {
 
 }  // namespace
 
-BinaryPicturesResult WriteBinaryDocumentPictures(const Text& document, const Text& extension, const Text& scratchFolder)
+BinaryPicturesResult WriteBinaryDocumentPictures(const Text& document, const Text& extension, const Text& scratchFolder,
+                                                 const PicturesProgress& progress)
 {
     BinaryPicturesResult result;
     const std::optional<CompoundDocument> storage =
@@ -332,9 +365,10 @@ BinaryPicturesResult WriteBinaryDocumentPictures(const Text& document, const Tex
     for (const BinaryKind& kind : kKinds) {
         if (!storage->OpenStream(kind.streams[0]) && !storage->OpenStream(kind.streams[1])) continue;
         const Text mediaFolder = MediaFolderFor(extension).value_or(kind.mediaFolder);
-        PictureFolder folder(scratchFolder, mediaFolder);
+        PictureFolder folder(scratchFolder, mediaFolder, FileSize(document), progress);
         kind.blips(*storage, [&folder](std::string_view blip) { folder.Add(blip); });
         if (folder.failed()) result.ok = false;
+        result.stopped = folder.stopped();
         if (folder.count() > 0) result.packageFolder = mediaFolder;
         break;
     }

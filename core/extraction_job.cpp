@@ -52,6 +52,8 @@ public:
         if (!progress_->Report(percent)) stopped = true;
         return !stopped;
     }
+    // A report of the job's own; false once a stop was asked for.
+    bool Tell(int percent) { return !HasWindow() || *Fire(percent); }
     bool stopped = false;
 
 private:
@@ -95,8 +97,10 @@ DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, Jo
     if (IsCompoundFile(document)) {
         // An old binary document: its pictures are written where a package
         // keeps its media, and the rest of the run is the same.
-        BinaryPicturesResult pictures = WriteBinaryDocumentPictures(document, name.extension, paths.scratchFolder);
-        if (!pictures.ok) return DocumentOutcome::Failed;
+        BinaryPicturesResult pictures = WriteBinaryDocumentPictures(
+            document, name.extension, paths.scratchFolder, [&forwarder](int percent) { return forwarder.Tell(percent); });
+        if (!pictures.ok && !pictures.stopped) return DocumentOutcome::Failed;
+        forwarder.stopped = forwarder.stopped || pictures.stopped;
         packageFolder = pictures.packageFolder;
     } else if (ZipExtractFolder(document, packageFolder, paths.scratchFolder, &forwarder) != 1) {
         // The scratch folder stays for inspection; the next run or start clears it.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "core/extraction_job.h"
@@ -264,6 +265,33 @@ TEST_F(BinaryDocumentJob, ADocumentAnotherProgramHoldsOpenIsReadFromACopy)
     RunExtraction();
     EXPECT_EQ(user.events.at(0), kSuccess[0]);
     EXPECT_EQ(FolderEntries(CurrentWorkPaths().outputRoot).size(), 1u);
+}
+
+TEST_F(BinaryDocumentJob, ReportsEveryPictureAndStopsWhenAsked)
+{
+    struct StopAfter final : JobProgress {
+        explicit StopAfter(int reports) : left(reports) {}
+        bool Report(int percent) override
+        {
+            percents.push_back(percent);
+            return --left > 0;
+        }
+        int left;
+        std::vector<int> percents;
+    };
+    const std::string path = userFiles / "long.ppt";
+    WriteFileBytes(path, MakeCompoundFile(PresentationStreams({Png('a'), Jpeg('b'), Png('c'), Jpeg('d')})));
+
+    StopAfter whole(100);
+    EXPECT_EQ(ExtractDocument(CurrentWorkPaths(), path, &whole), DocumentOutcome::Extracted);
+    EXPECT_EQ(whole.percents.size(), 4u);
+    EXPECT_TRUE(std::is_sorted(whole.percents.begin(), whole.percents.end()));
+
+    StopAfter stopping(2);
+    EXPECT_EQ(ExtractDocument(CurrentWorkPaths(), path, &stopping), DocumentOutcome::Stopped);
+    EXPECT_EQ(stopping.percents.size(), 2u);
+    EXPECT_EQ(FolderEntries(CurrentWorkPaths().outputRoot).size(), 1u);  // the first run's result only
+    EXPECT_FALSE(Exists(CurrentWorkPaths().scratchFolder));
 }
 
 // ---- Documents from real writers ---------------------------------------------
