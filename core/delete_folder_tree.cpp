@@ -13,11 +13,7 @@ namespace dovrel {
 
 namespace {
 
-bool IsUncPrefix(const Text& component)
-{
-    return component.size() == 3 && (component[0] | 0x20) == 'u' && (component[1] | 0x20) == 'n' &&
-           (component[2] | 0x20) == 'c';
-}
+bool IsUncPrefix(const Text& component) { return FoldAsciiCase(component) == "unc"; }
 
 // The non-empty components of a path, split at "\" and "/" by the
 // double-byte stepping rule.

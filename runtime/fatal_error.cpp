@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "core/ascii.h"
+
 namespace dovrel {
 
 namespace {
@@ -17,7 +19,7 @@ Text FileNameOf(const char* path)
     if (!path) return Text();
     const char* name = path;
     for (const char* p = path; *p; ++p) {
-        if (*p == '/' || *p == '\\') name = p + 1;
+        if (IsPathSeparator(*p)) name = p + 1;
     }
     return name;
 }
