@@ -38,7 +38,8 @@ std::uint32_t ZipReader::Open(const Text& path, unsigned long share)
     }
     data_ = UniqueFile(
         CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!data_) {
+    if (!data_ || !view_.Open(data_.get())) {
+        data_.reset();
         unzClose(archive);
         return kZipCannotOpen;
     }
@@ -55,6 +56,7 @@ void ZipReader::Close()
     CloseOpenEntry();
     if (archive_) unzClose(Archive(archive_));
     archive_ = nullptr;
+    view_.Close();
     data_.reset();
     entryCount_ = 0;
     current_ = -1;
@@ -183,7 +185,7 @@ std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationP
     if (!file) return kZipCannotOpen;
 
     bool failed = false;
-    switch (CopyEntryData(data_.get(), info, file.get(), written, buffer_)) {
+    switch (CopyEntryData(view_, info, file.get(), written, buffer_)) {
     case EntryCopy::Copied: break;
     case EntryCopy::Failed: failed = true; break;
     case EntryCopy::Stopped: return kZipStopped;
