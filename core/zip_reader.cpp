@@ -180,8 +180,16 @@ std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationP
     if (info.flags & kEncryptedFlags) return kZipReadFailed;
     if (info.method == 0 && info.compressedSize != info.uncompressedSize) return kZipReadFailed;
 
-    UniqueFile file(CreateFileA(destinationPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, info.attributes,
-                                nullptr));
+    // A new file is created as new: replacing (CREATE_ALWAYS) truncates
+    // even an empty file, and on Linux file systems with delayed allocation
+    // a file truncated to nothing has its data written out when it is
+    // closed, which under Wine holds the extraction for tens of
+    // milliseconds at a large file.
+    UniqueFile file(
+        CreateFileA(destinationPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, info.attributes, nullptr));
+    if (!file && (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS))
+        file = UniqueFile(CreateFileA(destinationPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      info.attributes, nullptr));
     if (!file) return kZipCannotOpen;
 
     bool failed = false;
