@@ -16,13 +16,18 @@ using test::WriteFileBytes;
 
 constexpr std::uint64_t kWindow = 64ull << 20;
 
+UniqueFile OpenForReading(const std::string& path, DWORD share = FILE_SHARE_READ)
+{
+    return UniqueFile(CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
+std::string Bytes(const ArchiveView::Piece& piece)
+{
+    return std::string(reinterpret_cast<const char*>(piece.bytes), piece.count);
+}
+
 class ArchiveViewTest : public testing::Test {
 protected:
-    UniqueFile OpenForReading(DWORD share = FILE_SHARE_READ)
-    {
-        return UniqueFile(CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
-    }
-
     TempFolder folder;
     std::string path = folder / "archive.bin";
 };
@@ -32,30 +37,21 @@ TEST_F(ArchiveViewTest, PiecesEndAtTheFilesEnd)
     std::string bytes(10000, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i % 251);
     WriteFileBytes(path, bytes);
-    UniqueFile file = OpenForReading();
+    UniqueFile file = OpenForReading(path);
     ArchiveView view;
     ASSERT_TRUE(view.Open(file.get()));
     EXPECT_EQ(view.size(), bytes.size());
-
-    ArchiveView::Piece piece = view.At(9000, 5000);
-    ASSERT_EQ(piece.count, 1000u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(piece.bytes), piece.count), bytes.substr(9000));
-    piece = view.At(100, 20);
-    ASSERT_EQ(piece.count, 20u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(piece.bytes), piece.count), bytes.substr(100, 20));
+    EXPECT_EQ(Bytes(view.At(9000, 5000)), bytes.substr(9000));
+    EXPECT_EQ(Bytes(view.At(100, 20)), bytes.substr(100, 20));
 
     // Whatever a header states, nothing at or past the end is handed out.
     EXPECT_EQ(view.At(10000, 1).count, 0u);
     EXPECT_EQ(view.At(~0ull, ~0ull).count, 0u);
     EXPECT_EQ(view.At(0, 0).count, 0u);
-}
 
-TEST_F(ArchiveViewTest, EmptyFileHasNoBytes)
-{
-    WriteFileBytes(path, "");
-    UniqueFile file = OpenForReading();
-    ArchiveView view;
-    ASSERT_TRUE(view.Open(file.get()));
+    WriteFileBytes(folder / "empty.bin", "");
+    UniqueFile empty = OpenForReading(folder / "empty.bin");
+    ASSERT_TRUE(view.Open(empty.get()));
     EXPECT_EQ(view.At(0, 1).count, 0u);
 }
 
@@ -74,15 +70,12 @@ TEST_F(ArchiveViewTest, PiecesStopAtTheWindowsEnd)
         DWORD written = 0;
         ASSERT_TRUE(WriteFile(writer.get(), "tail", 4, &written, nullptr));
     }
-    UniqueFile file = OpenForReading();
+    UniqueFile file = OpenForReading(path);
     ArchiveView view;
     ASSERT_TRUE(view.Open(file.get()));
     ASSERT_EQ(view.At(0, 1).count, 1u);  // the first window, from the start
-    ArchiveView::Piece piece = view.At(kWindow - 10, 1000);
-    EXPECT_EQ(piece.count, 10u);
-    piece = view.At(kWindow + 100, 1000);
-    ASSERT_EQ(piece.count, 4u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(piece.bytes), 4), "tail");
+    EXPECT_EQ(view.At(kWindow - 10, 1000).count, 10u);
+    EXPECT_EQ(Bytes(view.At(kWindow + 100, 1000)), "tail");
 }
 
 // The view's bounds hold only while the file cannot be cut shorter: with
@@ -91,7 +84,7 @@ TEST_F(ArchiveViewTest, PiecesStopAtTheWindowsEnd)
 TEST_F(ArchiveViewTest, FileCannotBeCutShorterWhileMapped)
 {
     WriteFileBytes(path, std::string(100000, 'x'));
-    UniqueFile file = OpenForReading(FILE_SHARE_READ | FILE_SHARE_WRITE);
+    UniqueFile file = OpenForReading(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
     ArchiveView view;
     ASSERT_TRUE(view.Open(file.get()));
     ASSERT_EQ(view.At(0, 100000).count, 100000u);

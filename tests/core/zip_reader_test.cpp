@@ -261,7 +261,7 @@ TEST_F(ZipReaderTest, DataSaidToRunPastTheArchivesEndFails)
 {
     const std::uint32_t huge = 0x7FFFFFFF;
     // A non-final stored block of 65535 bytes, of which 3 follow.
-    const std::string openBlock("\x00\xff\xff\x00\x00abc", 8);
+    const std::string openBlock("\x00\xff\xff\x00\x00" "abc", 8);
     ZipBuilder builder;
     builder.AddFile("stored.bin", std::string(5000, 's'), {.compressedSize = huge, .uncompressedSize = huge})
         .AddFile("deflated.bin", "abc", {.method = 8, .rawData = openBlock, .compressedSize = huge,
