@@ -3,25 +3,19 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <climits>
+
+#include "core/crc32.h"
 
 namespace dovrel {
 
 namespace {
 
-constexpr std::size_t kInputSize = 256 * 1024;
 constexpr std::size_t kOutputSize = 64 * 1024;  // one write, and one progress report, at a time
+// Input handed to inflate at once: all the window has, within uInt.
+constexpr std::uint64_t kInputPiece = UINT_MAX;
 
-// Reads count bytes at offset; false unless all of them arrived.
-bool ReadAt(HANDLE archive, std::uint64_t offset, char* into, DWORD count)
-{
-    OVERLAPPED at{};
-    at.Offset = static_cast<DWORD>(offset);
-    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-    DWORD read = 0;
-    return ReadFile(archive, into, count, &read, &at) && read == count;
-}
-
-bool WriteAll(HANDLE out, const char* bytes, std::size_t count)
+bool WriteAll(HANDLE out, const unsigned char* bytes, std::size_t count)
 {
     DWORD written = 0;
     return count == 0 || (WriteFile(out, bytes, static_cast<DWORD>(count), &written, nullptr) && written == count);
@@ -29,47 +23,44 @@ bool WriteAll(HANDLE out, const char* bytes, std::size_t count)
 
 class Output {
 public:
-    Output(HANDLE out, char* buffer, const std::function<bool(std::uint64_t)>& written)
-        : out_(out), buffer_(buffer), written_(written)
+    Output(HANDLE out, const std::function<bool(std::uint64_t)>& written) : out_(out), written_(written) {}
+    // Writes count bytes; tells the caller unless they are the last.
+    bool Write(const unsigned char* bytes, std::size_t count, bool last)
     {
-    }
-    // Writes what the buffer holds; tells the caller unless it is the last.
-    bool Flush(std::size_t filled, bool last)
-    {
-        crc_ = crc32(crc_, reinterpret_cast<const Bytef*>(buffer_), static_cast<uInt>(filled));
-        produced_ += filled;
-        if (!WriteAll(out_, buffer_, filled)) return false;
+        crc_ = UpdateCrc32(crc_, bytes, count);
+        produced_ += count;
+        if (!WriteAll(out_, bytes, count)) return false;
         if (!last && written_ && !written_(produced_)) stopped_ = true;
         return true;
     }
     std::uint64_t produced() const { return produced_; }
-    uLong crc() const { return crc_; }
+    std::uint32_t crc() const { return crc_; }
     bool stopped() const { return stopped_; }
 
 private:
     HANDLE out_;
-    char* buffer_;
     const std::function<bool(std::uint64_t)>& written_;
     std::uint64_t produced_ = 0;
-    uLong crc_ = crc32(0, Z_NULL, 0);
+    std::uint32_t crc_ = 0;
     bool stopped_ = false;
 };
 
-bool CopyStored(HANDLE archive, const ZipEntryInfo& info, char* buffer, Output& output)
+// Stored bytes go from the mapped archive to the file as they are.
+bool CopyStored(ArchiveView& archive, const ZipEntryInfo& info, Output& output)
 {
     std::uint64_t left = info.uncompressedSize;
     std::uint64_t offset = info.dataStart;
     while (left > 0 && !output.stopped()) {
-        const auto piece = static_cast<DWORD>(std::min<std::uint64_t>(left, kOutputSize));
-        if (!ReadAt(archive, offset, buffer, piece)) return false;
-        offset += piece;
-        left -= piece;
-        if (!output.Flush(piece, left == 0)) return false;
+        const ArchiveView::Piece piece = archive.At(offset, std::min<std::uint64_t>(left, kOutputSize));
+        if (piece.count == 0) return false;  // the data runs past the archive's end
+        offset += piece.count;
+        left -= piece.count;
+        if (!output.Write(piece.bytes, piece.count, left == 0)) return false;
     }
     return true;
 }
 
-bool CopyDeflated(HANDLE archive, const ZipEntryInfo& info, char* input, char* buffer, Output& output)
+bool CopyDeflated(ArchiveView& archive, const ZipEntryInfo& info, unsigned char* buffer, Output& output)
 {
     z_stream stream{};
     if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) return false;
@@ -80,24 +71,24 @@ bool CopyDeflated(HANDLE archive, const ZipEntryInfo& info, char* input, char* b
     while (outputLeft > 0 && !output.stopped()) {
         if (stream.avail_in == 0) {
             if (inputLeft == 0) break;  // the data ends before the declared size: found short below
-            const auto piece = static_cast<DWORD>(std::min<std::uint64_t>(inputLeft, kInputSize));
-            if (!ReadAt(archive, offset, input, piece)) {
+            const ArchiveView::Piece piece = archive.At(offset, std::min(inputLeft, kInputPiece));
+            if (piece.count == 0) {  // the data runs past the archive's end
                 ok = false;
                 break;
             }
-            offset += piece;
-            inputLeft -= piece;
-            stream.next_in = reinterpret_cast<Bytef*>(input);
-            stream.avail_in = piece;
+            offset += piece.count;
+            inputLeft -= piece.count;
+            stream.next_in = const_cast<Bytef*>(piece.bytes);  // zlib only reads it
+            stream.avail_in = static_cast<uInt>(piece.count);
         }
         // Never more than the declared size, as a bomb would have it.
         const auto room = static_cast<uInt>(std::min<std::uint64_t>(outputLeft, kOutputSize));
-        stream.next_out = reinterpret_cast<Bytef*>(buffer);
+        stream.next_out = buffer;
         stream.avail_out = room;
         const int status = inflate(&stream, Z_NO_FLUSH);
         const std::size_t filled = room - stream.avail_out;
         outputLeft -= filled;
-        if (filled > 0 && !output.Flush(filled, outputLeft == 0)) {
+        if (filled > 0 && !output.Write(buffer, filled, outputLeft == 0)) {
             ok = false;
             break;
         }
@@ -113,15 +104,17 @@ bool CopyDeflated(HANDLE archive, const ZipEntryInfo& info, char* input, char* b
 
 }  // namespace
 
-EntryCopy CopyEntryData(HANDLE archive, const ZipEntryInfo& info, HANDLE out,
-                        const std::function<bool(std::uint64_t)>& written, std::vector<char>& buffer)
+EntryCopy CopyEntryData(ArchiveView& archive, const ZipEntryInfo& info, HANDLE out,
+                        const std::function<bool(std::uint64_t)>& written, std::vector<unsigned char>& buffer)
 {
-    buffer.resize(kInputSize + kOutputSize);
-    char* input = buffer.data();
-    char* outputBuffer = buffer.data() + kInputSize;
-    Output output(out, outputBuffer, written);
-    const bool ok = info.method == 0 ? CopyStored(archive, info, outputBuffer, output)
-                                     : CopyDeflated(archive, info, input, outputBuffer, output);
+    Output output(out, written);
+    bool ok = false;
+    if (info.method == 0) {
+        ok = CopyStored(archive, info, output);
+    } else {
+        buffer.resize(kOutputSize);
+        ok = CopyDeflated(archive, info, buffer.data(), output);
+    }
     if (output.stopped()) return EntryCopy::Stopped;
     if (!ok || output.produced() != info.uncompressedSize || output.crc() != info.crc) return EntryCopy::Failed;
     return EntryCopy::Copied;

@@ -59,8 +59,15 @@ struct KernelHandleTraits {  // processes, threads, events
     static void Close(Handle h) { CloseHandle(h); }
 };
 
+struct ViewTraits {  // MapViewOfFile
+    using Handle = void*;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle view) { UnmapViewOfFile(view); }
+};
+
 using UniqueFile = UniqueHandleOf<FileHandleTraits>;
 using UniqueFind = UniqueHandleOf<FindHandleTraits>;
 using UniqueHandle = UniqueHandleOf<KernelHandleTraits>;
+using UniqueView = UniqueHandleOf<ViewTraits>;
 
 }  // namespace dovrel

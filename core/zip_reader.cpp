@@ -38,7 +38,8 @@ std::uint32_t ZipReader::Open(const Text& path, unsigned long share)
     }
     data_ = UniqueFile(
         CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!data_) {
+    if (!data_ || !view_.Open(data_.get())) {
+        data_.reset();
         unzClose(archive);
         return kZipCannotOpen;
     }
@@ -55,6 +56,7 @@ void ZipReader::Close()
     CloseOpenEntry();
     if (archive_) unzClose(Archive(archive_));
     archive_ = nullptr;
+    view_.Close();
     data_.reset();
     entryCount_ = 0;
     current_ = -1;
@@ -178,12 +180,20 @@ std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationP
     if (info.flags & kEncryptedFlags) return kZipReadFailed;
     if (info.method == 0 && info.compressedSize != info.uncompressedSize) return kZipReadFailed;
 
-    UniqueFile file(CreateFileA(destinationPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, info.attributes,
-                                nullptr));
+    // A new file is created as new: replacing (CREATE_ALWAYS) truncates
+    // even an empty file, and on Linux file systems with delayed allocation
+    // a file truncated to nothing has its data written out when it is
+    // closed, which under Wine holds the extraction for tens of
+    // milliseconds at a large file.
+    UniqueFile file(
+        CreateFileA(destinationPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, info.attributes, nullptr));
+    if (!file && (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS))
+        file = UniqueFile(CreateFileA(destinationPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      info.attributes, nullptr));
     if (!file) return kZipCannotOpen;
 
     bool failed = false;
-    switch (CopyEntryData(data_.get(), info, file.get(), written, buffer_)) {
+    switch (CopyEntryData(view_, info, file.get(), written, buffer_)) {
     case EntryCopy::Copied: break;
     case EntryCopy::Failed: failed = true; break;
     case EntryCopy::Stopped: return kZipStopped;

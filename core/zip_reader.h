@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "core/archive_view.h"
 #include "core/text.h"
 #include "core/unique_handle.h"
 #include "core/zip_entry_info.h"
@@ -59,13 +60,14 @@ private:
     std::uint32_t ReadEntryInfo(std::int32_t index, ZipEntryInfo& info);
 
     void* archive_ = nullptr;  // minizip's unzFile
-    UniqueFile data_;          // the archive again, for reading entry data in large blocks
+    UniqueFile data_;          // the archive again, mapped for entry data
+    ArchiveView view_;
     std::int32_t entryCount_ = 0;
     std::int32_t current_ = -1;    // the entry minizip is positioned on, -1 unknown
     std::int32_t openEntry_ = -1;  // the entry open for reading
     std::int32_t cachedIndex_ = -1;
     ZipEntryInfo cached_;
-    std::vector<char> buffer_;
+    std::vector<unsigned char> buffer_;
 };
 
 }  // namespace dovrel

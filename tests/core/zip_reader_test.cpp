@@ -255,6 +255,25 @@ TEST_F(ZipReaderTest, WriteEntryCodes)
     EXPECT_EQ(ReadFileBytes(folder / "again.txt"), content);
 }
 
+// Sizes that run past the archive's end (over the central directory and
+// beyond) fail the entry; nothing past the end is read.
+TEST_F(ZipReaderTest, DataSaidToRunPastTheArchivesEndFails)
+{
+    const std::uint32_t huge = 0x7FFFFFFF;
+    // A non-final stored block of 65535 bytes, of which 3 follow.
+    const std::string openBlock("\x00\xff\xff\x00\x00" "abc", 8);
+    ZipBuilder builder;
+    builder.AddFile("stored.bin", std::string(5000, 's'), {.compressedSize = huge, .uncompressedSize = huge})
+        .AddFile("deflated.bin", "abc", {.method = 8, .rawData = openBlock, .compressedSize = huge,
+                                         .uncompressedSize = huge})
+        .AddFile("ok.txt", "fine");
+    ASSERT_EQ(OpenBuilt(builder), kZipOk);
+    EXPECT_EQ(reader.WriteEntry(0, folder / "stored.bin"), kZipReadFailed);
+    EXPECT_EQ(reader.WriteEntry(1, folder / "deflated.bin"), kZipReadFailed);
+    EXPECT_EQ(reader.WriteEntry(2, folder / "ok.txt"), kZipOk);
+    EXPECT_EQ(ReadFileBytes(folder / "ok.txt"), "fine");
+}
+
 TEST_F(ZipReaderTest, WriteEntryReplacesAnExistingFile)
 {
     WriteFileBytes(folder / "x.txt", std::string(1000, 'o'));
