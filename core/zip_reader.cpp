@@ -38,7 +38,8 @@ std::uint32_t ZipReader::Open(const Text& path, unsigned long share)
     }
     data_ = UniqueFile(
         CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!data_ || !view_.Open(data_.get())) {
+    const auto access = IsOnLocalFixedDisk(path) ? ArchiveView::Access::Mapped : ArchiveView::Access::Read;
+    if (!data_ || !view_.Open(data_.get(), access)) {
         data_.reset();
         unzClose(archive);
         return kZipCannotOpen;

@@ -32,27 +32,37 @@ protected:
     std::string path = folder / "archive.bin";
 };
 
-TEST_F(ArchiveViewTest, PiecesEndAtTheFilesEnd)
+TEST_F(ArchiveViewTest, PiecesEndAtTheFilesEndMappedOrRead)
 {
-    std::string bytes(10000, '\0');
+    std::string bytes(300000, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i % 251);
     WriteFileBytes(path, bytes);
-    UniqueFile file = OpenForReading(path);
-    ArchiveView view;
-    ASSERT_TRUE(view.Open(file.get()));
-    EXPECT_EQ(view.size(), bytes.size());
-    EXPECT_EQ(Bytes(view.At(9000, 5000)), bytes.substr(9000));
-    EXPECT_EQ(Bytes(view.At(100, 20)), bytes.substr(100, 20));
-
-    // Whatever a header states, nothing at or past the end is handed out.
-    EXPECT_EQ(view.At(10000, 1).count, 0u);
-    EXPECT_EQ(view.At(~0ull, ~0ull).count, 0u);
-    EXPECT_EQ(view.At(0, 0).count, 0u);
-
     WriteFileBytes(folder / "empty.bin", "");
-    UniqueFile empty = OpenForReading(folder / "empty.bin");
-    ASSERT_TRUE(view.Open(empty.get()));
-    EXPECT_EQ(view.At(0, 1).count, 0u);
+    for (ArchiveView::Access access : {ArchiveView::Access::Mapped, ArchiveView::Access::Read}) {
+        SCOPED_TRACE(access == ArchiveView::Access::Mapped ? "mapped" : "read");
+        UniqueFile file = OpenForReading(path);
+        ArchiveView view;
+        ASSERT_TRUE(view.Open(file.get(), access));
+        EXPECT_EQ(view.size(), bytes.size());
+        EXPECT_EQ(Bytes(view.At(299000, 5000)), bytes.substr(299000));
+        EXPECT_EQ(Bytes(view.At(100, 20)), bytes.substr(100, 20));
+        // A read window (256 KB) ends a piece early; the next one goes on.
+        const ArchiveView::Piece first = view.At(0, bytes.size());
+        EXPECT_EQ(Bytes(first), bytes.substr(0, first.count));
+        EXPECT_EQ(Bytes(view.At(first.count, bytes.size())), bytes.substr(first.count));
+
+        // Whatever a header states, nothing at or past the end is handed out.
+        EXPECT_EQ(view.At(bytes.size(), 1).count, 0u);
+        EXPECT_EQ(view.At(~0ull, ~0ull).count, 0u);
+        EXPECT_EQ(view.At(0, 0).count, 0u);
+
+        UniqueFile empty = OpenForReading(folder / "empty.bin");
+        ASSERT_TRUE(view.Open(empty.get(), access));
+        EXPECT_EQ(view.At(0, 1).count, 0u);
+    }
+    // Only a local fixed disk is mapped: a share that drops would fault.
+    EXPECT_TRUE(IsOnLocalFixedDisk(path));
+    EXPECT_FALSE(IsOnLocalFixedDisk("\\\\server\\share\\deck.pptx"));
 }
 
 // A file larger than one window (sparse, so it costs no disk): a piece
