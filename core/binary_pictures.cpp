@@ -9,6 +9,7 @@
 
 #include "core/compound_document.h"
 #include "core/file_ops.h"
+#include "core/little_endian.h"
 #include "core/media_folder.h"
 #include "core/office_art.h"
 #include "core/unique_handle.h"
@@ -23,11 +24,6 @@ namespace {
 constexpr std::uint64_t kWorkbookReadLimit = 256u << 20;
 constexpr std::uint32_t kStructureLimit = 256u << 20;
 
-std::uint16_t U16(std::string_view b, std::size_t at)
-{
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8);
-}
-std::uint32_t U32(std::string_view b, std::size_t at) { return U16(b, at) | static_cast<std::uint32_t>(U16(b, at + 2)) << 16; }
 
 // ---- Writing -----------------------------------------------------------------
 
@@ -168,10 +164,10 @@ std::optional<WordLayout> ReadWordLayout(const StorageStream& wordDocument)
     constexpr std::size_t kHeadSize = 1024;
     std::string fib;
     if (!wordDocument.ReadAt(0, std::min<std::uint64_t>(kHeadSize, wordDocument.size()), fib) || fib.size() < 34 ||
-        U16(fib, 0) != 0xA5EC) {
+        ReadLe16(fib, 0) != 0xA5EC) {
         return std::nullopt;
     }
-    const std::uint16_t flags = U16(fib, 0x0A);
+    const std::uint16_t flags = ReadLe16(fib, 0x0A);
     if (flags & 0x0100) return std::nullopt;  // encrypted: nothing readable
     WordLayout layout;
     if (flags & 0x0200) layout.table = L"1Table";
@@ -179,15 +175,15 @@ std::optional<WordLayout> ReadWordLayout(const StorageStream& wordDocument)
     // the (offset, size) pairs.
     std::size_t at = 32;
     if (at + 2 > fib.size()) return std::nullopt;
-    at += 2 + 2 * std::size_t{U16(fib, at)};
+    at += 2 + 2 * std::size_t{ReadLe16(fib, at)};
     if (at + 2 > fib.size()) return std::nullopt;
-    at += 2 + 4 * std::size_t{U16(fib, at)};
+    at += 2 + 4 * std::size_t{ReadLe16(fib, at)};
     if (at + 2 > fib.size()) return std::nullopt;
-    const std::size_t pairs = U16(fib, at);
+    const std::size_t pairs = ReadLe16(fib, at);
     at += 2;
     auto pair = [&](std::size_t index) {
         const std::size_t where = at + index * 8;
-        return index < pairs && where + 8 <= fib.size() ? FilePart{U32(fib, where), U32(fib, where + 4)} : FilePart{};
+        return index < pairs && where + 8 <= fib.size() ? FilePart{ReadLe32(fib, where), ReadLe32(fib, where + 4)} : FilePart{};
     };
     layout.characterIndex = pair(12);
     layout.drawingGroup = pair(50);
@@ -217,7 +213,7 @@ std::vector<std::uint32_t> InlinePictureOffsets(const StorageStream& wordDocumen
     std::string page;
     std::set<std::uint64_t> pagesRead;
     for (std::size_t p = 0; p < pages; ++p) {
-        const std::uint64_t number = U32(index, 4 * (pages + 1) + 4 * p) & 0x3FFFFF;
+        const std::uint64_t number = ReadLe32(index, 4 * (pages + 1) + 4 * p) & 0x3FFFFF;
         if (!pagesRead.insert(number).second || !wordDocument.ReadAt(number * kPageSize, kPageSize, page)) continue;
         const std::size_t runs = static_cast<unsigned char>(page[kPageSize - 1]);
         if (runs == 0 || 4 * (runs + 1) + runs > kPageSize - 1) continue;
@@ -228,7 +224,7 @@ std::vector<std::uint32_t> InlinePictureOffsets(const StorageStream& wordDocumen
             std::optional<std::uint32_t> location;
             bool formData = false;
             for (std::size_t s = at + 1; s + 2 <= end;) {
-                const std::uint16_t sprm = U16(page, s);
+                const std::uint16_t sprm = ReadLe16(page, s);
                 s += 2;
                 static constexpr std::size_t kOperandSizes[] = {1, 1, 2, 4, 2, 2, 0, 3};
                 std::size_t operand = kOperandSizes[sprm >> 13];
@@ -237,7 +233,7 @@ std::vector<std::uint32_t> InlinePictureOffsets(const StorageStream& wordDocumen
                     operand = 1 + static_cast<unsigned char>(page[s]);
                 }
                 if (s + operand > end) break;
-                if (sprm == kPicLocation) location = U32(page, s);
+                if (sprm == kPicLocation) location = ReadLe32(page, s);
                 if (sprm == kFormData && page[s] != 0) formData = true;
                 s += operand;
             }
@@ -256,14 +252,14 @@ void InlinePictureBlips(const StorageStream& data, std::uint32_t offset, std::ui
     constexpr std::size_t kHeaderSize = 0x44;
     constexpr std::uint16_t kShapeFile = 0x66;
     std::string head;
-    if (!data.ReadAt(offset, 6, head) || U16(head, 4) != kHeaderSize) return;
-    const std::uint32_t size = U32(head, 0);
+    if (!data.ReadAt(offset, 6, head) || ReadLe16(head, 4) != kHeaderSize) return;
+    const std::uint32_t size = ReadLe32(head, 0);
     if (size < kHeaderSize || size > kStructureLimit || size > budget) return;
     budget -= size;
     std::string descriptor;
     if (!data.ReadAt(offset, size, descriptor)) return;
     std::size_t at = kHeaderSize;
-    if (U16(descriptor, 6) == kShapeFile) {
+    if (ReadLe16(descriptor, 6) == kShapeFile) {
         if (at >= descriptor.size()) return;
         at += 1 + static_cast<unsigned char>(descriptor[at]);
     }
@@ -324,8 +320,8 @@ void WorkbookBlips(const CompoundDocument& document, const BlipVisitor& visit)
     std::string group;
     bool collecting = false;
     for (std::size_t at = 0; at + 4 <= book.size();) {
-        const std::uint16_t type = U16(book, at);
-        const std::size_t length = U16(book, at + 2);
+        const std::uint16_t type = ReadLe16(book, at);
+        const std::size_t length = ReadLe16(book, at + 2);
         if (length > book.size() - at - 4) break;
         if (type == kDrawingGroupRecord || (collecting && type == kContinue)) {
             group.append(book, at + 4, length);

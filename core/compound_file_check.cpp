@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/little_endian.h"
 #include "core/unique_handle.h"
 
 namespace dovrel {
@@ -18,11 +19,6 @@ constexpr std::uint32_t kHeaderDifatEntries = 109;
 constexpr std::size_t kEntrySize = 128;
 constexpr std::uint32_t kMiniCutoff = 4096;
 
-std::uint32_t U32(const std::string& b, std::size_t at)
-{
-    return static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8 |
-           static_cast<unsigned char>(b[at + 2]) << 16 | static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24;
-}
 
 class SectorFile {
 public:
@@ -80,31 +76,31 @@ public:
     bool Run()
     {
         std::string header;
-        if (!file_.Read(0, 512, header) || U32(header, 0) != 0xE011CFD0 || U32(header, 4) != 0xE11AB1A1) return false;
+        if (!file_.Read(0, 512, header) || ReadLe32(header, 0) != 0xE011CFD0 || ReadLe32(header, 4) != 0xE11AB1A1) return false;
         const unsigned shift = static_cast<unsigned char>(header[30]);
         if (shift != 9 && shift != 12) return false;
         sectorSize_ = std::size_t{1} << shift;
         const std::uint64_t sectors = (file_.size() + sectorSize_ - 1) / sectorSize_ - 1;
         if (sectors == 0 || sectors > 0x7FFFFFFF) return false;
         // Every entry lies somewhere in the file, so larger counts are damage.
-        const std::uint32_t fatCount = U32(header, 44), directoryStart = U32(header, 48),
-                            miniFatStart = U32(header, 60), difatStart = U32(header, 68), difatCount = U32(header, 72);
+        const std::uint32_t fatCount = ReadLe32(header, 44), directoryStart = ReadLe32(header, 48),
+                            miniFatStart = ReadLe32(header, 60), difatStart = ReadLe32(header, 68), difatCount = ReadLe32(header, 72);
         if (fatCount > sectors || difatCount > sectors) return false;
 
         std::vector<std::uint32_t> fatSectors;
         for (std::uint32_t i = 0; i < kHeaderDifatEntries && fatSectors.size() < fatCount; ++i)
-            fatSectors.push_back(U32(header, 76 + 4 * i));
+            fatSectors.push_back(ReadLe32(header, 76 + 4 * i));
         const std::size_t perSector = sectorSize_ / 4;
         std::string block;
         std::uint32_t next = difatStart;
         for (std::uint32_t n = 0; fatSectors.size() < fatCount; ++n) {
             if (n >= difatCount || !ReadSector(next, block)) return false;
-            for (std::size_t i = 0; i + 1 < perSector && fatSectors.size() < fatCount; ++i) fatSectors.push_back(U32(block, 4 * i));
-            next = U32(block, 4 * (perSector - 1));
+            for (std::size_t i = 0; i + 1 < perSector && fatSectors.size() < fatCount; ++i) fatSectors.push_back(ReadLe32(block, 4 * i));
+            next = ReadLe32(block, 4 * (perSector - 1));
         }
         for (std::uint32_t sector : fatSectors) {
             if (!ReadSector(sector, block)) return false;
-            for (std::size_t i = 0; i < perSector; ++i) fat_.push_back(U32(block, 4 * i));
+            for (std::size_t i = 0; i < perSector; ++i) fat_.push_back(ReadLe32(block, 4 * i));
         }
         if (fat_.size() > sectors) fat_.resize(static_cast<std::size_t>(sectors));
 
@@ -121,7 +117,7 @@ public:
         std::vector<std::uint32_t> miniFat;
         for (std::uint32_t sector : chain) {
             if (!ReadSector(sector, block)) return false;
-            for (std::size_t i = 0; i < perSector; ++i) miniFat.push_back(U32(block, 4 * i));
+            for (std::size_t i = 0; i < perSector; ++i) miniFat.push_back(ReadLe32(block, 4 * i));
         }
         ChainWalker mini(miniFat);
         return WalkDirectory(directory, big, mini);
@@ -148,7 +144,7 @@ private:
             seen[index] = true;
             const std::size_t at = index * kEntrySize;
             const unsigned type = static_cast<unsigned char>(directory[at + 66]);
-            const std::uint32_t start = U32(directory, at + 116), size = U32(directory, at + 120);
+            const std::uint32_t start = ReadLe32(directory, at + 116), size = ReadLe32(directory, at + 120);
             if (type == 5 || (type == 2 && size >= kMiniCutoff)) {  // the root holds the mini stream
                 if (size > 0 && !big.Walk(start)) return false;
             } else if (type == 2) {
@@ -157,10 +153,10 @@ private:
                 return false;
             }
             if (index != 0) {
-                pending.push_back(U32(directory, at + 68));  // left
-                pending.push_back(U32(directory, at + 72));  // right
+                pending.push_back(ReadLe32(directory, at + 68));  // left
+                pending.push_back(ReadLe32(directory, at + 72));  // right
             }
-            pending.push_back(U32(directory, at + 76));  // child
+            pending.push_back(ReadLe32(directory, at + 76));  // child
         }
         return true;
     }

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <utility>
 
+#include "core/little_endian.h"
+
 namespace dovrel {
 
 namespace {
@@ -18,12 +20,7 @@ constexpr std::size_t kMetafileHeaderSize = 34;
 constexpr std::size_t kStoreEntryFixedSize = 36;
 constexpr std::size_t kPictHeaderSize = 512;
 
-std::uint16_t U16(std::string_view b, std::size_t at)
-{
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8);
-}
-std::uint32_t U32(std::string_view b, std::size_t at) { return U16(b, at) | static_cast<std::uint32_t>(U16(b, at + 2)) << 16; }
-std::int32_t S32(std::string_view b, std::size_t at) { return static_cast<std::int32_t>(U32(b, at)); }
+std::int32_t S32(std::string_view b, std::size_t at) { return static_cast<std::int32_t>(ReadLe32(b, at)); }
 
 void PutU16(std::string& out, std::uint32_t value)
 {
@@ -98,15 +95,15 @@ std::string PlaceableHeader(std::string_view header)
     PutU16(placeable, static_cast<std::uint32_t>(perInch));
     PutU32(placeable, 0);
     std::uint16_t checksum = 0;
-    for (std::size_t at = 0; at < placeable.size(); at += 2) checksum ^= U16(placeable, at);
+    for (std::size_t at = 0; at < placeable.size(); at += 2) checksum ^= ReadLe16(placeable, at);
     PutU16(placeable, checksum);
     return placeable;
 }
 
 std::optional<std::string> MetafileBytes(const BlipKind& kind, std::string_view header, std::string_view rest)
 {
-    const std::uint32_t statedSize = U32(header, 0);
-    const std::uint32_t savedSize = U32(header, 28);
+    const std::uint32_t statedSize = ReadLe32(header, 0);
+    const std::uint32_t savedSize = ReadLe32(header, 28);
     const unsigned char compression = static_cast<unsigned char>(header[32]);
     if (savedSize > rest.size() || statedSize == 0 || statedSize > kMetafileLimit) return std::nullopt;
     std::optional<std::string> data;
@@ -116,7 +113,7 @@ std::optional<std::string> MetafileBytes(const BlipKind& kind, std::string_view 
         data = std::string(rest.substr(0, std::min(savedSize, statedSize)));
     }
     if (!data || data->empty()) return std::nullopt;
-    if (kind.type == 0xF01B && !(data->size() >= 4 && U32(*data, 0) == 0x9AC6CDD7)) {
+    if (kind.type == 0xF01B && !(data->size() >= 4 && ReadLe32(*data, 0) == 0x9AC6CDD7)) {
         return PlaceableHeader(header) + *data;
     }
     if (kind.type == 0xF01C) return std::string(kPictHeaderSize, '\0') + *data;
@@ -127,17 +124,17 @@ std::optional<std::string> MetafileBytes(const BlipKind& kind, std::string_view 
 std::optional<std::string> BitmapFileBytes(std::string_view dib)
 {
     if (dib.size() < 12) return std::nullopt;
-    const std::uint32_t infoSize = U32(dib, 0);
+    const std::uint32_t infoSize = ReadLe32(dib, 0);
     if (infoSize < 12 || infoSize > dib.size()) return std::nullopt;
     std::uint64_t palette = 0;
     if (infoSize == 12) {  // the old core header: three-byte colours
-        const std::uint16_t bits = U16(dib, 10);
+        const std::uint16_t bits = ReadLe16(dib, 10);
         if (bits <= 8) palette = (std::uint64_t{1} << bits) * 3;
     } else {
         if (infoSize < 40) return std::nullopt;
-        const std::uint16_t bits = U16(dib, 14);
-        const std::uint32_t compression = U32(dib, 16);
-        const std::uint32_t used = U32(dib, 32);
+        const std::uint16_t bits = ReadLe16(dib, 14);
+        const std::uint32_t compression = ReadLe32(dib, 16);
+        const std::uint32_t used = ReadLe32(dib, 32);
         palette = used != 0 ? std::uint64_t{used} * 4 : bits <= 8 ? (std::uint64_t{1} << bits) * 4 : 0;
         if (infoSize == 40 && (compression == 3 || compression == 6)) palette += compression == 3 ? 12 : 16;
     }
@@ -156,11 +153,11 @@ std::optional<std::string> BitmapFileBytes(std::string_view dib)
 RecordHeader ParseRecordHeader(std::string_view eight)
 {
     RecordHeader header;
-    const std::uint16_t versionAndInstance = U16(eight, 0);
+    const std::uint16_t versionAndInstance = ReadLe16(eight, 0);
     header.version = versionAndInstance & 0xF;
     header.instance = versionAndInstance >> 4;
-    header.type = U16(eight, 2);
-    header.length = U32(eight, 4);
+    header.type = ReadLe16(eight, 2);
+    header.length = ReadLe32(eight, 4);
     return header;
 }
 
@@ -217,8 +214,8 @@ void ForEachEntryBlip(std::string_view records, const DelayRead& delay, const Bl
                 visit(embedded.substr(0, kRecordHeaderSize + blip->length));
             }
         } else if (delay) {
-            const std::uint32_t size = U32(entry, 20);
-            const std::uint32_t at = U32(entry, 28);
+            const std::uint32_t size = ReadLe32(entry, 20);
+            const std::uint32_t at = ReadLe32(entry, 28);
             if (size < kRecordHeaderSize || at == 0xFFFFFFFF) continue;
             if (std::optional<std::string> blip = delay(at, size)) {
                 // The record must lie within the size the entry states.

@@ -12,6 +12,7 @@
 #include "core/file_ops.h"
 #include "core/folder_path.h"
 #include "core/folder_tree.h"
+#include "core/little_endian.h"
 #include "core/unique_handle.h"
 #include "core/zip_entry_name.h"
 #include "core/zip_reader.h"
@@ -24,11 +25,6 @@ constexpr DWORD kHeadSize = 32;
 constexpr std::uint32_t kLocalHeaderSignature = 0x04034B50;
 constexpr std::int32_t kEntriesBetweenCountReports = 256;
 
-std::uint32_t Le32(const unsigned char* bytes)
-{
-    return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
-}
-
 // A zip package begins with a local file header, and its bytes 24 to 27
 // (the upper half of the first entry's size and its name length), read as
 // a signed value, are at least 1: the first entry has a name.
@@ -37,10 +33,11 @@ bool IsAcceptedArchive(const Text& path, DWORD share)
     UniqueFile file(
         CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
-    unsigned char head[kHeadSize];
+    char head[kHeadSize];
     DWORD read = 0;
     if (!ReadFile(file.get(), head, kHeadSize, &read, nullptr) || read != kHeadSize) return false;
-    return Le32(head) == kLocalHeaderSignature && static_cast<std::int32_t>(Le32(head + 24)) >= 1;
+    const std::string_view bytes(head, kHeadSize);
+    return ReadLe32(bytes, 0) == kLocalHeaderSignature && static_cast<std::int32_t>(ReadLe32(bytes, 24)) >= 1;
 }
 
 Text DestinationPath(const Text& targetFolder, const Text& entryName)

@@ -1,0 +1,23 @@
+#pragma once
+// Little-endian numbers in file bytes (zip headers, compound files, Office
+// drawing records). in: at + 2 (or + 4) <= bytes.size(); callers check the
+// bounds against what is really there before they read.
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace dovrel {
+
+inline std::uint16_t ReadLe16(std::string_view bytes, std::size_t at)
+{
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
+                                      static_cast<unsigned char>(bytes[at + 1]) << 8);
+}
+
+inline std::uint32_t ReadLe32(std::string_view bytes, std::size_t at)
+{
+    return ReadLe16(bytes, at) | static_cast<std::uint32_t>(ReadLe16(bytes, at + 2)) << 16;
+}
+
+}  // namespace dovrel
