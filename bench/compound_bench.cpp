@@ -19,19 +19,16 @@
 #include <cstring>
 #include <string>
 
+#include "bench/measure.h"
 #include "core/com_ptr.h"
 #include "core/extraction_job.h"
 #include "core/work_paths.h"
 
 namespace {
 
-double Now()
-{
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using bench::Megabytes;
+using bench::Memory;
+using bench::Now;
 
 void Put(std::string& out, std::uint32_t value, int width)
 {
@@ -121,12 +118,10 @@ int Run(const char* document, const std::string& work)
     const double start = Now();
     const dovrel::DocumentOutcome outcome = dovrel::ExtractDocument(paths, document);
     const double seconds = Now() - start;
-    PROCESS_MEMORY_COUNTERS memory{};
-    memory.cb = sizeof memory;
-    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+    const PROCESS_MEMORY_COUNTERS memory = Memory();
     std::printf("outcome=%s seconds=%.3f peak_working_set_mb=%.1f peak_private_mb=%.1f\n",
                 outcome == dovrel::DocumentOutcome::Extracted ? "extracted" : "other", seconds,
-                memory.PeakWorkingSetSize / 1048576.0, memory.PeakPagefileUsage / 1048576.0);
+                Megabytes(memory.PeakWorkingSetSize), Megabytes(memory.PeakPagefileUsage));
     return outcome == dovrel::DocumentOutcome::Extracted ? 0 : 1;
 }
 

@@ -17,29 +17,16 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/measure.h"
 #include "core/extraction_job.h"
 #include "core/user_seam.h"
 #include "core/work_paths.h"
 
 namespace {
 
-double Now()
-{
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-PROCESS_MEMORY_COUNTERS Memory()
-{
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return counters;
-}
-
-double Megabytes(SIZE_T bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
+using bench::Megabytes;
+using bench::Memory;
+using bench::Now;
 
 class BenchSeam : public dovrel::UserSeam {
 public:

@@ -20,29 +20,16 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/measure.h"
 #include "core/folder_path.h"
 #include "core/zip_extractor.h"
 #include "core/zip_reader.h"
 
 namespace {
 
-PROCESS_MEMORY_COUNTERS Memory()
-{
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return counters;
-}
-
-double Megabytes(SIZE_T bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
-
-double Now()
-{
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using bench::Megabytes;
+using bench::Memory;
+using bench::Now;
 
 std::vector<dovrel::ZipEntryInfo> ListEntries(const char* archive)
 {
