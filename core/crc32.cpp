@@ -1,28 +1,46 @@
 #include "core/crc32.h"
 
-#include <cpuid.h>
-#include <immintrin.h>
 #include <zlib.h>
 
 #include <climits>
+
+#if defined(__x86_64__) || defined(__i386__) || defined(_M_X64) || defined(_M_IX86)
+#define DOVREL_CRC32_FOLDING 1
+#include <immintrin.h>
+#if defined(_MSC_VER) && !defined(__clang__)
+#include <intrin.h>
+#define DOVREL_CARRYLESS_TARGET
+#else
+#include <cpuid.h>
+#define DOVREL_CARRYLESS_TARGET __attribute__((target("pclmul,sse4.1")))
+#endif
+#endif
 
 namespace dovrel {
 
 namespace {
 
+#if DOVREL_CRC32_FOLDING
 constexpr std::size_t kFoldMinimum = 64;
 
 bool HasCarrylessMultiply()
 {
+    constexpr unsigned kPclmul = 1u << 1, kSse41 = 1u << 19;  // CPUID 1, ECX
+#if defined(_MSC_VER) && !defined(__clang__)
+    int registers[4] = {};
+    __cpuid(registers, 1);
+    const unsigned ecx = static_cast<unsigned>(registers[2]);
+#else
     unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
     if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return false;
-    return (ecx & bit_PCLMUL) != 0 && (ecx & bit_SSE4_1) != 0;
+#endif
+    return (ecx & kPclmul) != 0 && (ecx & kSse41) != 0;
 }
 
 __m128i Load(const unsigned char* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
 
 // x's halves times the constants' low (0x00) and high (0x11) ones, plus next.
-__attribute__((target("pclmul,sse4.1"))) inline __m128i Fold(__m128i x, __m128i k, __m128i next)
+DOVREL_CARRYLESS_TARGET inline __m128i Fold(__m128i x, __m128i k, __m128i next)
 {
     return _mm_xor_si128(_mm_xor_si128(_mm_clmulepi64_si128(x, k, 0x00), _mm_clmulepi64_si128(x, k, 0x11)), next);
 }
@@ -34,8 +52,7 @@ __attribute__((target("pclmul,sse4.1"))) inline __m128i Fold(__m128i x, __m128i 
 // Barrett reduction's P and floor(x^64 / P), all bit-reflected.
 // in: state, the CRC register (the CRC-32 before its final inversion);
 // count >= 64 and a multiple of 16.
-__attribute__((target("pclmul,sse4.1"))) std::uint32_t FoldCrc32(std::uint32_t state, const unsigned char* bytes,
-                                                                 std::size_t count)
+DOVREL_CARRYLESS_TARGET std::uint32_t FoldCrc32(std::uint32_t state, const unsigned char* bytes, std::size_t count)
 {
     const __m128i k1k2 = _mm_set_epi64x(0x01c6e41596, 0x0154442bd4);
     const __m128i k3k4 = _mm_set_epi64x(0x00ccaa009e, 0x01751997d0);
@@ -73,6 +90,7 @@ __attribute__((target("pclmul,sse4.1"))) std::uint32_t FoldCrc32(std::uint32_t s
     t = _mm_clmulepi64_si128(_mm_and_si128(t, low32), poly, 0x00);
     return static_cast<std::uint32_t>(_mm_extract_epi32(_mm_xor_si128(x, t), 1));
 }
+#endif
 
 }  // namespace
 
@@ -89,6 +107,7 @@ std::uint32_t UpdateCrc32ByTable(std::uint32_t crc, const unsigned char* bytes, 
 
 std::uint32_t UpdateCrc32(std::uint32_t crc, const unsigned char* bytes, std::size_t count)
 {
+#if DOVREL_CRC32_FOLDING
     static const bool folding = HasCarrylessMultiply();
     if (folding && count >= kFoldMinimum) {
         const std::size_t folded = count & ~static_cast<std::size_t>(15);
@@ -96,6 +115,7 @@ std::uint32_t UpdateCrc32(std::uint32_t crc, const unsigned char* bytes, std::si
         bytes += folded;
         count -= folded;
     }
+#endif
     return UpdateCrc32ByTable(crc, bytes, count);
 }
 
