@@ -17,7 +17,7 @@
 #include <optional>
 #include <string>
 
-#include "runtime/com_ptr.h"
+#include "core/com_ptr.h"
 #include "ui/e_drop_target.h"
 #include "ui/global_memory.h"
 

@@ -9,7 +9,7 @@
 #include <functional>
 
 #include "core/text.h"
-#include "runtime/com_ptr.h"
+#include "core/com_ptr.h"
 #include "ui/drop_kinds.h"
 
 namespace dovrel {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/text.h"
-#include "runtime/com_ptr.h"
+#include "core/com_ptr.h"
 #include "runtime/dpi.h"
 #include "ui/common_dialog.h"
 #include "ui/main_window_description.h"

@@ -10,6 +10,7 @@
 
 #include <functional>
 
+#include "core/com_ptr.h"
 #include "core/extraction_job.h"
 #include "core/text.h"
 
@@ -33,7 +34,9 @@ public:
 private:
     HWND window_;  // not owned
     Text caption_;
-    ITaskbarList3* taskbar_;  // not owned: the window keeps it
+    // A reference of its own: the window replaces its task-bar object when
+    // the shell makes the button anew (Explorer restarted) mid-job.
+    ComPtr<ITaskbarList3> taskbar_;
     std::function<bool()> stopRequested_;
     int shown_ = -1;
     bool quit_ = false;

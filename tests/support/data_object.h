@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/com_ptr.h"
+#include "core/com_ptr.h"
 
 namespace dovrel::test {
 

@@ -8,7 +8,7 @@
 #include "core/unique_handle.h"
 #include "tests/support/data_object.h"
 #include "tests/support/message_pump.h"
-#include "runtime/com_ptr.h"
+#include "core/com_ptr.h"
 
 namespace dovrel::test {
 
