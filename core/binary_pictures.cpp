@@ -9,6 +9,7 @@
 
 #include "core/compound_document.h"
 #include "core/file_ops.h"
+#include "core/folder_path.h"
 #include "core/little_endian.h"
 #include "core/media_folder.h"
 #include "core/office_art.h"
@@ -55,13 +56,13 @@ public:
     {
     }
 
-    void Add(std::string_view blip)
+    // false once a stop was asked for: the walk then ends.
+    bool Add(std::string_view blip)
     {
-        // Once stopped, the walk's remaining pictures pass by unread.
-        if (stopped_) return;
         AddPicture(blip);
         seenBytes_ += blip.size();
         if (progress_ && !progress_(Percent())) stopped_ = true;
+        return !stopped_;
     }
 
     int count() const { return count_; }
@@ -90,15 +91,8 @@ private:
         }
     }
 
-    void MakeFolder()
-    {
-        Text path = scratchFolder_;
-        for (const Text& part : SplitText(packageFolder_, "\\")) {
-            if (part.empty()) continue;
-            path = JoinTexts({path, "\\", part});
-            CreateFolder(path);
-        }
-    }
+    // A failure shows at the first picture's write.
+    void MakeFolder() { CreateFolderPath(JoinTexts({scratchFolder_, packageFolder_})); }
 
     Text scratchFolder_;
     Text packageFolder_;
@@ -136,10 +130,16 @@ void PresentationBlips(const CompoundDocument& document, const BlipVisitor& visi
             if (!pictures->ReadAt(offset, std::min(kWindow, pictures->size() - offset), window)) return;
         }
         const RecordHeader header = ParseRecordHeader(std::string_view(window).substr(offset - windowStart));
-        if (IsBlipType(header.type) && pictures->ReadAt(offset, kRecordHeaderSize + header.length, record)) {
-            visit(record);
+        const std::uint64_t end = offset + kRecordHeaderSize + std::uint64_t{header.length};
+        if (IsBlipType(header.type)) {
+            // A record inside the window read ahead needs no read of its own.
+            if (end <= windowStart + window.size()) {
+                if (!visit(std::string_view(window).substr(offset - windowStart, end - offset))) return;
+            } else if (pictures->ReadAt(offset, end - offset, record) && !visit(record)) {
+                return;
+            }
         }
-        offset += kRecordHeaderSize + std::uint64_t{header.length};
+        offset = end;
     }
 }
 
@@ -247,26 +247,27 @@ std::vector<std::uint32_t> InlinePictureOffsets(const StorageStream& wordDocumen
 // optional name, the shape, then the store entries with their BLIPs.
 // `budget`: what all descriptors together may still read. Real ones never
 // overlap, so the Data stream's size is enough for all of them.
-void InlinePictureBlips(const StorageStream& data, std::uint32_t offset, std::uint64_t& budget, const BlipVisitor& visit)
+// false when the visitor ended the walk.
+bool InlinePictureBlips(const StorageStream& data, std::uint32_t offset, std::uint64_t& budget, const BlipVisitor& visit)
 {
     constexpr std::size_t kHeaderSize = 0x44;
     constexpr std::uint16_t kShapeFile = 0x66;
     std::string head;
-    if (!data.ReadAt(offset, 6, head) || ReadLe16(head, 4) != kHeaderSize) return;
+    if (!data.ReadAt(offset, 6, head) || ReadLe16(head, 4) != kHeaderSize) return true;
     const std::uint32_t size = ReadLe32(head, 0);
-    if (size < kHeaderSize || size > kStructureLimit || size > budget) return;
+    if (size < kHeaderSize || size > kStructureLimit || size > budget) return true;
     budget -= size;
     std::string descriptor;
-    if (!data.ReadAt(offset, size, descriptor)) return;
+    if (!data.ReadAt(offset, size, descriptor)) return true;
     std::size_t at = kHeaderSize;
     if (ReadLe16(descriptor, 6) == kShapeFile) {
-        if (at >= descriptor.size()) return;
+        if (at >= descriptor.size()) return true;
         at += 1 + static_cast<unsigned char>(descriptor[at]);
     }
     const std::string_view records = std::string_view(descriptor).substr(std::min(at, descriptor.size()));
     const std::optional<RecordHeader> shape = RecordAt(records, 0);
-    if (!shape) return;
-    ForEachEntryBlip(records.substr(kRecordHeaderSize + shape->length), nullptr, visit);
+    if (!shape) return true;
+    return ForEachEntryBlip(records.substr(kRecordHeaderSize + shape->length), nullptr, visit);
 }
 
 void WordDocumentBlips(const CompoundDocument& document, const BlipVisitor& visit)
@@ -284,7 +285,7 @@ void WordDocumentBlips(const CompoundDocument& document, const BlipVisitor& visi
     // than the stream holds.)
     if (std::optional<std::string> group = ReadPart(*table, layout->drawingGroup)) {
         std::uint64_t budget = wordDocument->size();
-        ForEachStoreBlip(
+        const bool goOn = ForEachStoreBlip(
             *group,
             [&](std::uint32_t offset, std::uint32_t size) -> std::optional<std::string> {
                 std::string blip;
@@ -293,6 +294,7 @@ void WordDocumentBlips(const CompoundDocument& document, const BlipVisitor& visi
                 return blip;
             },
             visit);
+        if (!goOn) return;
     }
     // Inline pictures: the descriptors in Data that the text points at.
     const std::optional<StorageStream> data = document.OpenStream(L"Data");
@@ -300,7 +302,7 @@ void WordDocumentBlips(const CompoundDocument& document, const BlipVisitor& visi
     if (!data || !index) return;
     std::uint64_t budget = data->size();
     for (std::uint32_t offset : InlinePictureOffsets(*wordDocument, *index)) {
-        InlinePictureBlips(*data, offset, budget, visit);
+        if (!InlinePictureBlips(*data, offset, budget, visit)) return;
     }
 }
 
@@ -334,6 +336,38 @@ void WorkbookBlips(const CompoundDocument& document, const BlipVisitor& visit)
     ForEachStoreBlip(group, nullptr, visit);
 }
 
+// ---- Encryption ------------------------------------------------------------------
+
+// An encrypted document keeps its pictures encrypted too: the user is told
+// so instead of being left with silence. A password-protected .docx, .xlsx
+// or .pptx is such a compound file (its package in "EncryptedPackage").
+bool IsEncrypted(const CompoundDocument& document)
+{
+    constexpr std::uint16_t kWordMagic = 0xA5EC, kWordEncrypted = 0x0100;
+    constexpr std::uint16_t kFilePass = 0x002F, kEndOfGlobals = 0x000A;
+    constexpr int kGlobalsLooked = 64;
+    if (document.OpenStream(L"EncryptedPackage") || document.OpenStream(L"EncryptedSummary")) return true;
+    std::string head;
+    if (const std::optional<StorageStream> word = document.OpenStream(L"WordDocument")) {
+        if (word->ReadAt(0, 12, head) && head.size() == 12 && ReadLe16(head, 0) == kWordMagic &&
+            (ReadLe16(head, 0x0A) & kWordEncrypted))
+            return true;
+    }
+    std::optional<StorageStream> book = document.OpenStream(L"Workbook");
+    if (!book) book = document.OpenStream(L"Book");
+    // The password record comes right after the first records of the globals.
+    if (book && book->ReadAt(0, std::min<std::uint64_t>(book->size(), 4096), head)) {
+        std::size_t at = 0;
+        for (int i = 0; i < kGlobalsLooked && at + 4 <= head.size(); ++i) {
+            const std::uint16_t type = ReadLe16(head, at);
+            if (type == kFilePass) return true;
+            if (type == kEndOfGlobals) break;
+            at += 4 + std::size_t{ReadLe16(head, at + 2)};
+        }
+    }
+    return false;
+}
+
 // ---- Kinds ---------------------------------------------------------------------
 
 struct BinaryKind {
@@ -356,13 +390,13 @@ BinaryPicturesResult WriteBinaryDocumentPictures(const Text& document, const Tex
     BinaryPicturesResult result;
     const std::optional<CompoundDocument> storage =
         CompoundDocument::Open(document, JoinTexts({scratchFolder, "\\document.bin"}));
-    if (!storage) return result;
+    if (!storage || IsEncrypted(*storage)) return result;
     result.ok = true;
     for (const BinaryKind& kind : kKinds) {
         if (!storage->OpenStream(kind.streams[0]) && !storage->OpenStream(kind.streams[1])) continue;
         const Text mediaFolder = MediaFolderFor(extension).value_or(kind.mediaFolder);
         PictureFolder folder(scratchFolder, mediaFolder, FileSize(document), progress);
-        kind.blips(*storage, [&folder](std::string_view blip) { folder.Add(blip); });
+        kind.blips(*storage, [&folder](std::string_view blip) { return folder.Add(blip); });
         if (folder.failed()) result.ok = false;
         result.stopped = folder.stopped();
         if (folder.count() > 0) result.packageFolder = mediaFolder;

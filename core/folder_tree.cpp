@@ -51,26 +51,26 @@ std::vector<Entry> ListEntries(const Text& folder, TreeRemoval rules)
 
 // Removes one entry that is empty by now (or a link, or a file). A
 // read-only entry that the rules keep is not worth the wait of a retry.
-bool RemoveEntry(const Text& path, DWORD attributes, TreeRemoval rules)
+bool RemoveEntry(const Text& path, DWORD attributes, TreeRemoval rules, const LockPatience& patience)
 {
     const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
     if (readOnly && rules == TreeRemoval::Everything) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     auto remove = [&] { return folder ? RemoveDirectoryA(path.c_str()) != FALSE : DeleteFileA(path.c_str()) != FALSE; };
     if (readOnly && rules == TreeRemoval::KeepDotNamesAndReadOnly) return remove();
-    return RetryWhileLocked(remove);
+    return RetryWhileLocked(remove, patience);
 }
 
 // Failures are passed over and the next entry tried.
-void EmptyFolder(const Text& folder, TreeRemoval rules)
+void EmptyFolder(const Text& folder, TreeRemoval rules, const LockPatience& patience)
 {
     for (const Entry& entry : ListEntries(folder, rules)) {
         const bool isFolder = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (!isFolder && rules == TreeRemoval::KeepDotNamesAndReadOnly && (entry.attributes & FILE_ATTRIBUTE_READONLY))
             continue;
         // Emptying a link would delete the files of the folder it points to.
-        if (isFolder && !IsLinkByTag(entry.attributes, entry.reparseTag)) EmptyFolder(entry.path, rules);
-        RemoveEntry(entry.path, entry.attributes, rules);
+        if (isFolder && !IsLinkByTag(entry.attributes, entry.reparseTag)) EmptyFolder(entry.path, rules, patience);
+        RemoveEntry(entry.path, entry.attributes, rules, patience);
     }
 }
 
@@ -102,8 +102,9 @@ bool RemoveFolderTree(const Text& path, TreeRemoval rules)
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return RemoveDirectoryA(path.c_str()) != FALSE;  // fails, as it should, on a file or nothing
     }
-    if (!IsLinkAttributes(attributes, path)) EmptyFolder(path, rules);
-    return RemoveEntry(path, attributes, rules);
+    const LockPatience patience;  // shared by the whole tree
+    if (!IsLinkAttributes(attributes, path)) EmptyFolder(path, rules, patience);
+    return RemoveEntry(path, attributes, rules, patience);
 }
 
 }  // namespace dovrel

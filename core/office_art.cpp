@@ -200,7 +200,7 @@ std::optional<Picture> PictureFromBlip(std::string_view record)
     return picture;
 }
 
-void ForEachEntryBlip(std::string_view records, const DelayRead& delay, const BlipVisitor& visit)
+bool ForEachEntryBlip(std::string_view records, const DelayRead& delay, const BlipVisitor& visit)
 {
     std::size_t next = 0;
     while (const std::optional<RecordHeader> header = RecordAt(records, next)) {
@@ -211,7 +211,7 @@ void ForEachEntryBlip(std::string_view records, const DelayRead& delay, const Bl
         if (kStoreEntryFixedSize + nameSize < entry.size()) {
             const std::string_view embedded = entry.substr(kStoreEntryFixedSize + nameSize);
             if (std::optional<RecordHeader> blip = RecordAt(embedded, 0); blip && IsBlipType(blip->type)) {
-                visit(embedded.substr(0, kRecordHeaderSize + blip->length));
+                if (!visit(embedded.substr(0, kRecordHeaderSize + blip->length))) return false;
             }
         } else if (delay) {
             const std::uint32_t size = ReadLe32(entry, 20);
@@ -220,26 +220,27 @@ void ForEachEntryBlip(std::string_view records, const DelayRead& delay, const Bl
             if (std::optional<std::string> blip = delay(at, size)) {
                 // The record must lie within the size the entry states.
                 if (std::optional<RecordHeader> h = RecordAt(*blip, 0); h && IsBlipType(h->type)) {
-                    visit(std::string_view(*blip).substr(0, kRecordHeaderSize + h->length));
+                    if (!visit(std::string_view(*blip).substr(0, kRecordHeaderSize + h->length))) return false;
                 }
             }
         }
     }
+    return true;
 }
 
-void ForEachStoreBlip(std::string_view drawingGroup, const DelayRead& delay, const BlipVisitor& visit)
+bool ForEachStoreBlip(std::string_view drawingGroup, const DelayRead& delay, const BlipVisitor& visit)
 {
     const std::optional<RecordHeader> group = RecordAt(drawingGroup, 0);
-    if (!group || group->type != kDrawingGroup) return;
+    if (!group || group->type != kDrawingGroup) return true;
     const std::string_view children = drawingGroup.substr(kRecordHeaderSize, group->length);
     std::size_t next = 0;
     while (const std::optional<RecordHeader> child = RecordAt(children, next)) {
         const std::size_t offset = std::exchange(next, next + kRecordHeaderSize + child->length);
         if (child->type == kBlipStore) {
-            ForEachEntryBlip(children.substr(offset + kRecordHeaderSize, child->length), delay, visit);
-            return;
+            return ForEachEntryBlip(children.substr(offset + kRecordHeaderSize, child->length), delay, visit);
         }
     }
+    return true;
 }
 
 }  // namespace dovrel

@@ -46,15 +46,16 @@ std::optional<Picture> PictureFromBlip(std::string_view record);
 // Fetches a BLIP kept outside the store: `size` bytes at `offset` of the
 // document's delay stream, or nothing.
 using DelayRead = std::function<std::optional<std::string>(std::uint32_t offset, std::uint32_t size)>;
-using BlipVisitor = std::function<void(std::string_view blip)>;
+// Answers false to end the walk (a stop was asked for).
+using BlipVisitor = std::function<bool(std::string_view blip)>;
 
 // Each BLIP of a sequence of records that holds BLIP store entries (FBSE,
 // 0xF007), in order: the BLIP embedded in the entry, or else the one the
 // entry's delay offset names (only when `delay` is given). Stops at the
-// first record that does not fit.
-void ForEachEntryBlip(std::string_view records, const DelayRead& delay, const BlipVisitor& visit);
+// first record that does not fit. false when the visitor ended the walk.
+bool ForEachEntryBlip(std::string_view records, const DelayRead& delay, const BlipVisitor& visit);
 // The same for the BLIP store (0xF001) of a drawing group container
 // (0xF000) at the start of `drawingGroup`.
-void ForEachStoreBlip(std::string_view drawingGroup, const DelayRead& delay, const BlipVisitor& visit);
+bool ForEachStoreBlip(std::string_view drawingGroup, const DelayRead& delay, const BlipVisitor& visit);
 
 }  // namespace dovrel

@@ -39,7 +39,8 @@ std::uint32_t ZipReader::Open(const Text& path, unsigned long share)
     data_ = UniqueFile(
         CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     const auto access = IsOnLocalFixedDisk(path) ? ArchiveView::Access::Mapped : ArchiveView::Access::Read;
-    if (!data_ || !view_.Open(data_.get(), access)) {
+    // A file that cannot be mapped is read instead.
+    if (!data_ || (!view_.Open(data_.get(), access) && !view_.Open(data_.get(), ArchiveView::Access::Read))) {
         data_.reset();
         unzClose(archive);
         return kZipCannotOpen;
@@ -153,7 +154,9 @@ std::uint32_t ZipReader::ReadEntryInfo(std::int32_t index, ZipEntryInfo& info)
     const std::uint64_t dataStart = unzGetCurrentFileZStreamPos64(archive);
     const std::uint64_t headerSize = kLocalHeaderSize + file.size_filename + static_cast<std::uint64_t>(extraSize);
     info.recordStart = dataStart >= headerSize ? dataStart - headerSize : 0;
-    info.recordEnd = dataStart + file.compressed_size;
+    // Saturated: a stated size near 2^64 would otherwise wrap below the
+    // record's start and hide an overlap from the zip bomb check.
+    info.recordEnd = file.compressed_size > UINT64_MAX - dataStart ? UINT64_MAX : dataStart + file.compressed_size;
     info.dataStart = dataStart;
     info.crc = static_cast<std::uint32_t>(file.crc);
 

@@ -250,6 +250,18 @@ INSTANTIATE_TEST_SUITE_P(
                      [] { return MakeCompoundFile({{L"Contents", "nothing here"}}); }, {}, "", {}},
         DocumentCase{"storage_that_cannot_be_opened", "old.ppt", [] { return CompoundFileBytes(); }, kFailure, "",
                      {}},
+        // Encrypted: a password-protected package, a document with its flag set.
+        DocumentCase{"encrypted_package", "deck.pptx",
+                     [] { return MakeCompoundFile({{L"EncryptionInfo", "info"}, {L"EncryptedPackage", "data"}}); },
+                     kFailure, "", {}},
+        DocumentCase{"encrypted_word_document", "letter.doc",
+                     [] {
+                         Streams streams = WordStreams({Jpeg('f')}, {});
+                         for (auto& [name, bytes] : streams)
+                             if (name == L"WordDocument") bytes[0x0B] |= 0x01;
+                         return MakeCompoundFile(streams);
+                     },
+                     kFailure, "", {}},
         DocumentCase{"directory_that_loops", "old.ppt", [] { return Looping(true); }, kFailure, "", {}},
         DocumentCase{"sector_chain_that_loops", "old.ppt", [] { return Looping(false); }, kFailure, "", {}}),
     [](const testing::TestParamInfo<DocumentCase>& info) { return std::string(info.param.name); });

@@ -263,6 +263,26 @@ HostileSample SharingOneLocalEntry(int copies)
     return package.DropTail().Finish();
 }
 
+// As above, but the sharing record states (in its zip64 field) a compressed
+// size near 2^64, so that its record's end would wrap below its start.
+HostileSample SharingBehindASizeNear2To64()
+{
+    const std::string zeros(1 << 20, '\0');
+    HostilePackage package = HostilePackage::Presentation();
+    ZipEntryOptions options = Deflated();
+    options.localCompressedSize = 0xFFFFFFFF;  // a local size that is never compared
+    package.Drop("ppt/media/b0000.png", zeros, options);
+    ZipEntryOptions sharing = Deflated();
+    sharing.rawData = RawDeflate(zeros);
+    sharing.crc = Crc32(zeros);
+    sharing.uncompressedSize = static_cast<std::uint32_t>(zeros.size());
+    sharing.compressedSize = 0xFFFFFFFF;
+    sharing.centralExtra = ExtraBlock(0x0001, Le32(0xFFFFFF00) + Le32(0xFFFFFFFF));
+    sharing.reuseLocalOf = 5;
+    package.Drop("ppt/media/b0001.png", "", sharing);
+    return package.DropTail().Finish();
+}
+
 // The second picture's central record points into the first one's data,
 // where a whole local header and data of its own are stored.
 HostileSample DataInsideAnotherEntry()
@@ -287,6 +307,7 @@ const HostileCase kSharedDataCases[] = {
     {"TwoCentralEntriesOnOneLocalEntry", [] { return SharingOneLocalEntry(1); }, Verdict::Refused},
     {"ThousandCentralEntriesOnOneLocalEntry", [] { return SharingOneLocalEntry(1000); }, Verdict::Refused},
     {"DataInsideAnotherEntrysData", DataInsideAnotherEntry, Verdict::Refused},
+    {"SharingBehindASizeNear2To64", SharingBehindASizeNear2To64, Verdict::Refused},
 };
 
 class SharedData : public testing::TestWithParam<HostileCase> {};
