@@ -42,12 +42,7 @@ def make_small(path):
     rng = random.Random(20261208)
     partial = path + ".partial"
     with zipfile.ZipFile(partial, "w") as package:
-        def add(name, data, method):
-            info = zipfile.ZipInfo(name, date_time=(2026, 12, 8, 10, 0, 0))
-            info.compress_type = method
-            info.external_attr = 0o644 << 16
-            package.writestr(info, data)
-
+        add = zip_bench.entry_writer(package, (2026, 12, 8, 10, 0, 0))
         add("[Content_Types].xml", b'<?xml version="1.0"?><Types/>', zipfile.ZIP_DEFLATED)
         for i in range(1, 9):
             add(f"ppt/media/image{i}.png", rng.randbytes(110 * 1024), zipfile.ZIP_DEFLATED)

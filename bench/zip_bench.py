@@ -28,17 +28,23 @@ import zipfile
 MB = 1024 * 1024
 
 
+def entry_writer(package, date_time):
+    """add(name, data, method): one regular file entry of the package."""
+
+    def add(name, data, method):
+        info = zipfile.ZipInfo(name, date_time=date_time)
+        info.compress_type = method
+        info.external_attr = 0o644 << 16
+        package.writestr(info, data)
+
+    return add
+
+
 def make_package(path):
     rng = random.Random(20240611)
     partial = path + ".partial"
     with zipfile.ZipFile(partial, "w") as package:
-
-        def add(name, data, method):
-            info = zipfile.ZipInfo(name, date_time=(2024, 6, 11, 10, 0, 0))
-            info.compress_type = method
-            info.external_attr = 0o644 << 16
-            package.writestr(info, data)
-
+        add = entry_writer(package, (2024, 6, 11, 10, 0, 0))
         add("[Content_Types].xml", b'<?xml version="1.0"?><Types/>' * 20, zipfile.ZIP_DEFLATED)
         add("ppt/media/media1.mp4", rng.randbytes(100 * MB), zipfile.ZIP_STORED)
         for i in range(1, 41):

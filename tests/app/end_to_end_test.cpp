@@ -74,6 +74,17 @@ bool CloseFileBrowserShowing(const std::string& folderName)
     return search.found;
 }
 
+// Closes the program as its close box would; it must end with exit code 0.
+// The file browser a success opened is closed too, so no window outlives
+// the test.
+void CloseExpectingExitZeroAndCloseTheFileBrowser(ProgramUnderTest& program, HWND window)
+{
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(program.WaitForExit(10000), 0u);
+    Sleep(500);
+    CloseFileBrowserShowing("PPT_RES");
+}
+
 // Writes the box as a paste would: the program sees the user's edit.
 void PasteIntoBox(HWND box, const std::string& text)
 {
@@ -176,10 +187,7 @@ TEST_F(EndToEndTest, BrowseExtractConfirmAndClose)
     }
 
     // Close as with the close button: the process ends with code 0.
-    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(program.WaitForExit(10000), 0u);
-    Sleep(500);
-    CloseFileBrowserShowing("PPT_RES");
+    CloseExpectingExitZeroAndCloseTheFileBrowser(program, window);
 }
 
 TEST_F(EndToEndTest, CancellingTheDialogChangesNothing)
@@ -233,10 +241,7 @@ TEST_F(EndToEndTest, AFileDroppedOnTheWindowBecomesTheDocument)
     ASSERT_EQ(results.size(), 1u);
     EXPECT_EQ(results[0].compare(0, 5, "拖放_"), 0) << results[0];
 
-    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(program.WaitForExit(10000), 0u);
-    Sleep(500);
-    CloseFileBrowserShowing("PPT_RES");
+    CloseExpectingExitZeroAndCloseTheFileBrowser(program, window);
 }
 
 // Old binary documents from real writers, through the real program: the
@@ -286,10 +291,7 @@ TEST_P(OldDocumentEndToEndTest, GivesThePicturesTheWriterStored)
     EXPECT_EQ(ReadFileBytes(result + GetParam().png), ReadFileBytes(fixtures + "picture.png"));
     EXPECT_EQ(ReadFileBytes(result + GetParam().jpeg), ReadFileBytes(fixtures + "picture.jpg"));
 
-    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(program.WaitForExit(10000), 0u);
-    Sleep(500);
-    CloseFileBrowserShowing("PPT_RES");
+    CloseExpectingExitZeroAndCloseTheFileBrowser(program, window);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -340,10 +342,7 @@ TEST_F(EndToEndTest, ABatchDroppedOnTheWindowIsExtractedWithOneMessage)
     EXPECT_EQ(results[0].compare(0, 3, "表_"), 0) << results[0];
     EXPECT_EQ(results[1].compare(0, 3, "一_"), 0) << results[1];
 
-    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(program.WaitForExit(10000), 0u);
-    Sleep(500);
-    CloseFileBrowserShowing("PPT_RES");
+    CloseExpectingExitZeroAndCloseTheFileBrowser(program, window);
 }
 
 TEST_F(EndToEndTest, UsableByKeyboardAloneAndATypedPathCounts)
@@ -410,10 +409,7 @@ TEST_F(EndToEndTest, UsableByKeyboardAloneAndATypedPathCounts)
     EXPECT_EQ(results[0].compare(0, 5, "keys_"), 0) << results[0];
     EXPECT_EQ(results[1].compare(0, 7, "pasted_"), 0) << results[1];
 
-    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(program.WaitForExit(10000), 0u);
-    Sleep(500);
-    CloseFileBrowserShowing("PPT_RES");
+    CloseExpectingExitZeroAndCloseTheFileBrowser(program, window);
 }
 
 TEST_F(EndToEndTest, ALongJobAnswersShowsProgressRefusesDropsAndStopsOnClose)
