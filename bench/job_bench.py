@@ -53,24 +53,6 @@ def make_small(path):
     os.replace(partial, path)
 
 
-def run_measured(command, work):
-    """(seconds, peak RSS in MB, stdout) of one command, timed from outside."""
-    report = os.path.join(work, "rss.txt")
-    start = time.perf_counter()
-    process = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report] + command, stdout=subprocess.PIPE,
-                             stderr=subprocess.DEVNULL)
-    seconds = time.perf_counter() - start
-    if process.returncode != 0:
-        sys.exit(f"{command[0]} failed with {process.returncode}: {process.stdout.decode(errors='replace')}")
-    with open(report) as f:
-        rss_kb = int(f.read().split()[-1])
-    return seconds, rss_kb / 1024, process.stdout.decode()
-
-
-def media_summary(root):
-    return zip_bench.tree_summary(root)
-
-
 def bench_document(document, work, bench_exe, rounds):
     out = os.path.join(work, "out")
     contenders = {
@@ -89,7 +71,7 @@ def bench_document(document, work, bench_exe, rounds):
             shutil.rmtree(out, ignore_errors=True)
             os.makedirs(out)
             subprocess.run(["sync"], check=True)
-            seconds, rss, stdout = run_measured(command(), work)
+            seconds, rss, stdout = zip_bench.run_measured(command(), work, quiet=True)
             if name == "job":
                 fields = dict(item.split("=") for item in stdout.split())
                 if fields["result"] != "extracted":
@@ -97,11 +79,11 @@ def bench_document(document, work, bench_exe, rounds):
                 job_fields.append(fields)
                 times[name].append(float(fields["seconds"]))
                 results = [d for d in os.listdir(os.path.join(out, "PPT_RES"))]
-                media = media_summary(os.path.join(out, "PPT_RES", results[0]))
+                media = zip_bench.tree_summary(os.path.join(out, "PPT_RES", results[0]))
             else:
                 times[name].append(seconds)
                 memory[name].append(rss)
-                media = media_summary(os.path.join(out, "ppt", "media"))
+                media = zip_bench.tree_summary(os.path.join(out, "ppt", "media"))
             if expected is None:
                 expected = media
             elif media != expected:

@@ -66,15 +66,17 @@ def tree_summary(root):
     return files, size
 
 
-def run_measured(command, work):
-    """Runs a command; answers (seconds, peak RSS in MB, stdout).
+def run_measured(command, work, quiet=False):
+    """Runs a command; answers (seconds, peak RSS in MB, stdout). quiet
+    drops what the command writes to its standard error.
 
     GNU time measures the peak: the rusage of a child forked from this
     interpreter would count the interpreter's own pages, copied at the fork.
     """
     report = os.path.join(work, "rss.txt")
     start = time.perf_counter()
-    process = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report] + command, stdout=subprocess.PIPE)
+    process = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report] + command, stdout=subprocess.PIPE,
+                             stderr=subprocess.DEVNULL if quiet else None)
     seconds = time.perf_counter() - start
     if process.returncode != 0:
         sys.exit(f"{command[0]} failed with {process.returncode}: {process.stdout.decode(errors='replace')}")
