@@ -5,8 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "core/shell.h"
-#include "core/work_paths.h"
+#include "core/shell/shell.h"
+#include "core/job/work_paths.h"
 #include "runtime/exit_routines.h"
 #include "runtime/fatal_error.h"
 #include "runtime/message_loop.h"

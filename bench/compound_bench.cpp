@@ -20,9 +20,9 @@
 #include <string>
 
 #include "bench/measure.h"
-#include "core/com_ptr.h"
-#include "core/extraction_job.h"
-#include "core/work_paths.h"
+#include "core/base/com_ptr.h"
+#include "core/job/extraction_job.h"
+#include "core/job/work_paths.h"
 
 namespace {
 

@@ -18,9 +18,9 @@
 #include <string>
 
 #include "bench/measure.h"
-#include "core/extraction_job.h"
-#include "core/user_seam.h"
-#include "core/work_paths.h"
+#include "core/job/extraction_job.h"
+#include "core/shell/user_seam.h"
+#include "core/job/work_paths.h"
 
 namespace {
 

@@ -21,9 +21,9 @@
 #include <vector>
 
 #include "bench/measure.h"
-#include "core/folder_path.h"
-#include "core/zip_extractor.h"
-#include "core/zip_reader.h"
+#include "core/fs/folder_path.h"
+#include "core/zip/zip_extractor.h"
+#include "core/zip/zip_reader.h"
 
 namespace {
 

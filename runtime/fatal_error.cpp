@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "core/ascii.h"
+#include "core/text/ascii.h"
 
 namespace dovrel {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "core/text.h"
+#include "core/text/text.h"
 
 namespace dovrel {
 

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "core/unique_handle.h"
+#include "core/base/unique_handle.h"
 
 namespace dovrel {
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "core/text.h"
+#include "core/text/text.h"
 #include "runtime/window_description.h"
 
 namespace dovrel {

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "runtime/fatal_error.h"
-#include "core/text.h"
+#include "core/text/text.h"
 
 namespace dovrel {
 

@@ -10,10 +10,10 @@
 #include <memory>
 #include <vector>
 
-#include "core/text.h"
-#include "core/com_ptr.h"
+#include "core/text/text.h"
+#include "core/base/com_ptr.h"
 #include "runtime/dpi.h"
-#include "ui/common_dialog.h"
+#include "ui/dialog/common_dialog.h"
 #include "ui/main_window_description.h"
 
 namespace dovrel {

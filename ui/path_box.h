@@ -1,7 +1,7 @@
 #pragma once
 // What a path typed or pasted into the path box names.
 
-#include "core/text.h"
+#include "core/text/text.h"
 
 namespace dovrel {
 

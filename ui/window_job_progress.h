@@ -10,9 +10,9 @@
 
 #include <functional>
 
-#include "core/com_ptr.h"
-#include "core/extraction_job.h"
-#include "core/text.h"
+#include "core/base/com_ptr.h"
+#include "core/job/extraction_job.h"
+#include "core/text/text.h"
 
 namespace dovrel {
 

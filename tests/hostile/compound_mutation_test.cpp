@@ -20,8 +20,8 @@
 #include <regex>
 #include <sstream>
 
-#include "core/binary_pictures.h"
-#include "core/office_art.h"
+#include "core/compound/binary_pictures.h"
+#include "core/compound/office_art.h"
 #include "tests/hostile/hostile_harness.h"
 #include "tests/support/compound_file.h"
 #include "tests/support/office_package.h"
@@ -84,7 +84,7 @@ protected:
         BinaryPicturesResult result;
         {
             CaseGuard guard(label, 60);
-            result = WriteBinaryDocumentPictures(document, "ppt", scratch);
+            result = WriteBinaryDocumentPictures(document, Text("\\ppt\\media"), scratch);
         }
         EXPECT_TRUE(ReadFileBytes(document) == bytes) << "the document changed";
         EXPECT_EQ(ListTree(root.path()).find("scratch\\"), std::string("doc.ppt\n").size())

@@ -7,10 +7,10 @@
 #include <set>
 #include <sstream>
 
-#include "core/extraction_job.h"
-#include "core/unique_handle.h"
-#include "core/work_paths.h"
-#include "core/zip_extractor.h"
+#include "core/job/extraction_job.h"
+#include "core/base/unique_handle.h"
+#include "core/job/work_paths.h"
+#include "core/zip/zip_extractor.h"
 
 namespace dovrel::test {
 

@@ -20,7 +20,7 @@
 #include "tests/support/hostile_packages.h"
 #include "tests/support/recording_user_seam.h"
 #include "tests/support/temp_folder.h"
-#include "core/user_seam.h"
+#include "core/shell/user_seam.h"
 
 namespace dovrel::test {
 

@@ -6,7 +6,7 @@
 
 #include <stdexcept>
 
-#include "core/com_ptr.h"
+#include "core/base/com_ptr.h"
 #include "tests/support/temp_folder.h"
 
 namespace dovrel::test {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/com_ptr.h"
+#include "core/base/com_ptr.h"
 
 namespace dovrel::test {
 

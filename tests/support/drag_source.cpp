@@ -5,10 +5,10 @@
 #include <atomic>
 #include <memory>
 
-#include "core/unique_handle.h"
+#include "core/base/unique_handle.h"
 #include "tests/support/data_object.h"
 #include "tests/support/message_pump.h"
-#include "core/com_ptr.h"
+#include "core/base/com_ptr.h"
 
 namespace dovrel::test {
 

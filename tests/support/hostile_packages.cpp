@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/dbcs.h"
+#include "core/text/dbcs.h"
 #include "tests/support/office_package.h"
 
 namespace dovrel::test {

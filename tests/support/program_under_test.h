@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "core/unique_handle.h"
+#include "core/base/unique_handle.h"
 
 namespace dovrel::test {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/user_seam.h"
+#include "core/shell/user_seam.h"
 
 namespace dovrel::test {
 

@@ -1,0 +1,43 @@
+#pragma once
+// Pictures from old binary documents: presentations (a "Pictures" stream),
+// word-processing documents ("WordDocument" with its table and "Data"
+// streams) and workbooks ("Workbook" or "Book"), recognised by the streams
+// they hold, whatever their extension.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "core/text/text.h"
+
+namespace dovrel {
+
+struct BinaryPicturesResult {
+    // false: the storage could not be opened, or a picture could not be
+    // written (the job then fails).
+    bool ok = false;
+    // The folder under the scratch folder that holds the pictures, as a
+    // package folder ("\ppt\media"); nothing when there were none.
+    std::optional<Text> packageFolder;
+    // The progress asked for a stop; what was written stays for the
+    // caller's clean-up.
+    bool stopped = false;
+};
+
+// How far the pictures are, as a percent of the document's bytes; false
+// asks for a stop.
+using PicturesProgress = std::function<bool(int percent)>;
+
+// Writes each distinct picture of the compound file at `document` once, in
+// the order the document keeps them, as image1.png, image2.jpeg, ... into
+// scratchFolder + mediaFolderOfName, the media folder the document's
+// extension selects (or, without one, the folder of the kind the streams
+// show).
+// A damaged picture is skipped. A copy of a document that another program
+// holds is read from the scratch folder. progress is told after every
+// picture the document holds, so a long document never goes quiet.
+BinaryPicturesResult WriteBinaryDocumentPictures(const Text& document, const std::optional<Text>& mediaFolderOfName,
+                                                 const Text& scratchFolder,
+                                                 const PicturesProgress& progress = nullptr);
+
+}  // namespace dovrel

@@ -1,0 +1,125 @@
+#include "core/compound/compound_document.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/compound/compound_file_check.h"
+#include "core/text/text_encoding.h"
+#include "core/base/unique_handle.h"
+
+namespace dovrel {
+
+namespace {
+
+constexpr char kSignature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
+constexpr std::uint64_t kReadChunk = 1 << 20;
+
+ComPtr<IStorage> OpenStorageReadOnly(const Text& path, HRESULT& result)
+{
+    const std::wstring widePath = WideFromAnsi(path);
+    ComPtr<IStorage> storage;
+    if (widePath.empty() || !CompoundFileChainsAreSound(path)) {
+        result = STG_E_FILENOTFOUND;
+        return storage;
+    }
+    // Direct mode allows read-only opening only when others are kept from
+    // writing; a document another program has open for writing then fails
+    // with a sharing or lock violation.
+    result = StgOpenStorageEx(widePath.c_str(), STGM_READ | STGM_SHARE_DENY_WRITE, STGFMT_STORAGE, 0, nullptr,
+                              nullptr, IID_IStorage, storage.put_void());
+    if (FAILED(result)) storage.reset();
+    return storage;
+}
+
+}  // namespace
+
+bool IsCompoundFile(const Text& path)
+{
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    char head[8];
+    DWORD read = 0;
+    return ReadFile(file.get(), head, sizeof head, &read, nullptr) && read == sizeof head &&
+           std::memcmp(head, kSignature, sizeof head) == 0;
+}
+
+bool StorageStream::ReadAt(std::uint64_t offset, std::uint64_t length, std::string& bytes) const
+{
+    bytes.clear();
+    if (offset > size_ || length > size_ - offset) return false;
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>(offset);
+    if (FAILED(stream_->Seek(position, STREAM_SEEK_SET, nullptr))) return false;
+    // Grown as the data really arrives, so a stated size alone never makes a
+    // large allocation.
+    while (bytes.size() < length) {
+        const std::size_t have = bytes.size();
+        const ULONG want = static_cast<ULONG>(std::min<std::uint64_t>(kReadChunk, length - have));
+        bytes.resize(have + want);
+        ULONG got = 0;
+        if (FAILED(stream_->Read(bytes.data() + have, want, &got)) || got != want) {
+            bytes.clear();
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<std::string> StorageStream::ReadAll(std::uint64_t limit) const
+{
+    std::string bytes;
+    if (size_ > limit || !ReadAt(0, size_, bytes)) return std::nullopt;
+    return bytes;
+}
+
+namespace {
+
+// A copy that shares the source with whoever holds it open for writing
+// (CopyFileA need not).
+bool CopySharedFile(const Text& source, const Text& target)
+{
+    UniqueFile in(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!in) return false;
+    UniqueFile out(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out) return false;
+    std::string buffer(kReadChunk, '\0');
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(in.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) return false;
+        if (read == 0) return true;
+        DWORD written = 0;
+        if (!WriteFile(out.get(), buffer.data(), read, &written, nullptr) || written != read) return false;
+    }
+}
+
+}  // namespace
+
+std::optional<CompoundDocument> CompoundDocument::Open(const Text& path, const Text& fallbackCopy)
+{
+    HRESULT result = S_OK;
+    ComPtr<IStorage> root = OpenStorageReadOnly(path, result);
+    if (!root && (result == STG_E_SHAREVIOLATION || result == STG_E_LOCKVIOLATION || result == STG_E_ACCESSDENIED) &&
+        CopySharedFile(path, fallbackCopy)) {
+        root = OpenStorageReadOnly(fallbackCopy, result);
+    }
+    if (!root) return std::nullopt;
+    return CompoundDocument(std::move(root));
+}
+
+std::optional<StorageStream> CompoundDocument::OpenStream(const wchar_t* name) const
+{
+    ComPtr<IStream> stream;
+    // Streams inside a storage are always opened exclusively.
+    if (FAILED(root_->OpenStream(name, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, stream.put()))) {
+        return std::nullopt;
+    }
+    STATSTG info{};
+    if (FAILED(stream->Stat(&info, STATFLAG_NONAME))) return std::nullopt;
+    return StorageStream(std::move(stream), info.cbSize.QuadPart);
+}
+
+}  // namespace dovrel

@@ -1,0 +1,173 @@
+#include "core/compound/compound_file_check.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/base/little_endian.h"
+#include "core/base/unique_handle.h"
+
+namespace dovrel {
+
+namespace {
+
+constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE;
+constexpr std::uint32_t kNoEntry = 0xFFFFFFFF;
+constexpr std::uint32_t kHeaderDifatEntries = 109;
+constexpr std::size_t kEntrySize = 128;
+constexpr std::uint32_t kMiniCutoff = 4096;
+
+
+class SectorFile {
+public:
+    explicit SectorFile(const Text& path)
+        : file_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
+    {
+        LARGE_INTEGER size{};
+        if (file_ && GetFileSizeEx(file_.get(), &size)) size_ = static_cast<std::uint64_t>(size.QuadPart);
+    }
+    std::uint64_t size() const { return size_; }
+
+    bool Read(std::uint64_t offset, std::size_t length, std::string& bytes) const
+    {
+        bytes.assign(length, '\0');
+        LARGE_INTEGER position;
+        position.QuadPart = static_cast<LONGLONG>(offset);
+        DWORD read = 0;
+        return file_ && offset + length <= size_ && SetFilePointerEx(file_.get(), position, nullptr, FILE_BEGIN) &&
+               ReadFile(file_.get(), bytes.data(), static_cast<DWORD>(length), &read, nullptr) && read == length;
+    }
+
+private:
+    UniqueFile file_;
+    std::uint64_t size_ = 0;
+};
+
+// Follows chains through one allocation table; a sector met twice, in one
+// chain or two, ends the check.
+class ChainWalker {
+public:
+    explicit ChainWalker(const std::vector<std::uint32_t>& table) : table_(table), used_(table.size()) {}
+
+    // The chain's sectors from `start`, or false when it leaves the table or
+    // meets a used sector.
+    bool Walk(std::uint32_t start, std::vector<std::uint32_t>* sectors = nullptr)
+    {
+        for (std::uint32_t at = start; at != kEndOfChain; at = table_[at]) {
+            if (at >= table_.size() || used_[at]) return false;
+            used_[at] = true;
+            if (sectors) sectors->push_back(at);
+        }
+        return true;
+    }
+
+private:
+    const std::vector<std::uint32_t>& table_;
+    std::vector<bool> used_;
+};
+
+class Check {
+public:
+    explicit Check(const Text& path) : file_(path) {}
+
+    bool Run()
+    {
+        std::string header;
+        if (!file_.Read(0, 512, header) || ReadLe32(header, 0) != 0xE011CFD0 || ReadLe32(header, 4) != 0xE11AB1A1) return false;
+        const unsigned shift = static_cast<unsigned char>(header[30]);
+        if (shift != 9 && shift != 12) return false;
+        sectorSize_ = std::size_t{1} << shift;
+        const std::uint64_t sectors = (file_.size() + sectorSize_ - 1) / sectorSize_ - 1;
+        if (sectors == 0 || sectors > 0x7FFFFFFF) return false;
+        // Every entry lies somewhere in the file, so larger counts are damage.
+        const std::uint32_t fatCount = ReadLe32(header, 44), directoryStart = ReadLe32(header, 48),
+                            miniFatStart = ReadLe32(header, 60), difatStart = ReadLe32(header, 68), difatCount = ReadLe32(header, 72);
+        if (fatCount > sectors || difatCount > sectors) return false;
+
+        std::vector<std::uint32_t> fatSectors;
+        for (std::uint32_t i = 0; i < kHeaderDifatEntries && fatSectors.size() < fatCount; ++i)
+            fatSectors.push_back(ReadLe32(header, 76 + 4 * i));
+        const std::size_t perSector = sectorSize_ / 4;
+        std::string block;
+        std::uint32_t next = difatStart;
+        for (std::uint32_t n = 0; fatSectors.size() < fatCount; ++n) {
+            if (n >= difatCount || !ReadSector(next, block)) return false;
+            for (std::size_t i = 0; i + 1 < perSector && fatSectors.size() < fatCount; ++i) fatSectors.push_back(ReadLe32(block, 4 * i));
+            next = ReadLe32(block, 4 * (perSector - 1));
+        }
+        for (std::uint32_t sector : fatSectors) {
+            if (!ReadSector(sector, block)) return false;
+            for (std::size_t i = 0; i < perSector; ++i) fat_.push_back(ReadLe32(block, 4 * i));
+        }
+        if (fat_.size() > sectors) fat_.resize(static_cast<std::size_t>(sectors));
+
+        ChainWalker big(fat_);
+        std::vector<std::uint32_t> chain;
+        if (!big.Walk(directoryStart, &chain)) return false;
+        std::string directory;
+        for (std::uint32_t sector : chain) {
+            if (!ReadSector(sector, block)) return false;
+            directory += block;
+        }
+        chain.clear();
+        if (miniFatStart != kEndOfChain && !big.Walk(miniFatStart, &chain)) return false;
+        std::vector<std::uint32_t> miniFat;
+        for (std::uint32_t sector : chain) {
+            if (!ReadSector(sector, block)) return false;
+            for (std::size_t i = 0; i < perSector; ++i) miniFat.push_back(ReadLe32(block, 4 * i));
+        }
+        ChainWalker mini(miniFat);
+        return WalkDirectory(directory, big, mini);
+    }
+
+private:
+    bool ReadSector(std::uint32_t sector, std::string& bytes) const
+    {
+        return file_.Read((std::uint64_t{sector} + 1) * sectorSize_, sectorSize_, bytes);
+    }
+
+    // Every entry reachable from the root once; every stream's chain sound.
+    bool WalkDirectory(const std::string& directory, ChainWalker& big, ChainWalker& mini) const
+    {
+        const std::size_t entries = directory.size() / kEntrySize;
+        if (entries == 0) return false;
+        std::vector<bool> seen(entries);
+        std::vector<std::uint32_t> pending{0};
+        while (!pending.empty()) {
+            const std::uint32_t index = pending.back();
+            pending.pop_back();
+            if (index == kNoEntry) continue;
+            if (index >= entries || seen[index]) return false;
+            seen[index] = true;
+            const std::size_t at = index * kEntrySize;
+            const unsigned type = static_cast<unsigned char>(directory[at + 66]);
+            const std::uint32_t start = ReadLe32(directory, at + 116), size = ReadLe32(directory, at + 120);
+            if (type == 5 || (type == 2 && size >= kMiniCutoff)) {  // the root holds the mini stream
+                if (size > 0 && !big.Walk(start)) return false;
+            } else if (type == 2) {
+                if (size > 0 && !mini.Walk(start)) return false;
+            } else if (type != 1) {
+                return false;
+            }
+            if (index != 0) {
+                pending.push_back(ReadLe32(directory, at + 68));  // left
+                pending.push_back(ReadLe32(directory, at + 72));  // right
+            }
+            pending.push_back(ReadLe32(directory, at + 76));  // child
+        }
+        return true;
+    }
+
+    SectorFile file_;
+    std::size_t sectorSize_ = 512;
+    std::vector<std::uint32_t> fat_;
+};
+
+}  // namespace
+
+bool CompoundFileChainsAreSound(const Text& path) { return Check(path).Run(); }
+
+}  // namespace dovrel

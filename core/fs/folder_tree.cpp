@@ -1,0 +1,110 @@
+#include "core/fs/folder_tree.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "core/base/lock_retry.h"
+#include "core/base/unique_handle.h"
+
+namespace dovrel {
+
+namespace {
+
+struct Entry {
+    Text path;
+    DWORD attributes;
+    DWORD reparseTag;
+};
+
+DWORD ReparseTagOf(const Text& path)
+{
+    UniqueFile handle(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    FILE_ATTRIBUTE_TAG_INFO info{};
+    if (!handle || !GetFileInformationByHandleEx(handle.get(), FileAttributeTagInfo, &info, sizeof info)) return 0;
+    return info.ReparseTag;
+}
+
+bool IsLinkAttributes(DWORD attributes, const Text& path)
+{
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsLinkByTag(attributes, ReparseTagOf(path));
+}
+
+// The folder's entries; the listing is complete and its handle closed
+// before anything is deleted.
+std::vector<Entry> ListEntries(const Text& folder, TreeRemoval rules)
+{
+    std::vector<Entry> entries;
+    WIN32_FIND_DATAA data;
+    UniqueFind find(FindFirstFileA((folder + "\\*").c_str(), &data));
+    if (!find) return entries;
+    do {
+        const char* name = data.cFileName;
+        const bool dots = name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+        if (dots || (rules == TreeRemoval::KeepDotNamesAndReadOnly && name[0] == '.')) continue;
+        entries.push_back({folder + "\\" + name, data.dwFileAttributes, data.dwReserved0});
+    } while (FindNextFileA(find.get(), &data));
+    return entries;
+}
+
+// Removes one entry that is empty by now (or a link, or a file). A
+// read-only entry that the rules keep is not worth the wait of a retry.
+bool RemoveEntry(const Text& path, DWORD attributes, TreeRemoval rules, const LockPatience& patience)
+{
+    const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (readOnly && rules == TreeRemoval::Everything) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    auto remove = [&] { return folder ? RemoveDirectoryA(path.c_str()) != FALSE : DeleteFileA(path.c_str()) != FALSE; };
+    if (readOnly && rules == TreeRemoval::KeepDotNamesAndReadOnly) return remove();
+    return RetryWhileLocked(remove, patience);
+}
+
+// Failures are passed over and the next entry tried.
+void EmptyFolder(const Text& folder, TreeRemoval rules, const LockPatience& patience)
+{
+    for (const Entry& entry : ListEntries(folder, rules)) {
+        const bool isFolder = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (!isFolder && rules == TreeRemoval::KeepDotNamesAndReadOnly && (entry.attributes & FILE_ATTRIBUTE_READONLY))
+            continue;
+        // Emptying a link would delete the files of the folder it points to.
+        if (isFolder && !IsLinkByTag(entry.attributes, entry.reparseTag)) EmptyFolder(entry.path, rules, patience);
+        RemoveEntry(entry.path, entry.attributes, rules, patience);
+    }
+}
+
+}  // namespace
+
+bool IsLinkByTag(std::uint32_t attributes, std::uint32_t reparseTag)
+{
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+    return reparseTag == 0 || IsReparseTagNameSurrogate(reparseTag);
+}
+
+bool IsLinkPath(const Text& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && IsLinkAttributes(attributes, path);
+}
+
+bool IsRealFolder(const Text& path)
+{
+    if (path.empty()) return false;
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !IsLinkAttributes(attributes, path);
+}
+
+bool RemoveFolderTree(const Text& path, TreeRemoval rules)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return RemoveDirectoryA(path.c_str()) != FALSE;  // fails, as it should, on a file or nothing
+    }
+    const LockPatience patience;  // shared by the whole tree
+    if (!IsLinkAttributes(attributes, path)) EmptyFolder(path, rules, patience);
+    return RemoveEntry(path, attributes, rules, patience);
+}
+
+}  // namespace dovrel

@@ -1,0 +1,62 @@
+#include "core/fs/inside_folder.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "core/text/ascii.h"
+#include "core/fs/folder_path.h"
+#include "core/base/unique_handle.h"
+
+namespace dovrel {
+
+namespace {
+
+constexpr DWORD kLongPath = 32768;
+
+Text WithoutFinalBackslash(Text path)
+{
+    if (EndsWithBackslash(path) && path.size() > 3) path.pop_back();
+    return path;
+}
+
+Text FullPathOf(const Text& path)
+{
+    std::vector<char> full(kLongPath);
+    DWORD length = GetFullPathNameA(path.c_str(), kLongPath, full.data(), nullptr);
+    if (length == 0 || length >= kLongPath) return Text();
+    std::vector<char> longer(kLongPath);
+    DWORD longLength = GetLongPathNameA(full.data(), longer.data(), kLongPath);
+    if (longLength > 0 && longLength < kLongPath) return WithoutFinalBackslash(Text(longer.data(), longLength));
+    return WithoutFinalBackslash(Text(full.data(), length));
+}
+
+Text FinalPathOf(const Text& path)
+{
+    UniqueFile handle(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle) return Text();
+    std::vector<char> final(kLongPath);
+    DWORD length = GetFinalPathNameByHandleA(handle.get(), final.data(), kLongPath, FILE_NAME_NORMALIZED);
+    if (length == 0 || length >= kLongPath) return Text();
+    return WithoutFinalBackslash(Text(final.data(), length));
+}
+
+bool IsSameOrInside(const Text& path, const Text& folder)
+{
+    if (path.empty() || folder.empty() || path.size() < folder.size()) return false;
+    if (FoldAsciiCase(path.substr(0, folder.size())) != FoldAsciiCase(folder)) return false;
+    return path.size() == folder.size() || path[folder.size()] == '\\';
+}
+
+}  // namespace
+
+bool LiesInside(const Text& path, const Text& folder)
+{
+    if (path.empty() || folder.empty()) return false;
+    if (IsSameOrInside(FullPathOf(path), FullPathOf(folder))) return true;
+    return IsSameOrInside(FinalPathOf(path), FinalPathOf(folder));
+}
+
+}  // namespace dovrel

@@ -1,0 +1,14 @@
+#pragma once
+// Whether a path lies in a folder, however either is spelled.
+
+#include "core/text/text.h"
+
+namespace dovrel {
+
+// true when path names folder itself or something inside it: compared as
+// full paths with short (8.3) names made long, and again with links
+// resolved (the final paths of both, where both exist). Letter case is
+// ignored. An empty path or folder lies nowhere.
+bool LiesInside(const Text& path, const Text& folder);
+
+}  // namespace dovrel

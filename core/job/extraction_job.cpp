@@ -1,0 +1,213 @@
+#include "core/job/extraction_job.h"
+
+#include <optional>
+#include <vector>
+
+#include "core/compound/binary_pictures.h"
+#include "core/compound/compound_document.h"
+#include "core/job/document_name.h"
+#include "core/fs/file_ops.h"
+#include "core/fs/folder_tree.h"
+#include "core/fs/inside_folder.h"
+#include "core/job/media_folder.h"
+#include "core/job/result_name.h"
+#include "core/fs/scratch_tree.h"
+#include "core/shell/user_seam.h"
+#include "core/job/work_paths.h"
+#include "core/zip/zip_extractor.h"
+
+namespace dovrel {
+
+namespace {
+
+constexpr char kSuccessMessage[] = "提取成功！";
+constexpr char kFailureMessage[] = "提取失败！";
+constexpr char kCaption[] = "提示";
+
+// Not DeleteFolderTree: it leaves dot-named entries (a package's
+// _rels\.rels, a Mac's .DS_Store) and read-only files, which would keep the
+// scratch folder and join the next document's media. Links in it are
+// removed as links.
+bool ClearScratchFolder(const WorkPaths& paths) { return RemoveScratchTree(paths.scratchFolder); }
+
+// The scratch folder, empty and real, before anything is written: a link
+// there (or left inside, which Wine cannot remove) would have the run write
+// into the folder it points to, and leftovers that cannot be removed (a file
+// held open by a viewer or a scanner) would join this document's media.
+bool PrepareScratchFolder(const WorkPaths& paths)
+{
+    if (!ClearScratchFolder(paths)) return false;
+    CreateFolder(paths.outputRoot);
+    CreateFolder(paths.scratchFolder);
+    return IsRealFolder(paths.scratchFolder);
+}
+
+// The zip extraction's progress event, forwarded to the job's progress.
+class ProgressForwarder : public ExtractProgressSink {
+public:
+    explicit ProgressForwarder(JobProgress* progress) : progress_(progress) {}
+    bool HasWindow() const override { return progress_ != nullptr; }
+    std::optional<bool> Fire(std::int32_t percent) override
+    {
+        if (!progress_->Report(percent)) stopped = true;
+        return !stopped;
+    }
+    // A report of the job's own; false once a stop was asked for.
+    bool Tell(int percent) { return !HasWindow() || *Fire(percent); }
+    bool stopped = false;
+
+private:
+    JobProgress* progress_;
+};
+
+// Step 2: the package's media folder, unpacked under the scratch folder,
+// straight to its result name in the output root.
+DocumentOutcome MoveMediaToResult(const Text& mediaFolder, const WorkPaths& paths, const DocumentName& name,
+                                  const Text& suffix)
+{
+    // A package may hold no media, or a file named like the media folder:
+    // no picture to show as a result.
+    if (!FolderExists(mediaFolder)) return DocumentOutcome::NothingExtracted;
+    // The zip extraction made it a real folder; one that is a link now is
+    // never moved.
+    if (!IsRealFolder(mediaFolder)) return DocumentOutcome::Failed;
+    // On failure the media stay in the scratch folder, as after any failed run.
+    return GiveResultName(mediaFolder, paths.outputRoot, name.baseName, suffix) ? DocumentOutcome::Extracted
+                                                                                : DocumentOutcome::Failed;
+}
+
+}  // namespace
+
+DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, JobProgress* progress)
+{
+    // The document is only ever read. One inside the scratch folder would be
+    // deleted by the clearing.
+    if (LiesInside(document, paths.scratchFolder)) return DocumentOutcome::Failed;
+    if (!PrepareScratchFolder(paths)) return DocumentOutcome::Failed;
+
+    Text suffix = DrawResultSuffix();
+    DocumentName name = AnalyseDocumentName(document);
+    // A kind the job does not know selects no entry: the package is still
+    // checked, and then ends silently.
+    std::optional<Text> packageFolder = MediaFolderFor(name.extension);
+
+    // Step 1: the document's media into <scratch>\<package media folder>,
+    // read where the document is; nothing else of the package is written.
+    ProgressForwarder forwarder(progress);
+    if (IsCompoundFile(document)) {
+        // An old binary document: its pictures are written where a package
+        // keeps its media, and the rest of the run is the same.
+        BinaryPicturesResult pictures = WriteBinaryDocumentPictures(
+            document, MediaFolderFor(name.extension), paths.scratchFolder, [&forwarder](int percent) { return forwarder.Tell(percent); });
+        if (!pictures.ok && !pictures.stopped) return DocumentOutcome::Failed;
+        forwarder.stopped = forwarder.stopped || pictures.stopped;
+        packageFolder = pictures.packageFolder;
+    } else if (ZipExtractFolder(document, packageFolder, paths.scratchFolder, &forwarder) != 1) {
+        // The scratch folder stays for inspection; the next run or start clears it.
+        return DocumentOutcome::Failed;
+    }
+    if (forwarder.stopped) {
+        ClearScratchFolder(paths);
+        return DocumentOutcome::Stopped;
+    }
+    if (!packageFolder) {
+        ClearScratchFolder(paths);
+        return DocumentOutcome::NothingExtracted;
+    }
+
+    DocumentOutcome outcome = MoveMediaToResult(JoinTexts({paths.scratchFolder, *packageFolder}), paths, name, suffix);
+    if (outcome != DocumentOutcome::Failed) ClearScratchFolder(paths);
+    return outcome;
+}
+
+namespace {
+
+// One document of a batch reports its progress as its share of the whole.
+class BatchShare final : public JobProgress {
+public:
+    BatchShare(JobProgress& whole, std::size_t index, std::size_t count)
+        : whole_(whole), index_(index), count_(count)
+    {
+    }
+    bool Report(int percent) override
+    {
+        const long long done = static_cast<long long>(index_) * 100 + percent;
+        return whole_.Report(static_cast<int>(done / static_cast<long long>(count_)));
+    }
+
+private:
+    JobProgress& whole_;
+    std::size_t index_;
+    std::size_t count_;
+};
+
+// How a failed document is named in the failure message: its file name.
+Text NameForMessage(const Text& document)
+{
+    Text name = AnalyseDocumentName(document).documentName;
+    return name.empty() ? document : name;
+}
+
+void RunSingle(const WorkPaths& paths, const Text& document, JobProgress* progress)
+{
+    UserSeam& user = CurrentUserSeam();
+    DocumentOutcome outcome = ExtractDocument(paths, document, progress);
+    if (progress) progress->Ended(outcome == DocumentOutcome::Failed);
+    switch (outcome) {
+    case DocumentOutcome::Extracted:
+        user.ShowMessage(kSuccessMessage, kCaption);
+        user.OpenInShell(paths.outputRoot);
+        break;
+    case DocumentOutcome::Failed:
+        user.ShowMessage(kFailureMessage, kCaption);
+        break;
+    case DocumentOutcome::NothingExtracted:
+    case DocumentOutcome::Stopped:
+        break;
+    }
+}
+
+// Each document exactly as a single run would do it, one message at the
+// end: success when none failed, else the failed documents' names.
+void RunBatch(const WorkPaths& paths, const std::vector<Text>& documents, JobProgress* progress)
+{
+    std::vector<Text> failed;
+    bool anyResult = false;
+    for (std::size_t i = 0; i < documents.size(); ++i) {
+        DocumentOutcome outcome = DocumentOutcome::Failed;
+        // A folder dropped together with the documents is no document.
+        if (!FolderExists(documents[i])) {
+            std::optional<BatchShare> share;
+            if (progress) share.emplace(*progress, i, documents.size());
+            outcome = ExtractDocument(paths, documents[i], share ? &*share : nullptr);
+        }
+        switch (outcome) {
+        case DocumentOutcome::Extracted: anyResult = true; break;
+        case DocumentOutcome::Failed: failed.push_back(NameForMessage(documents[i])); break;
+        case DocumentOutcome::NothingExtracted: break;
+        case DocumentOutcome::Stopped: return;
+        }
+    }
+    if (progress) progress->Ended(!failed.empty());
+    Text message = failed.empty() ? kSuccessMessage : kFailureMessage;
+    for (const Text& name : failed) message += "\r\n" + name;
+    UserSeam& user = CurrentUserSeam();
+    user.ShowMessage(message, kCaption);
+    if (anyResult) user.OpenInShell(paths.outputRoot);
+}
+
+}  // namespace
+
+void RunExtraction(JobProgress* progress)
+{
+    const WorkPaths& paths = CurrentWorkPaths();
+    const std::vector<Text>& documents = paths.selectedDocuments;
+    if (documents.size() > 1) {
+        RunBatch(paths, documents, progress);
+    } else {
+        // Nothing chosen yet is a single run on the empty path: it fails.
+        RunSingle(paths, documents.empty() ? Text() : documents.front(), progress);
+    }
+}
+
+}  // namespace dovrel

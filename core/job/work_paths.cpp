@@ -1,0 +1,34 @@
+#include "core/job/work_paths.h"
+
+#include <utility>
+
+#include "core/fs/scratch_tree.h"
+#include "core/shell/user_seam.h"
+
+namespace dovrel {
+
+namespace {
+WorkPaths g_workPaths;
+}
+
+const WorkPaths& CurrentWorkPaths() { return g_workPaths; }
+
+void SetUpWorkPaths()
+{
+    // The Documents folder comes with its trailing "\", so no separator is
+    // added; without one the output root is the relative "PPT_RES".
+    g_workPaths.outputRoot = JoinTexts({CurrentUserSeam().DocumentsFolder(), "PPT_RES"});
+    g_workPaths.scratchFolder = JoinTexts({g_workPaths.outputRoot, "\\TMP"});
+    g_workPaths.scratchArchive = JoinTexts({g_workPaths.scratchFolder, "\\temp.zip"});
+    // The same full removal as a run's: DeleteFolderTree would leave the
+    // dot-named and read-only remains of a failed run.
+    RemoveScratchTree(g_workPaths.scratchFolder);
+}
+
+void SetSelectedDocuments(std::vector<Text> paths) { g_workPaths.selectedDocuments = std::move(paths); }
+
+void SetSelectedDocument(const Text& path) { SetSelectedDocuments({path}); }
+
+void ReleaseWorkPaths() { g_workPaths = WorkPaths{}; }
+
+}  // namespace dovrel

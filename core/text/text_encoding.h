@@ -1,0 +1,23 @@
+#pragma once
+// The one place where text crosses from another encoding into the program's
+// code page: UTF-8 bytes (as other programs hand over dropped HTML) to
+// UTF-16, UTF-16 to the system ANSI code page, and back for the few
+// platform calls that take only UTF-16 (structured storage).
+
+#include <string>
+
+#include "core/text/text.h"
+
+namespace dovrel {
+
+// Every byte is decoded; malformed sequences become U+FFFD.
+std::wstring WideFromUtf8(const std::string& utf8);
+
+// Up to the first zero character; characters the code page lacks become its
+// default character. Decomposed sequences are composed where the code page
+// has the composed character (WC_COMPOSITECHECK).
+Text AnsiFromWide(const std::wstring& wide);
+// The system code page's text as UTF-16; empty if it cannot be converted.
+std::wstring WideFromAnsi(const Text& ansi);
+
+}  // namespace dovrel

@@ -1,0 +1,71 @@
+#include "core/zip/zip_entry_info.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace dovrel {
+
+namespace {
+
+constexpr std::uint16_t kExtendedTimestampId = 0x5455;  // "UT"
+constexpr std::uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;
+constexpr std::uint64_t kFileTimeUnitsPerSecond = 10000000ULL;
+
+std::uint32_t ReadLe(const std::string& bytes, std::size_t at, int count)
+{
+    std::uint32_t value = 0;
+    for (int i = count - 1; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
+
+}  // namespace
+
+std::uint32_t EntryAttributes(std::uint32_t external)
+{
+    std::uint32_t attributes = FILE_ATTRIBUTE_NORMAL;
+    if (external & 0x40000000 || external & 0x10) attributes = FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_DIRECTORY;
+    if (external & 0x20) attributes |= FILE_ATTRIBUTE_ARCHIVE;
+    if (external & 0x02) attributes |= FILE_ATTRIBUTE_HIDDEN;
+    if (!(external & 0x00800000) || external & 0x01) attributes |= FILE_ATTRIBUTE_READONLY;
+    if (external & 0x04) attributes |= FILE_ATTRIBUTE_SYSTEM;
+    return attributes;
+}
+
+std::uint64_t DosStampToFileTime(std::uint32_t dosStamp)
+{
+    FILETIME time;
+    if (!DosDateTimeToFileTime(static_cast<WORD>(dosStamp >> 16), static_cast<WORD>(dosStamp & 0xFFFF), &time))
+        return 0;
+    return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+void ApplyExtendedTimestamp(const std::string& extra, ZipEntryInfo& info)
+{
+    const std::size_t length = extra.size();
+    std::size_t offset = 0;
+    while (offset + 4 < length) {
+        std::uint16_t id = static_cast<std::uint16_t>(ReadLe(extra, offset, 2));
+        std::size_t dataSize = ReadLe(extra, offset + 2, 2);
+        if (id == kExtendedTimestampId) {
+            const std::size_t dataStart = offset + 4;
+            const std::size_t dataEnd = std::min(dataStart + dataSize, length);
+            if (dataStart >= dataEnd) return;
+            const unsigned flags = static_cast<unsigned char>(extra[dataStart]);
+            std::uint64_t* const times[] = {&info.modificationTime, &info.accessTime, &info.creationTime};
+            std::size_t at = dataStart + 1;
+            for (unsigned bit = 0; bit < 3; ++bit) {
+                if (!(flags & (1u << bit))) continue;
+                if (at + 4 > dataEnd) return;  // the block ends before this value
+                auto seconds = static_cast<std::int32_t>(ReadLe(extra, at, 4));
+                if (seconds >= 0)
+                    *times[bit] = kUnixEpochAsFileTime + static_cast<std::uint64_t>(seconds) * kFileTimeUnitsPerSecond;
+                at += 4;
+            }
+            return;
+        }
+        offset += 4 + dataSize;
+    }
+}
+
+}  // namespace dovrel

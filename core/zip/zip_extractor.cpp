@@ -1,0 +1,289 @@
+#include "core/zip/zip_extractor.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "core/text/ascii.h"
+#include "core/text/dbcs.h"
+#include "core/fs/file_ops.h"
+#include "core/fs/folder_path.h"
+#include "core/fs/folder_tree.h"
+#include "core/base/little_endian.h"
+#include "core/base/unique_handle.h"
+#include "core/zip/zip_entry_name.h"
+#include "core/zip/zip_reader.h"
+
+namespace dovrel {
+
+namespace {
+
+constexpr DWORD kHeadSize = 32;
+constexpr std::uint32_t kLocalHeaderSignature = 0x04034B50;
+constexpr std::int32_t kEntriesBetweenCountReports = 256;
+
+// A zip package begins with a local file header, and its bytes 24 to 27
+// (the upper half of the first entry's size and its name length), read as
+// a signed value, are at least 1: the first entry has a name.
+bool IsAcceptedArchive(const Text& path, DWORD share)
+{
+    UniqueFile file(
+        CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    char head[kHeadSize];
+    DWORD read = 0;
+    if (!ReadFile(file.get(), head, kHeadSize, &read, nullptr) || read != kHeadSize) return false;
+    const std::string_view bytes(head, kHeadSize);
+    return ReadLe32(bytes, 0) == kLocalHeaderSignature && static_cast<std::int32_t>(ReadLe32(bytes, 24)) >= 1;
+}
+
+Text DestinationPath(const Text& targetFolder, const Text& entryName)
+{
+    Text path = targetFolder;
+    if (!EndsWithBackslash(path)) path += '\\';
+    path.reserve(path.size() + entryName.size());
+    for (char byte : entryName) path += byte == '/' ? '\\' : byte;
+    return path;
+}
+
+// Everything before the path's last "\" character.
+Text FolderPart(const Text& path)
+{
+    std::size_t last = 0;
+    ForEachCharacterStart(path.data(), path.size(), [&](std::size_t at) {
+        if (CharacterSize(path.data(), path.size(), at) == 1 && path[at] == '\\') last = at;
+        return true;
+    });
+    return path.substr(0, last);
+}
+
+using Record = std::pair<std::uint64_t, std::uint64_t>;  // archive bytes [first, second)
+
+// Entries whose bytes overlap are the shape of a zip bomb: a few kilobytes
+// read again and again as many entries.
+bool HasOverlappingRecords(std::vector<Record> records)
+{
+    std::sort(records.begin(), records.end());
+    std::uint64_t end = 0;
+    for (const Record& record : records) {
+        if (record.first < end) return true;
+        end = std::max(end, record.second);
+    }
+    return false;
+}
+
+// What one call extracts: every entry (ZipExtractor), or only those under
+// one package folder (ZipExtractFolder).
+struct Selection {
+    bool everything = true;
+    Text folder;  // folded to lower case, "\" separators, ending in "\"; empty: none
+    DWORD share = FILE_SHARE_READ;
+
+    bool Takes(const ZipEntryInfo& info) const
+    {
+        if (everything) return true;
+        const Text& name = info.nameTooLong ? info.nameStart : info.name;
+        if (folder.empty() || name.size() < folder.size()) return false;
+        // The folder's bytes are ASCII, so a match starts at character
+        // starts only: no trail byte can be taken for one of them.
+        for (std::size_t i = 0; i < folder.size(); ++i) {
+            const char byte = name[i] == '/' ? '\\' : FoldAsciiCase(name[i]);
+            if (byte != folder[i]) return false;
+        }
+        return true;
+    }
+};
+
+Selection FolderSelection(const std::optional<Text>& packageFolder)
+{
+    Selection selection;
+    selection.everything = false;
+    selection.share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    if (!packageFolder) return selection;
+    for (char byte : *packageFolder) {
+        byte = byte == '/' ? '\\' : FoldAsciiCase(byte);
+        if (byte == '\\' && (selection.folder.empty() || selection.folder.back() == '\\')) continue;
+        selection.folder += byte;
+    }
+    if (!selection.folder.empty()) selection.folder += '\\';
+    return selection;
+}
+
+class Extraction {
+public:
+    Extraction(ExtractProgressSink* progress, bool byBytes) : progress_(progress), byBytes_(byBytes) {}
+
+    // Fires the progress event with the percent done; a handler answering
+    // false, with the window still there, asks to stop.
+    void Report()
+    {
+        if (!progress_ || !progress_->HasWindow()) return;
+        std::optional<bool> answer = progress_->Fire(Percent());
+        if (answer && !*answer && progress_->HasWindow()) stopRequested = true;
+    }
+
+    bool stopRequested = false;
+    bool counting = false;  // reading the central directory: nothing done yet
+    std::int32_t total = 0;
+    std::int32_t done = 0;
+    std::uint64_t totalBytes = 0;
+    std::uint64_t doneBytes = 0;  // of the entries finished and the one being written
+
+private:
+    std::int32_t Percent() const
+    {
+        if (counting) return 0;
+        if (byBytes_ && totalBytes > 0)
+            return static_cast<std::int32_t>(std::min(doneBytes, totalBytes) * 100 / totalBytes);
+        if (total == 0) return 100;
+        double share = static_cast<double>(static_cast<std::uint32_t>(done)) / static_cast<std::uint32_t>(total);
+        return static_cast<std::int32_t>(share * 100);
+    }
+
+    ExtractProgressSink* progress_;
+    bool byBytes_;
+};
+
+// The folders under the target folder that entries go into: each level is
+// created, or, when it exists, checked to be a real folder (a link would
+// have the extraction write somewhere else). A folder made or checked once
+// is not asked about again.
+class FolderMaker {
+public:
+    explicit FolderMaker(const Text& targetFolder) : rootLength_(DestinationPath(targetFolder, "").size()) {}
+
+    // folder: a path as DestinationPath forms it, or its folder part.
+    bool Ensure(const Text& folder)
+    {
+        if (folder.size() < rootLength_ || known_.count(folder)) return true;  // the target itself is the caller's
+        if (!Ensure(FolderPart(folder))) return false;
+        // Created without asking first: a lookup of a name that is not there
+        // yet costs a scan of the folder on some file systems.
+        if (!CreateDirectoryA(folder.c_str(), nullptr) && !IsRealFolder(folder)) return false;
+        known_.insert(folder);
+        return true;
+    }
+
+private:
+    std::size_t rootLength_;
+    std::set<Text> known_;
+};
+
+// false: the entry fails the extraction.
+bool ExtractEntry(ZipReader& reader, const ZipEntryInfo& info, const Text& targetFolder, FolderMaker& folders,
+                  Extraction& extraction)
+{
+    // Only names that stay inside the target folder, unchanged by Windows,
+    // are extracted; any other entry is left out and the walk goes on.
+    if (!IsSafeEntryName(info.name)) return true;
+    Text destination = DestinationPath(targetFolder, info.name);
+    if (destination.size() >= MAX_PATH) return false;
+
+    if (info.IsFolder()) return folders.Ensure(EndsWithBackslash(destination) ? FolderPart(destination) : destination);
+
+    if (!folders.Ensure(FolderPart(destination))) return false;
+    const std::uint64_t before = extraction.doneBytes;
+    auto written = [&](std::uint64_t bytes) {
+        extraction.doneBytes = before + bytes;
+        extraction.Report();
+        return !extraction.stopRequested;
+    };
+    // An existing read-only, hidden or system file is replaced once its
+    // attributes are reset. Resetting only after a refusal spares every new
+    // file a lookup of a name that is not there yet.
+    std::uint32_t code = reader.WriteEntry(info.index, destination, written);
+    if (code == kZipCannotOpen && SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_NORMAL))
+        code = reader.WriteEntry(info.index, destination, written);
+    extraction.doneBytes = before + info.uncompressedSize;
+    return code == kZipOk || code == kZipStopped;
+}
+
+std::int32_t Extract(const Text& archivePath, const Text& targetFolder, const Selection& selection, ZipReader& reader,
+                     Extraction& extraction)
+{
+    if (!PathExists(archivePath)) return -1;
+    if (!PathExists(targetFolder) && !CreateFolderPath(targetFolder)) return 0;
+    if (!IsAcceptedArchive(archivePath, selection.share)) return 0;
+    if (reader.Open(archivePath, selection.share) != kZipOk) return 0;
+
+    // The count reads every entry's headers once, so a damaged central
+    // directory or overlapping entries refuse the archive before anything
+    // is written. Taking every entry, the walk ends at the first one that
+    // cannot be read; taking one folder, such an entry outside it is passed
+    // over and one inside it refuses the archive: a picture is never lost
+    // without a word.
+    std::vector<Record> records;
+    std::vector<std::int32_t> taken;
+    ZipEntryInfo info;
+    for (std::int32_t i = 0; i < reader.EntryCount(); ++i) {
+        std::uint32_t code = reader.EntryInfo(i, info);
+        if (code == kZipCannotOpen) return 0;
+        const bool takes = selection.Takes(info);
+        if (code != kZipOk) {
+            if (selection.everything) break;
+            if (takes) return 0;
+            continue;
+        }
+        records.emplace_back(info.recordStart, info.recordEnd);
+        // A directory of many thousand entries takes a while to read: the
+        // user interface hears from the job meanwhile, and may stop it.
+        if (!selection.everything && i % kEntriesBetweenCountReports == kEntriesBetweenCountReports - 1) {
+            extraction.counting = true;
+            extraction.Report();
+            extraction.counting = false;
+            if (extraction.stopRequested) return 1;
+        }
+        if (!takes) continue;
+        taken.push_back(i);
+        extraction.totalBytes += info.uncompressedSize;
+    }
+    extraction.total = static_cast<std::int32_t>(taken.size());
+    if (HasOverlappingRecords(std::move(records))) return 0;
+
+    FolderMaker folders(targetFolder);
+    for (std::int32_t n = 0; n < extraction.total; ++n) {
+        if (reader.EntryInfo(taken[n], info) != kZipOk) return selection.everything ? 1 : 0;
+        // Never cut short: a truncated name would be another file's name.
+        if (info.nameTooLong) return 0;
+        if (!ExtractEntry(reader, info, targetFolder, folders, extraction)) return 0;
+        if (extraction.stopRequested) return 1;
+        extraction.done = n;
+        extraction.Report();
+        if (extraction.stopRequested) return 1;
+    }
+    return 1;
+}
+
+std::int32_t Run(const Text& archivePath, const Text& targetFolder, const Selection& selection,
+                 ExtractProgressSink* progress)
+{
+    if (archivePath.empty() || targetFolder.empty()) return -1;
+    Extraction extraction(progress, !selection.everything);
+    ZipReader reader;
+    std::int32_t result = Extract(archivePath, targetFolder, selection, reader, extraction);
+    if (!extraction.stopRequested) {
+        extraction.done = extraction.total;
+        extraction.doneBytes = extraction.totalBytes;
+        extraction.Report();
+    }
+    reader.Close();
+    return result;
+}
+
+}  // namespace
+
+std::int32_t ZipExtractor(const Text& archivePath, const Text& targetFolder, ExtractProgressSink* progress)
+{
+    return Run(archivePath, targetFolder, Selection{}, progress);
+}
+
+std::int32_t ZipExtractFolder(const Text& archivePath, const std::optional<Text>& packageFolder,
+                              const Text& targetFolder, ExtractProgressSink* progress)
+{
+    return Run(archivePath, targetFolder, FolderSelection(packageFolder), progress);
+}
+
+}  // namespace dovrel

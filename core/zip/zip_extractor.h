@@ -1,0 +1,44 @@
+#pragma once
+// Unpacks every entry of a zip archive into a target folder, rebuilding the
+// archive's folder tree under it.
+
+#include <cstdint>
+#include <optional>
+
+#include "core/text/text.h"
+
+namespace dovrel {
+
+// The zip component's progress event (ExtractProgress). Fired after every
+// entry, after every 64 KB written within an entry, and once at the end
+// with the percent done.
+class ExtractProgressSink {
+public:
+    virtual ~ExtractProgressSink() = default;
+    // Whether the component still has its window; no window, no report.
+    virtual bool HasWindow() const = 0;
+    // Raises the event synchronously. Answers the handler's truth value, or
+    // nothing when no handler ran. false asks the extraction to stop.
+    virtual std::optional<bool> Fire(std::int32_t percent) = 0;
+};
+
+// out: 1 the walk ended (or a handler asked for a stop); 0 failure after
+// the archive was found; -1 an empty argument or nothing at archivePath.
+// Percent by entries. A stop asked for within an entry ends that entry's
+// file where it is.
+std::int32_t ZipExtractor(const Text& archivePath, const Text& targetFolder, ExtractProgressSink* progress = nullptr);
+
+// The same walk with every check, writing only the entries under
+// packageFolder (a package path such as "\ppt\media": letter case ignored,
+// "/" or "\" as separator) into the same place under targetFolder; nothing
+// selects no entry (the archive is still checked). The archive is opened
+// sharing read and write access, so a document open in an office program can
+// be read. The whole central directory is read first: a damaged directory
+// or overlapping entries refuse the archive before anything is written. An
+// entry outside the folder that cannot be read is passed over; one inside
+// it that cannot be read or written fails the extraction (0), and only an
+// unsafe name is skipped. Percent by bytes.
+std::int32_t ZipExtractFolder(const Text& archivePath, const std::optional<Text>& packageFolder,
+                              const Text& targetFolder, ExtractProgressSink* progress = nullptr);
+
+}  // namespace dovrel

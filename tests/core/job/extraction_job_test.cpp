@@ -1,0 +1,721 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <utility>
+
+#include "core/job/document_batch.h"
+#include "core/job/document_name.h"
+#include "core/job/extraction_job.h"
+#include "core/fs/file_ops.h"
+#include "core/job/media_folder.h"
+#include "core/job/result_name.h"
+#include "core/job/work_paths.h"
+#include "core/base/unique_handle.h"
+#include "tests/support/current_folder.h"
+#include "tests/support/file_holder.h"
+#include "tests/support/folder_link.h"
+#include "tests/support/office_package.h"
+#include "tests/support/recording_user_seam.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/zip_builder.h"
+
+namespace dovrel {
+namespace {
+
+using test::OfficeKind;
+
+// ---- Name analysis -------------------------------------------------------
+
+struct NameCase {
+    const char* path;
+    const char* documentName;
+    const char* extension;
+    const char* baseName;
+};
+
+class DocumentNameTest : public testing::TestWithParam<NameCase> {};
+
+TEST_P(DocumentNameTest, SplitsAtTheLastRealSeparators)
+{
+    DocumentName name = AnalyseDocumentName(GetParam().path);
+    EXPECT_EQ(name.documentName, GetParam().documentName);
+    EXPECT_EQ(name.extension, GetParam().extension);
+    EXPECT_EQ(name.baseName, GetParam().baseName);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, DocumentNameTest,
+    testing::Values(NameCase{"C:\\docs\\报告.pptx", "报告.pptx", "pptx", "报告"},
+                    NameCase{"C:\\docs\\a.b.docx", "a.b.docx", "docx", "a.b"},
+                    NameCase{"C:\\docs\\README", "README", "README", ""},
+                    NameCase{"deck.pptx", "deck.pptx", "pptx", "deck"},
+                    NameCase{"C:\\docs\\.pptx", ".pptx", "pptx", ""},
+                    // 誠 is D5 5C: its trail byte is a "\" that must not split.
+                    NameCase{"C:\\\xD5\x5C\\a.xlsx", "a.xlsx", "xlsx", "a"},
+                    NameCase{"C:\\d\\\xD5\x5C.pptx", "\xD5\x5C.pptx", "pptx", "\xD5\x5C"}));
+
+TEST(MediaFolder, RowsMatchEitherExtensionInAnyLetterCase)
+{
+    EXPECT_EQ(MediaFolderFor("ppt"), "\\ppt\\media");
+    EXPECT_EQ(MediaFolderFor("pptx"), "\\ppt\\media");
+    EXPECT_EQ(MediaFolderFor("PPTX"), "\\ppt\\media");
+    EXPECT_EQ(MediaFolderFor("Docx"), "\\word\\media");
+    EXPECT_EQ(MediaFolderFor("doc"), "\\word\\media");
+    EXPECT_EQ(MediaFolderFor("xls"), "\\xl\\media");
+    EXPECT_EQ(MediaFolderFor("XLSX"), "\\xl\\media");
+    EXPECT_EQ(MediaFolderFor("pptm"), "\\ppt\\media");
+    EXPECT_EQ(MediaFolderFor(""), std::nullopt);
+    EXPECT_EQ(MediaFolderFor("zip"), std::nullopt);
+    // Whole extensions only.
+    EXPECT_EQ(MediaFolderFor("pptmx"), std::nullopt);
+    EXPECT_EQ(MediaFolderFor("xlsb "), std::nullopt);
+    EXPECT_EQ(MediaFolderFor("dot"), std::nullopt);
+}
+
+TEST(ResultSuffix, IsAlwaysSixDigitsFromTheJobsRange)
+{
+    for (int i = 0; i < 200; ++i) {
+        Text suffix = DrawResultSuffix();
+        ASSERT_EQ(suffix.size(), 6u) << suffix;
+        int value = std::stoi(suffix);
+        EXPECT_GE(value, 202105);
+        EXPECT_LE(value, 234872);
+    }
+}
+
+TEST(ResultName, DrawsAgainWhileTheNameIsTaken)
+{
+    test::TempFolder root;
+    CreateFolder(root / "media");
+    CreateFolder(root / "deck_111111");
+    CreateFolder(root / "deck_222222");
+    int draws = 0;
+    auto next = [&draws] { return ++draws == 1 ? Text("222222") : Text("333333"); };
+    ASSERT_TRUE(GiveResultName(root / "media", root.path(), "deck", "111111", next));
+    EXPECT_EQ(draws, 2);
+    EXPECT_TRUE(test::IsFolder(root / "deck_333333"));
+    EXPECT_FALSE(test::Exists(root / "media"));
+}
+
+TEST(ResultName, GivesUpAfterABoundedNumberOfNames)
+{
+    test::TempFolder root;
+    CreateFolder(root / "media");
+    CreateFolder(root / "deck_111111");
+    int draws = 0;
+    auto same = [&draws] {
+        ++draws;
+        return Text("111111");
+    };
+    EXPECT_FALSE(GiveResultName(root / "media", root.path(), "deck", "111111", same));
+    EXPECT_EQ(draws, kResultNameAttempts - 1);
+    EXPECT_TRUE(test::IsFolder(root / "media"));
+}
+
+// ---- The job on real packages --------------------------------------------
+
+class ExtractionJobTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetUpWorkPaths();
+        ASSERT_EQ(CurrentWorkPaths().outputRoot, documentsFolder / "PPT_RES");
+    }
+    void TearDown() override { ReleaseWorkPaths(); }
+
+    // Writes a document into the "user's" folder and selects it.
+    Text PlaceDocument(const std::string& fileName, const std::string& bytes)
+    {
+        Text path = userFiles / fileName;
+        test::WriteFileBytes(path, bytes);
+        SetSelectedDocument(path);
+        return path;
+    }
+
+    Text OutputRoot() const { return CurrentWorkPaths().outputRoot; }
+    Text ScratchFolder() const { return CurrentWorkPaths().scratchFolder; }
+
+    // The result folders in the output root, apart from TMP.
+    std::vector<std::string> ResultFolders() const { return test::FolderEntries(OutputRoot(), "TMP"); }
+
+    std::vector<std::string> SuccessEvents() const
+    {
+        return {"message:提示:提取成功！", "open:" + OutputRoot()};
+    }
+
+    test::TempFolder documentsFolder;
+    test::TempFolder userFiles;
+    test::RecordingUserSeam user{documentsFolder.path() + "\\"};
+    ScopedUserSeam seam{user};
+};
+
+TEST_F(ExtractionJobTest, StartUpFixesThePathsUnderDocuments)
+{
+    EXPECT_EQ(ScratchFolder(), documentsFolder / "PPT_RES\\TMP");
+    EXPECT_EQ(CurrentWorkPaths().scratchArchive, documentsFolder / "PPT_RES\\TMP\\temp.zip");
+}
+
+struct KindCase {
+    OfficeKind kind;
+    const char* fileName;
+    const char* baseName;
+};
+
+class ExtractionJobKindTest : public ExtractionJobTest, public testing::WithParamInterface<KindCase> {};
+
+TEST_P(ExtractionJobKindTest, MovesExactlyTheMediaIntoANewResultFolder)
+{
+    const std::map<std::string, std::string> media = {
+        {"image1.png", test::MediaBytes("png", 5000)},
+        {"image2.jpeg", test::MediaBytes("jpeg", 70000)},
+        {"media1.mp4", test::MediaBytes("mp4", 300000)},
+    };
+    Text document = PlaceDocument(GetParam().fileName, test::MakeOfficePackage(GetParam().kind, media));
+    std::string original = test::ReadFileBytes(document);
+
+    RunExtraction();
+
+    EXPECT_EQ(user.events, SuccessEvents());
+    std::vector<std::string> results = ResultFolders();
+    ASSERT_EQ(results.size(), 1u);
+    const std::string prefix = std::string(GetParam().baseName) + "_";
+    ASSERT_EQ(results[0].compare(0, prefix.size(), prefix), 0) << results[0];
+    int suffix = std::stoi(results[0].substr(prefix.size()));
+    EXPECT_GE(suffix, 202105);
+    EXPECT_LE(suffix, 234872);
+
+    Text resultFolder = OutputRoot() + "\\" + results[0];
+    EXPECT_EQ(test::ListTree(resultFolder), "image1.png\nimage2.jpeg\nmedia1.mp4\n");
+    for (const auto& [name, bytes] : media) EXPECT_EQ(test::ReadFileBytes(resultFolder + "\\" + name), bytes) << name;
+    EXPECT_FALSE(test::Exists(ScratchFolder()));
+    EXPECT_EQ(test::ReadFileBytes(document), original);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, ExtractionJobKindTest,
+                         testing::Values(KindCase{OfficeKind::Presentation, "报告.pptx", "报告"},
+                                         KindCase{OfficeKind::WordDocument, "letter.docx", "letter"},
+                                         KindCase{OfficeKind::Workbook, "a.b.xlsx", "a.b"},
+                                         // a zip package named like an old document
+                                         KindCase{OfficeKind::Presentation, "old-name.ppt", "old-name"},
+                                         // extensions match whatever their case
+                                         KindCase{OfficeKind::Presentation, "SLIDES.PPTX", "SLIDES"},
+                                         KindCase{OfficeKind::WordDocument, "Report.Docx", "Report"},
+                                         // macro-enabled files, slide shows, templates, binary workbooks
+                                         KindCase{OfficeKind::Presentation, "macro.pptm", "macro"},
+                                         KindCase{OfficeKind::Presentation, "show.PPSX", "show"},
+                                         KindCase{OfficeKind::Presentation, "show.ppsm", "show"},
+                                         KindCase{OfficeKind::Presentation, "design.Potx", "design"},
+                                         KindCase{OfficeKind::Presentation, "design.potm", "design"},
+                                         KindCase{OfficeKind::WordDocument, "macro.DOCM", "macro"},
+                                         KindCase{OfficeKind::WordDocument, "letter.dotx", "letter"},
+                                         KindCase{OfficeKind::WordDocument, "letter.dotm", "letter"},
+                                         KindCase{OfficeKind::Workbook, "sums.xlsm", "sums"},
+                                         KindCase{OfficeKind::Workbook, "sums.XLSB", "sums"},
+                                         KindCase{OfficeKind::Workbook, "form.xltx", "form"},
+                                         KindCase{OfficeKind::Workbook, "form.xltM", "form"}));
+
+TEST_F(ExtractionJobTest, ANameWithoutDotGivesAnUnderscoreFolderWhenItsKindIsKnown)
+{
+    // "pptx" alone is both the whole name and its extension.
+    PlaceDocument("pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+    RunExtraction();
+    EXPECT_EQ(user.events, SuccessEvents());
+    std::vector<std::string> results = ResultFolders();
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0][0], '_');
+    EXPECT_EQ(results[0].size(), 7u);
+}
+
+TEST_F(ExtractionJobTest, APackageWithoutMediaEndsSilentlyAndClearsTheScratchFolder)
+{
+    PlaceDocument("plain.docx", test::MakeOfficePackage(OfficeKind::WordDocument, {}));
+    RunExtraction();
+    EXPECT_TRUE(user.events.empty());
+    EXPECT_TRUE(ResultFolders().empty());
+    EXPECT_FALSE(test::Exists(ScratchFolder()));
+}
+
+TEST_F(ExtractionJobTest, AnUnknownExtensionEndsSilently)
+{
+    PlaceDocument("deck.zip", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+    RunExtraction();
+    EXPECT_TRUE(user.events.empty());
+    EXPECT_TRUE(ResultFolders().empty());
+    EXPECT_FALSE(test::Exists(ScratchFolder()));
+}
+
+TEST_F(ExtractionJobTest, ACompoundDocumentThatCannotBeOpenedFailsAndKeepsTheScratchFolderUntilTheNextStart)
+{
+    PlaceDocument("old.ppt", test::CompoundFileBytes());
+    RunExtraction();
+    EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"});
+    EXPECT_TRUE(ResultFolders().empty());
+    // The document is read where it is: no copy of it is made.
+    EXPECT_TRUE(test::IsFolder(ScratchFolder()));
+    EXPECT_FALSE(test::Exists(CurrentWorkPaths().scratchArchive));
+
+    SetUpWorkPaths();
+    EXPECT_FALSE(test::Exists(ScratchFolder()));
+}
+
+TEST_F(ExtractionJobTest, NothingSelectedFailsEvenWithAnArchiveLeftByAnEarlierRun)
+{
+    // A good package left behind as the scratch archive must never be
+    // extracted under another document's name.
+    CreateFolder(OutputRoot());
+    CreateFolder(ScratchFolder());
+    test::WriteFileBytes(CurrentWorkPaths().scratchArchive,
+                         test::MakeOfficePackage(OfficeKind::Presentation, {{"stale.png", "S"}}));
+    SetSelectedDocument("");
+    RunExtraction();
+    EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"});
+    EXPECT_TRUE(ResultFolders().empty());
+}
+
+TEST_F(ExtractionJobTest, TwoDroppedPathsInOneTextAreABatch)
+{
+    Text a = PlaceDocument("a.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+    Text b = PlaceDocument("b.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"b.png", "B"}}));
+    SetSelectedDocuments(SplitDroppedPaths(a + "\r\n" + b + "\r\n"));
+    RunExtraction();
+    EXPECT_EQ(user.events, SuccessEvents());
+    EXPECT_EQ(ResultFolders().size(), 2u);
+}
+
+// ---- Batches ---------------------------------------------------------------
+
+// A good document of each kind holds one picture named after it.
+enum class Entry { Presentation, WordDocument, Workbook, NoMedia, NotAZip, Folder };  // OfficeKind's first
+static_assert(static_cast<int>(Entry::Workbook) == static_cast<int>(OfficeKind::Workbook));
+
+struct BatchCase {
+    const char* name;
+    std::vector<std::pair<const char*, Entry>> entries;  // file name, what it is
+    const char* message;                                 // null: no message box
+    std::vector<std::string> results;                    // base names of the result folders, sorted
+};
+
+void PrintTo(const BatchCase& c, std::ostream* out) { *out << c.name; }
+
+class BatchTest : public ExtractionJobTest, public testing::WithParamInterface<BatchCase> {};
+
+TEST_P(BatchTest, ExtractsEachDocumentAsASingleRunAndTellsOnce)
+{
+    std::vector<Text> documents;
+    for (const auto& [fileName, entry] : GetParam().entries) {
+        const Text path = documents.emplace_back(userFiles / fileName);
+        const std::map<std::string, std::string> picture = {{AnalyseDocumentName(path).baseName + ".png", "P"}};
+        switch (entry) {
+        case Entry::Folder: CreateFolder(path); break;
+        case Entry::NotAZip: test::WriteFileBytes(path, "not a zip package, whatever its name says"); break;
+        case Entry::NoMedia: test::WriteFileBytes(path, test::MakeOfficePackage(OfficeKind::WordDocument, {})); break;
+        default: test::WriteFileBytes(path, test::MakeOfficePackage(static_cast<OfficeKind>(entry), picture));
+        }
+    }
+    SetSelectedDocuments(documents);
+    RunExtraction();
+
+    std::vector<std::string> expectedEvents;
+    if (GetParam().message) expectedEvents.push_back(std::string("message:提示:") + GetParam().message);
+    if (!GetParam().results.empty()) expectedEvents.push_back("open:" + OutputRoot());
+    EXPECT_EQ(user.events, expectedEvents);
+    // <base>_<number>, each holding its own document's picture and nothing else.
+    std::vector<std::string> results = ResultFolders();
+    ASSERT_EQ(results.size(), GetParam().results.size());
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        const std::string& base = GetParam().results[i];
+        EXPECT_EQ(results[i].substr(0, results[i].size() - 7), base) << results[i];
+        EXPECT_EQ(test::ListTree(OutputRoot() + "\\" + results[i]), base + ".png\n");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Batches, BatchTest,
+    testing::Values(
+        BatchCase{"ThreeGoodDocuments",
+                  {{"a.pptx", Entry::Presentation}, {"b.docx", Entry::WordDocument}, {"c.xlsm", Entry::Workbook}},
+                  "提取成功！",
+                  {"a", "b", "c"}},
+        BatchCase{"AFailingDocumentInTheMiddleIsNamed",
+                  {{"a.pptx", Entry::Presentation}, {"坏.pptx", Entry::NotAZip}, {"c.docx", Entry::WordDocument}},
+                  "提取失败！\r\n坏.pptx",
+                  {"a", "c"}},
+        BatchCase{"AFolderIsAFailedEntry",
+                  {{"photos", Entry::Folder}, {"d.docx", Entry::WordDocument}},
+                  "提取失败！\r\nphotos",
+                  {"d"}},
+        BatchCase{"EveryFailureOnALineOfItsOwn",
+                  {{"x.pptx", Entry::NotAZip}, {"y.docx", Entry::NotAZip}},
+                  "提取失败！\r\nx.pptx\r\ny.docx",
+                  {}},
+        // No media and an unknown kind are no failures; nothing to open.
+        BatchCase{"NothingToExtractIsNoFailure",
+                  {{"plain.docx", Entry::NoMedia}, {"deck.zip", Entry::Presentation}},
+                  "提取成功！",
+                  {}},
+        BatchCase{"ABatchOfOneIsASingleRun", {{"plain.docx", Entry::NoMedia}}, nullptr, {}},
+        BatchCase{"AFolderAloneIsASingleRun", {{"photos", Entry::Folder}}, "提取失败！", {}}),
+    [](const testing::TestParamInfo<BatchCase>& info) { return std::string(info.param.name); });
+
+// Records the percents; asks for a stop at the first report from
+// `stopAt` percent on.
+class RecordingProgress : public JobProgress {
+public:
+    bool Report(int percent) override
+    {
+        percents.push_back(percent);
+        return answer ? answer(percent) : true;
+    }
+    std::function<bool(int)> answer;
+    std::vector<int> percents;
+};
+
+TEST_F(ExtractionJobTest, ABatchReportsItsWholeProgressAndAStopEndsItWithoutAMessage)
+{
+    Text a = PlaceDocument("a.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+    Text b = PlaceDocument("b.docx", test::MakeOfficePackage(OfficeKind::WordDocument, {{"b.png", "B"}}));
+    SetSelectedDocuments({a, b});
+    RecordingProgress whole;
+    RunExtraction(&whole);
+    ASSERT_FALSE(whole.percents.empty());
+    EXPECT_TRUE(std::is_sorted(whole.percents.begin(), whole.percents.end()));
+    EXPECT_LE(whole.percents.front(), 50);  // the first document reports within its half
+    EXPECT_EQ(whole.percents.back(), 100);
+    EXPECT_NE(std::find(whole.percents.begin(), whole.percents.end(), 50), whole.percents.end());
+
+    // A stop in the second document: the first one's result stays, nothing is said.
+    user.events.clear();
+    RecordingProgress stopping;
+    stopping.answer = [](int percent) { return percent < 51; };
+    RunExtraction(&stopping);
+    EXPECT_TRUE(user.events.empty());
+    EXPECT_EQ(ResultFolders().size(), 3u);
+    EXPECT_FALSE(test::Exists(ScratchFolder()));
+}
+
+// The window shows and selects what a drop splits into (main window tests).
+TEST(DroppedPaths, EmptyMembersAreNoDocuments)
+{
+    EXPECT_EQ(SplitDroppedPaths("a\r\n\r\nb\r\n"), (std::vector<Text>{"a", "b"}));
+    EXPECT_TRUE(SplitDroppedPaths("").empty());
+}
+
+TEST_F(ExtractionJobTest, LeftoversOfAFailedRunNeverJoinTheNextDocumentsMedia)
+{
+    CreateFolder(OutputRoot());
+    CreateFolder(ScratchFolder());
+    CreateFolder(ScratchFolder() + "\\ppt");
+    CreateFolder(ScratchFolder() + "\\ppt\\media");
+    test::WriteFileBytes(ScratchFolder() + "\\ppt\\media\\stale.png", "S");
+
+    PlaceDocument("deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"fresh.png", "F"}}));
+    RunExtraction();
+    std::vector<std::string> results = ResultFolders();
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(test::ListTree(OutputRoot() + "\\" + results[0]), "fresh.png\n");
+}
+
+TEST_F(ExtractionJobTest, TwoRunsOfOneDocumentGiveTwoResultFolders)
+{
+    PlaceDocument("deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+    RunExtraction();
+    RunExtraction();
+    std::vector<std::string> results = ResultFolders();
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_NE(results[0], results[1]);
+    EXPECT_EQ(user.events.size(), 4u);
+}
+
+TEST_F(ExtractionJobTest, AMediaFolderOfTheUsersInTheOutputRootIsNeverTouched)
+{
+    CreateFolder(OutputRoot());
+    CreateFolder(OutputRoot() + "\\media");
+    test::WriteFileBytes(OutputRoot() + "\\media\\photo.jpg", "mine");
+    PlaceDocument("deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+    RunExtraction();
+    EXPECT_EQ(user.events, SuccessEvents());
+    EXPECT_EQ(test::ListTree(OutputRoot() + "\\media"), "photo.jpg\n");
+    EXPECT_EQ(test::ReadFileBytes(OutputRoot() + "\\media\\photo.jpg"), "mine");
+    EXPECT_FALSE(test::Exists(ScratchFolder()));
+}
+
+TEST_F(ExtractionJobTest, AResultNameThatCannotBeMadeFailsAndLeavesNoMediaFolderBehind)
+{
+    // A 250-byte base name is a valid document name (255 bytes with
+    // ".pptx"), but <base name>_<number> is longer than a file-name
+    // component may be, so no suffix can work. The document is selected by
+    // a relative path to keep the whole path within the limit.
+    test::CurrentFolderGuard restore;
+    SetCurrentDirectoryA(userFiles.path().c_str());
+    const std::string longName = std::string(250, 'n') + ".pptx";
+    test::WriteFileBytes(longName, test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+    SetSelectedDocument(longName);
+    RunExtraction();
+    EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"});
+    EXPECT_FALSE(test::Exists(OutputRoot() + "\\media"));
+    // The media stay in the scratch folder, as after any failed run.
+    EXPECT_EQ(test::ReadFileBytes(ScratchFolder() + "\\ppt\\media\\a.png"), "A");
+    EXPECT_TRUE(ResultFolders().empty());
+
+    // ... and the output root does not block the next document.
+    user.events.clear();
+    PlaceDocument("next.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"b.png", "B"}}));
+    RunExtraction();
+    EXPECT_EQ(user.events, SuccessEvents());
+}
+
+// ---- What the job writes, and what it refuses ------------------------------
+
+// A presentation's usual parts, then the entries of the row.
+std::string Deck(const std::function<void(test::ZipBuilder&)>& add)
+{
+    test::ZipBuilder deck;
+    deck.AddFile("[Content_Types].xml", "<Types/>", {.method = 8}).AddFile("ppt/presentation.xml", "<p/>");
+    add(deck);
+    return deck.Build();
+}
+
+struct PackageCase {
+    const char* name;
+    std::function<std::string()> make;
+    const char* mediaTree;  // the result folder's listing; nullptr: "提取失败！"
+};
+
+class ExtractionJobPackageTest : public ExtractionJobTest, public testing::WithParamInterface<PackageCase> {};
+
+TEST_P(ExtractionJobPackageTest, WritesOnlyTheMediaAndNeverLosesOneSilently)
+{
+    PlaceDocument("deck.pptx", GetParam().make());
+    RunExtraction();
+    if (!GetParam().mediaTree) {
+        EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"});
+        EXPECT_TRUE(ResultFolders().empty());
+        return;
+    }
+    EXPECT_EQ(user.events, SuccessEvents());
+    std::vector<std::string> results = ResultFolders();
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(test::ListTree(OutputRoot() + "\\" + results[0]), GetParam().mediaTree);
+}
+
+const std::string kPicture = test::MediaBytes("picture", 3000);
+
+INSTANTIATE_TEST_SUITE_P(
+    Packages, ExtractionJobPackageTest,
+    testing::Values(
+        // A picture the job cannot read fails the run; it is never dropped.
+        PackageCase{"MediaInBzip2",
+                    [] { return Deck([](auto& d) { d.AddFile("ppt/media/a.png", kPicture, {.method = 12}); }); },
+                    nullptr},
+        PackageCase{"MediaInLzmaAfterAGoodOne",
+                    [] {
+                        return Deck([](auto& d) {
+                            d.AddFile("ppt/media/a.png", kPicture).AddFile("ppt/media/b.png", kPicture, {.method = 14});
+                        });
+                    },
+                    nullptr},
+        PackageCase{"MediaInZstandard",
+                    [] { return Deck([](auto& d) { d.AddFile("ppt/media/a.png", kPicture, {.method = 93}); }); },
+                    nullptr},
+        PackageCase{"MediaWithABadCrc",
+                    [] { return Deck([](auto& d) { d.AddFile("ppt/media/a.png", kPicture, {.crc = 1}); }); }, nullptr},
+        // Damage outside the media folder does not cost the user the pictures.
+        PackageCase{
+            "PartOutsideTheMediaInLzma",
+            [] {
+                return Deck([](auto& d) {
+                    d.AddFile("ppt/slides/slide1.xml", "<s/>", {.method = 14}).AddFile("ppt/media/a.png", kPicture);
+                });
+            },
+            "a.png\n"},
+        PackageCase{"PartOutsideTheMediaWithABadCrc",
+                    [] {
+                        return Deck([](auto& d) {
+                            d.AddFile("ppt/slides/slide1.xml", "<s/>", {.crc = 7}).AddFile("ppt/media/a.png", kPicture);
+                        });
+                    },
+                    "a.png\n"},
+        // Folder entries from writers that store no attributes (Java's).
+        PackageCase{"FolderEntriesWithoutTheDirectoryBit",
+                    [] {
+                        return Deck([](auto& d) {
+                            d.AddFile("ppt/", "", {.externalAttributes = 0})
+                                .AddFile("ppt/media/", "", {.externalAttributes = 0})
+                                .AddFile("ppt/media/sub/", "", {.externalAttributes = 0})
+                                .AddFile("ppt/media/a.png", kPicture, {.externalAttributes = 0});
+                        });
+                    },
+                    "a.png\nsub\\\n"},
+        // The media folder whatever the letter case or separator.
+        PackageCase{"MediaNamesInOtherSpellings",
+                    [] {
+                        return Deck([](auto& d) {
+                            d.AddFile("PPT/Media/a.png", kPicture).AddFile("ppt\\media\\b.png", kPicture);
+                            d.AddFile("ppt/mediaX/c.png", kPicture).AddFile("ppt/medi", "x");
+                        });
+                    },
+                    "a.png\nb.png\n"}),
+    [](const testing::TestParamInfo<PackageCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ExtractionJobTest, ReportsByBytesAtLeastEvery64KbAndStopsWithinAnEntry)
+{
+    const std::size_t video = 1 << 20;
+    Text document = PlaceDocument(
+        "deck.pptx",
+        test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}, {"v.mp4", test::MediaBytes("v", video)}}));
+    RecordingProgress progress;
+    EXPECT_EQ(ExtractDocument(CurrentWorkPaths(), document, &progress), DocumentOutcome::Extracted);
+    EXPECT_GE(progress.percents.size(), video / 65536);
+    EXPECT_TRUE(std::is_sorted(progress.percents.begin(), progress.percents.end()));
+    EXPECT_EQ(progress.percents.back(), 100);
+    EXPECT_LT(progress.percents[progress.percents.size() / 2], 90);  // by bytes, not by entries
+
+    RecordingProgress stopping;
+    stopping.answer = [&](int) { return stopping.percents.size() < 3; };
+    EXPECT_EQ(ExtractDocument(CurrentWorkPaths(), document, &stopping), DocumentOutcome::Stopped);
+    EXPECT_EQ(stopping.percents.size(), 3u);
+    EXPECT_EQ(ResultFolders().size(), 1u);
+    EXPECT_FALSE(test::Exists(ScratchFolder()));
+}
+
+TEST_F(ExtractionJobTest, ReadsADocumentThatAnotherProgramHasOpenForWriting)
+{
+    Text document = PlaceDocument("deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+    UniqueFile office(CreateFileA(document.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(office);
+    RunExtraction();
+    EXPECT_EQ(user.events, SuccessEvents());
+}
+
+TEST_F(ExtractionJobTest, ADocumentInTheScratchFolderIsNeverDeleted)
+{
+    CreateFolder(OutputRoot());
+    CreateFolder(ScratchFolder());
+    const std::string bytes = test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}});
+    test::WriteFileBytes(ScratchFolder() + "\\deck.pptx", bytes);
+    for (const Text& spelling : {ScratchFolder() + "\\deck.pptx", ScratchFolder() + "\\..\\TMP\\DECK.pptx",
+                                 ScratchFolder(), ScratchFolder() + "\\"}) {
+        user.events.clear();
+        SetSelectedDocument(spelling);
+        RunExtraction();
+        EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"}) << spelling;
+        EXPECT_EQ(test::ReadFileBytes(ScratchFolder() + "\\deck.pptx"), bytes) << spelling;
+    }
+    EXPECT_TRUE(ResultFolders().empty());
+}
+
+TEST_F(ExtractionJobTest, StartUpRemovesDotNamedAndReadOnlyLeftovers)
+{
+    CreateFolder(OutputRoot());
+    CreateFolder(ScratchFolder());
+    CreateFolder(ScratchFolder() + "\\_rels");
+    test::WriteFileBytes(ScratchFolder() + "\\_rels\\.rels", "R");
+    test::WriteFileBytes(ScratchFolder() + "\\ro.png", "R");
+    SetFileAttributesA((ScratchFolder() + "\\ro.png").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetUpWorkPaths();
+    EXPECT_FALSE(test::Exists(ScratchFolder()));
+}
+
+TEST_F(ExtractionJobTest, AScratchFolderThatCannotBeClearedStopsTheRunBeforeAnythingIsWritten)
+{
+    CreateFolder(OutputRoot());
+    CreateFolder(ScratchFolder());
+    test::WriteFileBytes(ScratchFolder() + "\\open.png", "held by a viewer");
+    {
+        test::FileHolder viewer(ScratchFolder() + "\\open.png");
+        PlaceDocument("deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+        RunExtraction();
+    }
+    EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"});
+    EXPECT_EQ(test::ListTree(ScratchFolder()), "open.png\n");
+    EXPECT_TRUE(ResultFolders().empty());
+}
+
+// A scanner opens the media folder while the job moves it: for a moment,
+// or for good.
+TEST_F(ExtractionJobTest, AMomentsLockOnTheMediaIsWaitedForAndALastingOneFailsKeepingThem)
+{
+    Text document = PlaceDocument("deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+    const Text media = ScratchFolder() + "\\ppt\\media";
+    for (DWORD hold : {DWORD{300}, DWORD{INFINITE}}) {
+        std::unique_ptr<test::FileHolder> scanner;
+        RecordingProgress progress;
+        progress.answer = [&](int) {
+            if (!scanner) scanner = std::make_unique<test::FileHolder>(media, hold);
+            return true;
+        };
+        DocumentOutcome outcome = ExtractDocument(CurrentWorkPaths(), document, &progress);
+        ASSERT_TRUE(scanner && scanner->held());
+        if (hold != INFINITE) {
+            EXPECT_EQ(outcome, DocumentOutcome::Extracted);
+        } else {
+            EXPECT_EQ(outcome, DocumentOutcome::Failed);
+            EXPECT_EQ(test::ReadFileBytes(media + "\\a.png"), "A");
+        }
+    }
+    EXPECT_EQ(ResultFolders().size(), 1u);
+}
+
+// Links planted in the scratch folder, or the scratch folder itself a
+// link: the run never writes into, moves or deletes what they point to.
+struct LinkCase {
+    const char* link;  // under the output root
+};
+
+class ExtractionJobLinkTest : public ExtractionJobTest, public testing::WithParamInterface<LinkCase> {};
+
+TEST_P(ExtractionJobLinkTest, NeverWritesThroughALink)
+{
+    test::TempFolder elsewhere;
+    test::WriteFileBytes(elsewhere / "keep.txt", "k");
+    CreateFolder(elsewhere / "media");
+    test::WriteFileBytes(elsewhere / "media\\photo.jpg", "mine");
+    const std::string link = OutputRoot() + "\\" + GetParam().link;
+    for (std::size_t at = OutputRoot().size(); at != std::string::npos; at = link.find('\\', at + 1))
+        CreateFolder(link.substr(0, at));
+    test::ScopedFolderLink planted(link, elsewhere.path());
+    if (planted.kind() == test::FolderLinkKind::None) GTEST_SKIP() << "no folder link can be made here";
+
+    PlaceDocument("deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+    RunExtraction();
+    EXPECT_EQ(test::ListTree(elsewhere.path()), "keep.txt\nmedia\\\nmedia\\photo.jpg\n");
+    if (planted.kind() == test::FolderLinkKind::UnixSymbolicLink) {
+        // Wine cannot remove a link to a folder: the run cannot be made safe.
+        EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"});
+        EXPECT_TRUE(ResultFolders().empty());
+    } else {
+        EXPECT_EQ(user.events, SuccessEvents());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, ExtractionJobLinkTest,
+                         testing::Values(LinkCase{"TMP"}, LinkCase{"TMP\\ppt"}, LinkCase{"TMP\\ppt\\media"}),
+                         [](const testing::TestParamInfo<LinkCase>& info) { return std::to_string(info.index); });
+
+TEST(ExtractionJobWithoutDocuments, WorksInARelativeOutputRoot)
+{
+    test::TempFolder current;
+    test::TempFolder userFiles;
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    SetCurrentDirectoryA(current.path().c_str());
+
+    test::RecordingUserSeam user{""};
+    ScopedUserSeam seam{user};
+    SetUpWorkPaths();
+    EXPECT_EQ(CurrentWorkPaths().outputRoot, "PPT_RES");
+    test::WriteFileBytes(userFiles / "deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+    SetSelectedDocument(userFiles / "deck.pptx");
+    RunExtraction();
+    EXPECT_EQ(user.events, (std::vector<std::string>{"message:提示:提取成功！", "open:PPT_RES"}));
+    EXPECT_TRUE(test::IsFolder(current / "PPT_RES"));
+    ReleaseWorkPaths();
+    SetCurrentDirectoryA(previous);
+}
+
+}  // namespace
+}  // namespace dovrel

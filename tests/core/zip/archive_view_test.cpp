@@ -1,0 +1,113 @@
+#include "core/zip/archive_view.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "core/base/unique_handle.h"
+#include "tests/support/temp_folder.h"
+
+namespace dovrel {
+namespace {
+
+using test::TempFolder;
+using test::WriteFileBytes;
+
+constexpr std::uint64_t kWindow = 64ull << 20;
+
+UniqueFile OpenForReading(const std::string& path, DWORD share = FILE_SHARE_READ)
+{
+    return UniqueFile(CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
+std::string Bytes(const ArchiveView::Piece& piece)
+{
+    return std::string(reinterpret_cast<const char*>(piece.bytes), piece.count);
+}
+
+class ArchiveViewTest : public testing::Test {
+protected:
+    TempFolder folder;
+    std::string path = folder / "archive.bin";
+};
+
+TEST_F(ArchiveViewTest, PiecesEndAtTheFilesEndMappedOrRead)
+{
+    std::string bytes(300000, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i % 251);
+    WriteFileBytes(path, bytes);
+    WriteFileBytes(folder / "empty.bin", "");
+    for (ArchiveView::Access access : {ArchiveView::Access::Mapped, ArchiveView::Access::Read}) {
+        SCOPED_TRACE(access == ArchiveView::Access::Mapped ? "mapped" : "read");
+        UniqueFile file = OpenForReading(path);
+        ArchiveView view;
+        ASSERT_TRUE(view.Open(file.get(), access));
+        EXPECT_EQ(view.size(), bytes.size());
+        EXPECT_EQ(Bytes(view.At(299000, 5000)), bytes.substr(299000));
+        EXPECT_EQ(Bytes(view.At(100, 20)), bytes.substr(100, 20));
+        // A read window (256 KB) ends a piece early; the next one goes on.
+        const ArchiveView::Piece first = view.At(0, bytes.size());
+        EXPECT_EQ(Bytes(first), bytes.substr(0, first.count));
+        EXPECT_EQ(Bytes(view.At(first.count, bytes.size())), bytes.substr(first.count));
+
+        // Whatever a header states, nothing at or past the end is handed out.
+        EXPECT_EQ(view.At(bytes.size(), 1).count, 0u);
+        EXPECT_EQ(view.At(~0ull, ~0ull).count, 0u);
+        EXPECT_EQ(view.At(0, 0).count, 0u);
+
+        UniqueFile empty = OpenForReading(folder / "empty.bin");
+        ASSERT_TRUE(view.Open(empty.get(), access));
+        EXPECT_EQ(view.At(0, 1).count, 0u);
+    }
+    // Only a local fixed disk is mapped: a share that drops would fault.
+    EXPECT_TRUE(IsOnLocalFixedDisk(path));
+    EXPECT_FALSE(IsOnLocalFixedDisk("\\\\server\\share\\deck.pptx"));
+}
+
+// A file larger than one window (sparse, so it costs no disk): a piece
+// never runs past its window, and the next one maps the rest.
+TEST_F(ArchiveViewTest, PiecesStopAtTheWindowsEnd)
+{
+    {
+        UniqueFile writer(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        ASSERT_TRUE(writer);
+        DWORD returned = 0;
+        DeviceIoControl(writer.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(kWindow + 100);
+        ASSERT_TRUE(SetFilePointerEx(writer.get(), at, nullptr, FILE_BEGIN));
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(writer.get(), "tail", 4, &written, nullptr));
+    }
+    UniqueFile file = OpenForReading(path);
+    ArchiveView view;
+    ASSERT_TRUE(view.Open(file.get()));
+    ASSERT_EQ(view.At(0, 1).count, 1u);  // the first window, from the start
+    EXPECT_EQ(view.At(kWindow - 10, 1000).count, 10u);
+    EXPECT_EQ(Bytes(view.At(kWindow + 100, 1000)), "tail");
+}
+
+// The view's bounds hold only while the file cannot be cut shorter: with
+// the mapping open, cutting it is refused, even to a writer the file is
+// shared with.
+TEST_F(ArchiveViewTest, FileCannotBeCutShorterWhileMapped)
+{
+    WriteFileBytes(path, std::string(100000, 'x'));
+    UniqueFile file = OpenForReading(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ArchiveView view;
+    ASSERT_TRUE(view.Open(file.get()));
+    ASSERT_EQ(view.At(0, 100000).count, 100000u);
+    UniqueFile writer(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(writer);
+    LARGE_INTEGER at;
+    at.QuadPart = 10;
+    ASSERT_TRUE(SetFilePointerEx(writer.get(), at, nullptr, FILE_BEGIN));
+    EXPECT_FALSE(SetEndOfFile(writer.get()));
+    view.Close();
+    EXPECT_TRUE(SetEndOfFile(writer.get()));
+}
+
+}  // namespace
+}  // namespace dovrel
