@@ -9,8 +9,27 @@ fi
 
 export DEBIAN_FRONTEND=noninteractive
 stamp=/var/lib/dovrel-setup.stamp
-packages="cmake make g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev libz-mingw-w64-dev \
-wine wine64 xvfb fonts-wine python3 x11-utils xauth imagemagick locales fonts-wqy-microhei googletest dpkg-dev 7zip"
+packages="cmake make g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev g++-mingw-w64-i686-posix mingw-w64-i686-dev \
+libz-mingw-w64-dev wine wine64 xvfb fonts-wine python3 x11-utils xauth imagemagick locales \
+fonts-wqy-microhei googletest dpkg-dev 7zip ccache nsis clang clang-format libclang-rt-14-dev"
+
+# The x86 program and NSIS setups are 32-bit: Wine runs them with its
+# 32-bit part only, which needs a kernel that runs 32-bit programs. Some
+# virtual machines' kernels don't: there wine32 would stop Wine altogether,
+# so it is installed only when a 93-byte 32-bit program (exit 0) runs.
+probe=$(mktemp)
+printf '\177\105\114\106\001\001\001\000\000\000\000\000\000\000\000\000\002\000\003\000\001\000\000\000\124\200\004\010\064\000\000\000\000\000\000\000\000\000\000\000\064\000\040\000\001\000\000\000\000\000\000\000\001\000\000\000\000\000\000\000\000\200\004\010\000\200\004\010\135\000\000\000\135\000\000\000\005\000\000\000\000\020\000\000\270\001\000\000\000\061\333\315\200' > "$probe"
+chmod +x "$probe"
+if "$probe" 2>/dev/null; then
+    packages="$packages wine32:i386"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+        rm -f "$stamp"
+    fi
+else
+    echo "setup: this kernel runs no 32-bit programs; Wine's 32-bit part is left out" >&2
+fi
+rm -f "$probe"
 
 missing=""
 for p in $packages; do
