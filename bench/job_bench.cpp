@@ -86,12 +86,11 @@ int main(int argc, char** argv)
     PROCESS_MEMORY_COUNTERS after = Memory();
 
     const bool extracted = seam.message() == "提取成功！";
-    std::printf(
-        "result=%s seconds=%.4f reports=%d longest_gap_ms=%.1f working_set_before_mb=%.2f "
-        "peak_working_set_mb=%.2f private_before_mb=%.2f peak_private_mb=%.2f\n",
-        extracted ? "extracted" : "failed", end - start, progress.reports, progress.longestGap * 1000,
-        Megabytes(before.WorkingSetSize), Megabytes(after.PeakWorkingSetSize), Megabytes(before.PagefileUsage),
-        Megabytes(after.PeakPagefileUsage));
+    std::printf("result=%s seconds=%.4f reports=%d longest_gap_ms=%.1f working_set_before_mb=%.2f "
+                "peak_working_set_mb=%.2f private_before_mb=%.2f peak_private_mb=%.2f\n",
+                extracted ? "extracted" : "failed", end - start, progress.reports, progress.longestGap * 1000,
+                Megabytes(before.WorkingSetSize), Megabytes(after.PeakWorkingSetSize), Megabytes(before.PagefileUsage),
+                Megabytes(after.PeakPagefileUsage));
     dovrel::ReleaseWorkPaths();
     return extracted ? 0 : 1;
 }

@@ -69,12 +69,11 @@ HWND CreateTopLevelWindow(const UnitDescription& window, const WindowSettings& s
         windowClass.lpszClassName = kWindowClassName;
         if (!RegisterClassExA(&windowClass)) return nullptr;
     }
-    POINT at = WindowPositionFor(window, settings,
-                                 {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    POINT at = WindowPositionFor(window, settings, {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
     DWORD exStyle = settings.alwaysOnTop ? WS_EX_TOPMOST : 0;
-    HWND created = CreateWindowExA(exStyle, kWindowClassName, Text(window.caption).c_str(),
-                                   WindowStyleFor(window, settings), at.x, at.y, window.width, window.height,
-                                   nullptr, nullptr, instance, instancePointer);
+    HWND created =
+        CreateWindowExA(exStyle, kWindowClassName, Text(window.caption).c_str(), WindowStyleFor(window, settings), at.x,
+                        at.y, window.width, window.height, nullptr, nullptr, instance, instancePointer);
     if (created && !settings.movable) DeleteMenu(GetSystemMenu(created, FALSE), SC_MOVE, MF_BYCOMMAND);
     return created;
 }

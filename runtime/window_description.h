@@ -12,9 +12,9 @@ namespace dovrel {
 enum class UnitType { Window, EditBox, Button, CommonDialog, Zip, DropTarget };
 
 struct UnitTypeInfo {
-    std::string_view typeName;     // as the designer names it
+    std::string_view typeName;  // as the designer names it
     std::string_view englishName;
-    bool nonVisual;                // never shown, whatever the flags say
+    bool nonVisual;  // never shown, whatever the flags say
 };
 
 constexpr UnitTypeInfo TypeInfo(UnitType type)
@@ -39,7 +39,7 @@ constexpr unsigned kTabStop = 4;
 
 struct UnitDescription {
     UnitType type;
-    std::string_view name;        // empty for the window unit
+    std::string_view name;         // empty for the window unit
     int left, top, width, height;  // the window: outer size; controls: client coordinates
     unsigned flags;
     std::string_view caption;     // caption or content; empty for none
@@ -48,8 +48,8 @@ struct UnitDescription {
 
 // The window unit's own settings.
 struct WindowSettings {
-    int border;         // 2: fixed single, no sizing frame
-    bool controlBox;    // system menu and close button
+    int border;       // 2: fixed single, no sizing frame
+    bool controlBox;  // system menu and close button
     bool maximizeButton;
     bool minimizeButton;
     int startPosition;  // 1: centred on the screen

@@ -16,10 +16,7 @@ std::map<WindowReference, HWND>& Registry()
 
 }  // namespace
 
-bool operator==(const WindowReference& a, const WindowReference& b)
-{
-    return a.window == b.window && a.unit == b.unit;
-}
+bool operator==(const WindowReference& a, const WindowReference& b) { return a.window == b.window && a.unit == b.unit; }
 
 bool operator<(const WindowReference& a, const WindowReference& b)
 {

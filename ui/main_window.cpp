@@ -77,8 +77,7 @@ bool MainWindow::Build()
         }
     }
     // Tab goes from left to right: path box, 浏览, 提取.
-    SetWindowPos(controls_[kBrowseButton], controls_[kPathBox], 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(controls_[kBrowseButton], controls_[kPathBox], 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ApplyDpi(DpiOfWindow(window_), nullptr);
     focus_ = controls_[kBrowseButton];
     if (GetActiveWindow() == window_) SetFocus(focus_);
@@ -281,9 +280,7 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             return 0;
         }
         break;
-    case WM_SHOWWINDOW:
-        RaiseEvent(kWindow, wParam ? window_events::kShown : window_events::kHidden);
-        break;
+    case WM_SHOWWINDOW: RaiseEvent(kWindow, wParam ? window_events::kShown : window_events::kHidden); break;
     case WM_CLOSE:
         // Both close queries are raised; with no handler bound neither can
         // refuse, so the close always goes on: at once, or once a running
@@ -312,17 +309,10 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             return 0;
         }
         break;
-    case DM_GETDEFID:
-        return busy_ ? 0 : DefaultButtonId();
-    case WM_DPICHANGED:
-        ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
-        return 0;
-    case WM_QUERYENDSESSION:
-        RaiseEvent(kWindow, window_events::kCloseQuery);
-        return TRUE;
-    case WM_DESTROY:
-        RaiseEvent(kWindow, window_events::kDestroying);
-        return 0;
+    case DM_GETDEFID: return busy_ ? 0 : DefaultButtonId();
+    case WM_DPICHANGED: ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
+    case WM_QUERYENDSESSION: RaiseEvent(kWindow, window_events::kCloseQuery); return TRUE;
+    case WM_DESTROY: RaiseEvent(kWindow, window_events::kDestroying); return 0;
     case WM_NCDESTROY:
         window_ = nullptr;
         controls_.fill(nullptr);

@@ -82,10 +82,10 @@ private:
     std::unique_ptr<DropTarget> dropTarget_;
     // The window and its controls in the program's registry while they live.
     std::vector<std::unique_ptr<ScopedWindowRegistration>> registrations_;
-    bool built_ = false;  // every unit was built: the window's end ends the program
-    UniqueGdiObject font_;  // the controls' font, for the window's DPI
+    bool built_ = false;             // every unit was built: the window's end ends the program
+    UniqueGdiObject font_;           // the controls' font, for the window's DPI
     ComPtr<ITaskbarList3> taskbar_;  // once the task-bar button exists
-    HWND focus_ = nullptr;  // not owned: the control to give the focus back to
+    HWND focus_ = nullptr;           // not owned: the control to give the focus back to
     bool busy_ = false;
     bool closeRequested_ = false;  // a close came while the job ran
     bool writingPathBox_ = false;  // the program, not the user, writes the box

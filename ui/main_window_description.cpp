@@ -8,7 +8,11 @@ constexpr unsigned kShownWithTabStop = kVisible | kTabStop;
 
 // Version 1, then the text, HTML, URL and files switches, all off; the
 // window switches files on at run time.
-constexpr char kDropDesignData[] = "\x01\0\0\0" "\0\0\0\0" "\0\0\0\0" "\0\0\0\0" "\0\0\0\0";
+constexpr char kDropDesignData[] = "\x01\0\0\0"
+                                   "\0\0\0\0"
+                                   "\0\0\0\0"
+                                   "\0\0\0\0"
+                                   "\0\0\0\0";
 constexpr std::string_view kDropDesign(kDropDesignData, sizeof kDropDesignData - 1);
 }  // namespace
 

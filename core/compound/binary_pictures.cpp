@@ -24,7 +24,6 @@ namespace {
 constexpr std::uint64_t kWorkbookReadLimit = 256u << 20;
 constexpr std::uint32_t kStructureLimit = 256u << 20;
 
-
 // ---- Writing -----------------------------------------------------------------
 
 bool WriteWholeFile(const Text& path, const std::string& bytes)
@@ -48,10 +47,8 @@ bool WriteWholeFile(const Text& path, const std::string& bytes)
 class PictureFolder {
 public:
     PictureFolder(Text scratchFolder, Text packageFolder, std::uint64_t documentSize, const PicturesProgress& progress)
-        : scratchFolder_(std::move(scratchFolder)),
-          packageFolder_(std::move(packageFolder)),
-          documentSize_(documentSize),
-          progress_(progress)
+        : scratchFolder_(std::move(scratchFolder)), packageFolder_(std::move(packageFolder)),
+          documentSize_(documentSize), progress_(progress)
     {
     }
 
@@ -82,7 +79,8 @@ private:
         std::optional<Picture> picture = PictureFromBlip(blip);
         if (!picture || !seen_.insert(picture->uid).second) return;
         if (count_ == 0) MakeFolder();
-        const Text path = JoinTexts({scratchFolder_, packageFolder_, "\\image", ToText(count_ + 1), ".", picture->extension});
+        const Text path =
+            JoinTexts({scratchFolder_, packageFolder_, "\\image", ToText(count_ + 1), ".", picture->extension});
         if (WriteWholeFile(path, picture->bytes)) {
             ++count_;
         } else {
@@ -154,8 +152,8 @@ struct FilePart {
 // stream.
 struct WordLayout {
     const wchar_t* table = L"0Table";
-    FilePart drawingGroup;       // fcDggInfo / lcbDggInfo
-    FilePart characterIndex;     // fcPlcfBteChpx / lcbPlcfBteChpx
+    FilePart drawingGroup;    // fcDggInfo / lcbDggInfo
+    FilePart characterIndex;  // fcPlcfBteChpx / lcbPlcfBteChpx
 };
 
 std::optional<WordLayout> ReadWordLayout(const StorageStream& wordDocument)
@@ -182,7 +180,8 @@ std::optional<WordLayout> ReadWordLayout(const StorageStream& wordDocument)
     at += 2;
     auto pair = [&](std::size_t index) {
         const std::size_t where = at + index * 8;
-        return index < pairs && where + 8 <= fib.size() ? FilePart{ReadLe32(fib, where), ReadLe32(fib, where + 4)} : FilePart{};
+        return index < pairs && where + 8 <= fib.size() ? FilePart{ReadLe32(fib, where), ReadLe32(fib, where + 4)}
+                                                        : FilePart{};
     };
     layout.characterIndex = pair(12);
     layout.drawingGroup = pair(50);
@@ -192,7 +191,8 @@ std::optional<WordLayout> ReadWordLayout(const StorageStream& wordDocument)
 std::optional<std::string> ReadPart(const StorageStream& stream, FilePart part)
 {
     std::string bytes;
-    if (part.size == 0 || part.size > kStructureLimit || !stream.ReadAt(part.offset, part.size, bytes)) return std::nullopt;
+    if (part.size == 0 || part.size > kStructureLimit || !stream.ReadAt(part.offset, part.size, bytes))
+        return std::nullopt;
     return bytes;
 }
 
@@ -247,7 +247,8 @@ std::vector<std::uint32_t> InlinePictureOffsets(const StorageStream& wordDocumen
 // `budget`: what all descriptors together may still read. Real ones never
 // overlap, so the Data stream's size is enough for all of them.
 // false when the visitor ended the walk.
-bool InlinePictureBlips(const StorageStream& data, std::uint32_t offset, std::uint64_t& budget, const BlipVisitor& visit)
+bool InlinePictureBlips(const StorageStream& data, std::uint32_t offset, std::uint64_t& budget,
+                        const BlipVisitor& visit)
 {
     constexpr std::size_t kHeaderSize = 0x44;
     constexpr std::uint16_t kShapeFile = 0x66;

@@ -37,7 +37,6 @@ using PicturesProgress = std::function<bool(int percent)>;
 // holds is read from the scratch folder. progress is told after every
 // picture the document holds, so a long document never goes quiet.
 BinaryPicturesResult WriteBinaryDocumentPictures(const Text& document, const std::optional<Text>& mediaFolderOfName,
-                                                 const Text& scratchFolder,
-                                                 const PicturesProgress& progress = nullptr);
+                                                 const Text& scratchFolder, const PicturesProgress& progress = nullptr);
 
 }  // namespace dovrel

@@ -27,8 +27,8 @@ ComPtr<IStorage> OpenStorageReadOnly(const Text& path, HRESULT& result)
     // Direct mode allows read-only opening only when others are kept from
     // writing; a document another program has open for writing then fails
     // with a sharing or lock violation.
-    result = StgOpenStorageEx(widePath.c_str(), STGM_READ | STGM_SHARE_DENY_WRITE, STGFMT_STORAGE, 0, nullptr,
-                              nullptr, IID_IStorage, storage.put_void());
+    result = StgOpenStorageEx(widePath.c_str(), STGM_READ | STGM_SHARE_DENY_WRITE, STGFMT_STORAGE, 0, nullptr, nullptr,
+                              IID_IStorage, storage.put_void());
     if (FAILED(result)) storage.reset();
     return storage;
 }
@@ -84,7 +84,8 @@ bool CopySharedFile(const Text& source, const Text& target)
     UniqueFile in(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!in) return false;
-    UniqueFile out(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile out(
+        CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out) return false;
     std::string buffer(kReadChunk, '\0');
     for (;;) {

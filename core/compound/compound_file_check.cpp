@@ -19,7 +19,6 @@ constexpr std::uint32_t kHeaderDifatEntries = 109;
 constexpr std::size_t kEntrySize = 128;
 constexpr std::uint32_t kMiniCutoff = 4096;
 
-
 class SectorFile {
 public:
     explicit SectorFile(const Text& path)
@@ -76,7 +75,8 @@ public:
     bool Run()
     {
         std::string header;
-        if (!file_.Read(0, 512, header) || ReadLe32(header, 0) != 0xE011CFD0 || ReadLe32(header, 4) != 0xE11AB1A1) return false;
+        if (!file_.Read(0, 512, header) || ReadLe32(header, 0) != 0xE011CFD0 || ReadLe32(header, 4) != 0xE11AB1A1)
+            return false;
         const unsigned shift = static_cast<unsigned char>(header[30]);
         if (shift != 9 && shift != 12) return false;
         sectorSize_ = std::size_t{1} << shift;
@@ -84,7 +84,8 @@ public:
         if (sectors == 0 || sectors > 0x7FFFFFFF) return false;
         // Every entry lies somewhere in the file, so larger counts are damage.
         const std::uint32_t fatCount = ReadLe32(header, 44), directoryStart = ReadLe32(header, 48),
-                            miniFatStart = ReadLe32(header, 60), difatStart = ReadLe32(header, 68), difatCount = ReadLe32(header, 72);
+                            miniFatStart = ReadLe32(header, 60), difatStart = ReadLe32(header, 68),
+                            difatCount = ReadLe32(header, 72);
         if (fatCount > sectors || difatCount > sectors) return false;
 
         std::vector<std::uint32_t> fatSectors;
@@ -95,7 +96,8 @@ public:
         std::uint32_t next = difatStart;
         for (std::uint32_t n = 0; fatSectors.size() < fatCount; ++n) {
             if (n >= difatCount || !ReadSector(next, block)) return false;
-            for (std::size_t i = 0; i + 1 < perSector && fatSectors.size() < fatCount; ++i) fatSectors.push_back(ReadLe32(block, 4 * i));
+            for (std::size_t i = 0; i + 1 < perSector && fatSectors.size() < fatCount; ++i)
+                fatSectors.push_back(ReadLe32(block, 4 * i));
             next = ReadLe32(block, 4 * (perSector - 1));
         }
         for (std::uint32_t sector : fatSectors) {

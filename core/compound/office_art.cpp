@@ -76,7 +76,10 @@ std::optional<std::string> Inflate(std::string_view packed, std::uint32_t limit)
     return std::nullopt;
 }
 
-std::int16_t Clamp16(std::int32_t value) { return static_cast<std::int16_t>(std::clamp<std::int32_t>(value, -32768, 32767)); }
+std::int16_t Clamp16(std::int32_t value)
+{
+    return static_cast<std::int16_t>(std::clamp<std::int32_t>(value, -32768, 32767));
+}
 
 // The placeable header that a stored Windows metafile lacks, from the bounds
 // (logical units) and size (EMU, 914400 an inch) in the BLIP's header.
@@ -191,9 +194,7 @@ std::optional<Picture> PictureFromBlip(std::string_view record)
     switch (kind->form) {
     case Form::Bitmap: bytes = std::string(rest); break;
     case Form::Dib: bytes = BitmapFileBytes(rest); break;
-    case Form::Metafile:
-        bytes = MetafileBytes(*kind, body.substr(uids * kUidSize, kMetafileHeaderSize), rest);
-        break;
+    case Form::Metafile: bytes = MetafileBytes(*kind, body.substr(uids * kUidSize, kMetafileHeaderSize), rest); break;
     }
     if (!bytes) return std::nullopt;
     picture.bytes = std::move(*bytes);

@@ -16,10 +16,10 @@ namespace dovrel {
 constexpr std::size_t kRecordHeaderSize = 8;
 
 struct RecordHeader {
-    std::uint16_t version = 0;   // 0xF marks a container
+    std::uint16_t version = 0;  // 0xF marks a container
     std::uint16_t instance = 0;
     std::uint16_t type = 0;
-    std::uint32_t length = 0;    // of the body that follows the header
+    std::uint32_t length = 0;  // of the body that follows the header
 };
 
 // The header in the first eight bytes of `eight` (which must hold them).

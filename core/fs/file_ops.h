@@ -6,14 +6,14 @@
 
 namespace dovrel {
 
-bool CreateFolder(const Text& path);                              // one level only
+bool CreateFolder(const Text& path);  // one level only
 bool CopyFileReplacing(const Text& source, const Text& target);
-bool RemoveFile(const Text& path);                                // a read-only file stays
+bool RemoveFile(const Text& path);  // a read-only file stays
 // Fails if target exists; a refusal by a moment's sharing or access
 // violation is retried over about a second first.
 bool MovePath(const Text& source, const Text& target);
-bool PathExists(const Text& path);                                // a file or a folder
-bool FolderExists(const Text& path);                              // a folder, not a file
+bool PathExists(const Text& path);    // a file or a folder
+bool FolderExists(const Text& path);  // a folder, not a file
 
 // Deletes the folder at path (leading spaces skipped) with everything in it
 // that may go, and answers whether the folder itself is gone. Entries whose

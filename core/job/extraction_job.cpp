@@ -97,8 +97,9 @@ DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, Jo
     if (IsCompoundFile(document)) {
         // An old binary document: its pictures are written where a package
         // keeps its media, and the rest of the run is the same.
-        BinaryPicturesResult pictures = WriteBinaryDocumentPictures(
-            document, MediaFolderFor(name.extension), paths.scratchFolder, [&forwarder](int percent) { return forwarder.Tell(percent); });
+        BinaryPicturesResult pictures =
+            WriteBinaryDocumentPictures(document, MediaFolderFor(name.extension), paths.scratchFolder,
+                                        [&forwarder](int percent) { return forwarder.Tell(percent); });
         if (!pictures.ok && !pictures.stopped) return DocumentOutcome::Failed;
         forwarder.stopped = forwarder.stopped || pictures.stopped;
         packageFolder = pictures.packageFolder;
@@ -125,8 +126,7 @@ namespace {
 // One document of a batch reports its progress as its share of the whole.
 class BatchShare final : public JobProgress {
 public:
-    BatchShare(JobProgress& whole, std::size_t index, std::size_t count)
-        : whole_(whole), index_(index), count_(count)
+    BatchShare(JobProgress& whole, std::size_t index, std::size_t count) : whole_(whole), index_(index), count_(count)
     {
     }
     bool Report(int percent) override
@@ -158,12 +158,9 @@ void RunSingle(const WorkPaths& paths, const Text& document, JobProgress* progre
         user.ShowMessage(kSuccessMessage, kCaption);
         user.OpenInShell(paths.outputRoot);
         break;
-    case DocumentOutcome::Failed:
-        user.ShowMessage(kFailureMessage, kCaption);
-        break;
+    case DocumentOutcome::Failed: user.ShowMessage(kFailureMessage, kCaption); break;
     case DocumentOutcome::NothingExtracted:
-    case DocumentOutcome::Stopped:
-        break;
+    case DocumentOutcome::Stopped: break;
     }
 }
 

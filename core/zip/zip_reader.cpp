@@ -147,8 +147,7 @@ std::uint32_t ZipReader::ReadEntryInfo(std::int32_t index, ZipEntryInfo& info)
     int extraSize = unzGetLocalExtrafield(archive, nullptr, 0);
     if (extraSize < 0) return kZipBadExtraField;
     std::string extra(static_cast<std::size_t>(extraSize), '\0');
-    if (extraSize > 0 &&
-        unzGetLocalExtrafield(archive, extra.data(), static_cast<unsigned>(extraSize)) != extraSize)
+    if (extraSize > 0 && unzGetLocalExtrafield(archive, extra.data(), static_cast<unsigned>(extraSize)) != extraSize)
         return kZipBadExtraField;
 
     const std::uint64_t dataStart = unzGetCurrentFileZStreamPos64(archive);
@@ -192,8 +191,8 @@ std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationP
     UniqueFile file(
         CreateFileA(destinationPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, info.attributes, nullptr));
     if (!file && (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS))
-        file = UniqueFile(CreateFileA(destinationPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      info.attributes, nullptr));
+        file = UniqueFile(
+            CreateFileA(destinationPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, info.attributes, nullptr));
     if (!file) return kZipCannotOpen;
 
     bool failed = false;

@@ -63,8 +63,7 @@ bool CloseFileBrowserShowing(const std::string& folderName)
             auto* s = reinterpret_cast<Search*>(parameter);
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
-            if (owner != s->self && IsWindowVisible(window) &&
-                WindowText(window).find(*s->name) != std::string::npos) {
+            if (owner != s->self && IsWindowVisible(window) && WindowText(window).find(*s->name) != std::string::npos) {
                 PostMessageA(window, WM_CLOSE, 0, 0);
                 s->found = true;
             }
@@ -112,8 +111,10 @@ public:
     }
     ~ScopedLogPixels()
     {
-        if (had_) RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "LogPixels", REG_DWORD, &saved_, sizeof saved_);
-        else RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "LogPixels");
+        if (had_)
+            RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "LogPixels", REG_DWORD, &saved_, sizeof saved_);
+        else
+            RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "LogPixels");
     }
 
 private:
@@ -162,7 +163,8 @@ TEST_F(EndToEndTest, BrowseExtractConfirmAndClose)
     SendMessageTimeoutA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(document.c_str()), SMTO_ABORTIFHUNG, 5000,
                         nullptr);
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); })) << "field " << ClassNameOf(field) << " holds '" << WindowText(field) << "'";
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }))
+        << "field " << ClassNameOf(field) << " holds '" << WindowText(field) << "'";
     ASSERT_TRUE(WaitUntil([&] { return WindowText(pathBox) == document; })) << WindowText(pathBox);
 
     // Extract: the success box, confirmed.

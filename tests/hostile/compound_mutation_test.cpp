@@ -42,7 +42,10 @@ std::uint64_t Setting(const char* name, std::uint64_t fallback)
     return length > 0 && length < sizeof value ? std::strtoull(value, nullptr, 10) : fallback;
 }
 
-std::size_t Lines(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
+std::size_t Lines(const std::string& text)
+{
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
 
 // A 4 x 4, 24-bit bitmap with the old core header.
 const std::string kCoreDib = std::string("\x0C\0\0\0\x04\0\x04\0\x01\0\x18\0", 12) + std::string(48, '\x7F');
@@ -59,11 +62,12 @@ std::vector<CompoundMutator> Bases()
     const std::string metafile = MediaBytes("m", 600) + std::string(600, '\0');
     bases.emplace_back(WordStreams({jpeg, MetafileBlip(0xF01B, 0x216, Uid('w'), metafile)},
                                    {png, MetafileBlip(0xF01A, 0x3D4, Uid('e'), metafile)}));
-    bases.emplace_back(PresentationStreams({MetafileBlip(0xF01C, 0x542, Uid('c'), metafile), png,
-                                            BitmapBlip(0xF01F, 0x7A9, Uid('d'), kCoreDib)}));
-    bases.emplace_back(WorkbookStreams(
-        DrawingGroup({StoreEntry(Uid('p'), png), StoreEntry(Uid('e'), MetafileBlip(0xF01A, 0x3D4, Uid('e'), metafile))}),
-        120));
+    bases.emplace_back(PresentationStreams(
+        {MetafileBlip(0xF01C, 0x542, Uid('c'), metafile), png, BitmapBlip(0xF01F, 0x7A9, Uid('d'), kCoreDib)}));
+    bases.emplace_back(
+        WorkbookStreams(DrawingGroup({StoreEntry(Uid('p'), png),
+                                      StoreEntry(Uid('e'), MetafileBlip(0xF01A, 0x3D4, Uid('e'), metafile))}),
+                        120));
     return bases;
 }
 
@@ -120,8 +124,9 @@ protected:
         std::string damage;
         const std::string bytes = bases[iteration % bases.size()].Mutate(IterationSeed(seed, iteration), damage);
         std::ostringstream label;
-        label << "compound mutation seed " << seed << " iteration " << iteration << " (base " << iteration % bases.size()
-              << ", replay with DOVREL_MUTATION_REPLAY=" << seed << ":" << iteration << "): " << damage;
+        label << "compound mutation seed " << seed << " iteration " << iteration << " (base "
+              << iteration % bases.size() << ", replay with DOVREL_MUTATION_REPLAY=" << seed << ":" << iteration
+              << "): " << damage;
         SCOPED_TRACE(label.str());
         CheckThroughWriter(bytes, label.str());
         if (iteration % kJobEvery == 0) {

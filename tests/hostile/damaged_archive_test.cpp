@@ -23,7 +23,6 @@ HostilePackage WithEntry(const ZipEntryOptions& options, const std::string& cont
     return package;
 }
 
-
 // ---- Cut short ---------------------------------------------------------------
 
 std::vector<HostileCase> CutShortCases()
@@ -82,8 +81,7 @@ const HostileCase kDirectoryCases[] = {
     {"CentralDirectoryAtTheHighestOffset", [] { return WithEndRecord({.centralOffset = 0xFFFFFFF0u}); },
      Verdict::Failed},
     {"CentralDirectorySizePastTheEnd", [] { return WithEndRecord({.centralSize = 0x10000000u}); }, Verdict::Failed},
-    {"EndRecordCountsDisagree", [] { return WithEndRecord({.entriesOnDisk = 7, .entriesTotal = 6}); },
-     Verdict::Failed},
+    {"EndRecordCountsDisagree", [] { return WithEndRecord({.entriesOnDisk = 7, .entriesTotal = 6}); }, Verdict::Failed},
     {"EndRecordCountsTooSmall",
      // The walk is bounded by the count: the last two entries are not listed.
      [] { return HostilePackage::Presentation().DropTail().Finish({.entriesOnDisk = 5, .entriesTotal = 5}); },
@@ -105,8 +103,8 @@ const HostileCase kDirectoryCases[] = {
     {"FakeEndRecordInTheComment",
      // A reader looks for the end record from the end: it finds this one.
      [] {
-         std::string fake = Le32(0x06054B50) + Le16(0) + Le16(0) + Le16(7) + Le16(7) + Le32(46) + Le32(0x7FFFFFFF) +
-                            Le16(0);
+         std::string fake =
+             Le32(0x06054B50) + Le16(0) + Le16(0) + Le16(7) + Le16(7) + Le32(46) + Le32(0x7FFFFFFF) + Le16(0);
          return HostilePackage::Presentation().KeepTail().Finish({.comment = fake});
      },
      Verdict::Failed},
@@ -207,8 +205,7 @@ const HostileCase kDataCases[] = {
      },
      Verdict::Failed},
     {"StoredSizesDisagree",
-     [] { return Failing({.uncompressedSize = static_cast<std::uint32_t>(kPicture.size() + 100)}); },
-     Verdict::Failed},
+     [] { return Failing({.uncompressedSize = static_cast<std::uint32_t>(kPicture.size() + 100)}); }, Verdict::Failed},
     {"StoredUncompressedSizeSmaller",
      [] { return Failing({.uncompressedSize = static_cast<std::uint32_t>(kPicture.size() / 2)}); }, Verdict::Failed},
     {"DeflatedClaimsOneByteMore",
@@ -370,10 +367,16 @@ const HostileCase kExtraFieldCases[] = {
     {"TimestampClaimingMoreThanItHolds", [] { return WithLocalExtra(ExtendedTimestamp(7, {1621000000}, 13)); },
      Verdict::Extracted},
     {"TimestampFlagsWithoutValues", [] { return WithLocalExtra(ExtendedTimestamp(0xFF, {})); }, Verdict::Extracted},
-    {"TimestampBefore1970", [] { return WithLocalExtra(ExtendedTimestamp(7, {-1, INT32_MIN, -86400})); },
+    {"TimestampBefore1970",
+     [] {
+         return WithLocalExtra(ExtendedTimestamp(7, {-1, INT32_MIN, -86400}));
+     },
      Verdict::Extracted},
     {"TimestampAtTheSignedLimit",
-     [] { return WithLocalExtra(ExtendedTimestamp(7, {INT32_MAX, INT32_MAX, INT32_MAX})); }, Verdict::Extracted},
+     [] {
+         return WithLocalExtra(ExtendedTimestamp(7, {INT32_MAX, INT32_MAX, INT32_MAX}));
+     },
+     Verdict::Extracted},
     {"ExtraBlockSizePastTheField",
      [] { return WithLocalExtra(ExtraBlock(0x000A, "abc", 0xFFFF) + ExtendedTimestamp(1, {1621000000})); },
      Verdict::Extracted},

@@ -170,9 +170,9 @@ EscapeWatch::EscapeWatch(const std::string& target, const std::vector<std::strin
     for (const std::string& stored : names) {
         // c_str() cuts the name at its first zero byte, as a C string would.
         const std::string name = BackslashName(stored).c_str();
-        for (const std::string& candidate : {target + "\\" + name, name,
-                                              target + "\\" + WithoutTrailingDotsAndSpaces(name),
-                                              WithoutTrailingDotsAndSpaces(name)}) {
+        for (const std::string& candidate :
+             {target + "\\" + name, name, target + "\\" + WithoutTrailingDotsAndSpaces(name),
+              WithoutTrailingDotsAndSpaces(name)}) {
             std::string full = FullPath(candidate);
             if (!full.empty() && !IsInside(full, target) && !Exists(full)) places.insert(full);
         }

@@ -12,11 +12,11 @@
 namespace dovrel {
 namespace {
 
-const Text kHeader = "\xD4\xCB\xD0\xD0\xCA\xB1\xB3\xF6\xB4\xED!";           // 运行时出错!
-const Text kCodeLabel = "\xB4\xED\xCE\xF3\xB4\xFA\xC2\xEB\xA3\xBA";         // 错误代码：
-const Text kMessageLabel = "\xB4\xED\xCE\xF3\xD0\xC5\xCF\xA2\xA3\xBA";      // 错误信息：
-const Text kLocationLabel = "\xB4\xED\xCE\xF3\xCE\xBB\xD6\xC3\xA3\xBA";     // 错误位置：
-const Text kErrorCaption = "\xB4\xED\xCE\xF3";                              // 错误
+const Text kHeader = "\xD4\xCB\xD0\xD0\xCA\xB1\xB3\xF6\xB4\xED!";        // 运行时出错!
+const Text kCodeLabel = "\xB4\xED\xCE\xF3\xB4\xFA\xC2\xEB\xA3\xBA";      // 错误代码：
+const Text kMessageLabel = "\xB4\xED\xCE\xF3\xD0\xC5\xCF\xA2\xA3\xBA";   // 错误信息：
+const Text kLocationLabel = "\xB4\xED\xCE\xF3\xCE\xBB\xD6\xC3\xA3\xBA";  // 错误位置：
+const Text kErrorCaption = "\xB4\xED\xCE\xF3";                           // 错误
 const Text kStartupFailed = "\xD4\xD8\xC8\xEB\xC6\xF4\xB6\xAF\xB4\xB0\xBF\xDA\xCA\xA7\xB0\xDC";
 
 TEST(FatalErrorReport, MessagesAreCompiledToCodePage936)
@@ -31,7 +31,7 @@ TEST(FatalErrorReport, WithoutACodeHasNoCodeLine)
 {
     const SourceLocation where{"C:\\src\\app\\main_window.cpp", 57, "OnWindowCreated"};
     EXPECT_EQ(FormatFatalErrorReport(0, kStartupWindowLoadFailedMessage, where),
-              kHeader + "\r\n" +                                //
+              kHeader + "\r\n" +                                      //
                   "\r\n" + kMessageLabel + kStartupFailed + "\r\n" +  //
                   "\r\n" + kLocationLabel + "OnWindowCreated (main_window.cpp:57)\r\n");
 }
@@ -39,8 +39,8 @@ TEST(FatalErrorReport, WithoutACodeHasNoCodeLine)
 TEST(FatalErrorReport, WithACodeInDecimal)
 {
     const SourceLocation where{"/work/app/start_up.cpp", 3, "Start"};
-    EXPECT_EQ(FormatFatalErrorReport(-42, "x", where), kHeader + "\r\n" +          //
-                                                           "\r\n" + kCodeLabel + "-42\r\n" +  //
+    EXPECT_EQ(FormatFatalErrorReport(-42, "x", where), kHeader + "\r\n" +                      //
+                                                           "\r\n" + kCodeLabel + "-42\r\n" +   //
                                                            "\r\n" + kMessageLabel + "x\r\n" +  //
                                                            "\r\n" + kLocationLabel + "Start (start_up.cpp:3)\r\n");
     EXPECT_NE(FormatFatalErrorReport(7, "x", where).find(kCodeLabel + "7\r\n"), std::string::npos);

@@ -178,7 +178,8 @@ Streams WordStreams(const std::vector<std::string>& floatingBlips, const std::ve
 
     std::vector<std::string> entries;
     for (std::size_t i = 0; i < floatingBlips.size(); ++i) {
-        entries.push_back(StoreEntry(floatingBlips[i].substr(8, 16), "", static_cast<std::uint32_t>(floatingBlips[i].size()),
+        entries.push_back(StoreEntry(floatingBlips[i].substr(8, 16), "",
+                                     static_cast<std::uint32_t>(floatingBlips[i].size()),
                                      static_cast<std::uint32_t>(word.size())));
         word += floatingBlips[i];
     }

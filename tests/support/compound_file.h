@@ -28,8 +28,8 @@ std::string BitmapBlip(std::uint16_t type, std::uint16_t instance, const std::st
 struct MetafileOptions {
     bool deflate = true;
     std::int32_t bounds[4] = {0, 0, 1000, 750};  // left, top, right, bottom
-    std::int32_t widthEmu = 914400;            // one inch wide
-    std::int64_t statedSize = -1;              // -1: the metafile's real size
+    std::int32_t widthEmu = 914400;              // one inch wide
+    std::int64_t statedSize = -1;                // -1: the metafile's real size
 };
 std::string MetafileBlip(std::uint16_t type, std::uint16_t instance, const std::string& uid,
                          const std::string& metafile, const MetafileOptions& options = {});

@@ -50,8 +50,7 @@ BOOL CALLBACK MatchChild(HWND window, LPARAM parameter)
 
 }  // namespace
 
-HWND WaitForTopLevelWindow(DWORD processId, const std::string& className, const std::string& caption,
-                           DWORD timeoutMs)
+HWND WaitForTopLevelWindow(DWORD processId, const std::string& className, const std::string& caption, DWORD timeoutMs)
 {
     HWND found = nullptr;
     WaitUntil([&] { return (found = FindTopLevel(processId, className, caption)) != nullptr; }, timeoutMs);

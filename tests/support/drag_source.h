@@ -17,8 +17,8 @@ namespace dovrel::test {
 
 struct DragRequest {
     std::vector<std::pair<CLIPFORMAT, std::string>> formats;  // offered as global blocks
-    POINT from{};  // screen point where the source window is pressed
-    POINT to{};    // screen point where the button is released
+    POINT from{};                                             // screen point where the source window is pressed
+    POINT to{};                                               // screen point where the button is released
     DWORD allowedEffects = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
     bool holdControl = false;  // held from before the press until after the release
     bool holdShift = false;
@@ -26,10 +26,10 @@ struct DragRequest {
 };
 
 struct DragOutcome {
-    bool sourceReady = false;  // the source window was up at `from`
-    bool dragStarted = false;  // its WM_LBUTTONDOWN called DoDragDrop
-    bool dragEnded = false;    // DoDragDrop returned (after a release or a cancel)
-    bool cancelled = false;    // the drag overran its time and was cancelled
+    bool sourceReady = false;        // the source window was up at `from`
+    bool dragStarted = false;        // its WM_LBUTTONDOWN called DoDragDrop
+    bool dragEnded = false;          // DoDragDrop returned (after a release or a cancel)
+    bool cancelled = false;          // the drag overran its time and was cancelled
     HRESULT result = E_PENDING;      // DoDragDrop's answer
     DWORD effect = DROPEFFECT_NONE;  // DoDragDrop's final effect
     std::string failure;             // empty when the drag ended on its own

@@ -32,8 +32,8 @@ std::string TextOf(HWND window)
     if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length)) return {};
     std::string text(length + 1, '\0');
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                             SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied))
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                             kSendTimeoutMs, &copied))
         return {};
     text.resize(copied);
     return text;
@@ -42,8 +42,7 @@ std::string TextOf(HWND window)
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT failed)
 {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result))
-        return failed;
+    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result)) return failed;
     return static_cast<LRESULT>(result);
 }
 

@@ -17,8 +17,7 @@ public:
     explicit FileHolder(const std::string& path, DWORD milliseconds = INFINITE)
         : handle_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS, nullptr)),
-          held_(static_cast<bool>(handle_)),
-          milliseconds_(milliseconds)
+          held_(static_cast<bool>(handle_)), milliseconds_(milliseconds)
     {
         if (milliseconds != INFINITE && held_)
             release_ = UniqueHandle(CreateThread(nullptr, 0, Release, this, 0, nullptr));

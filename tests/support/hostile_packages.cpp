@@ -52,8 +52,7 @@ std::string HostileSample::MediaTree() const
 {
     std::vector<std::string> entries;
     for (const auto& folder : folders) {
-        if (StartsWithFolded(folder, kMediaPrefix))
-            entries.push_back(folder.substr(kMediaPrefix.size()) + "\\");
+        if (StartsWithFolded(folder, kMediaPrefix)) entries.push_back(folder.substr(kMediaPrefix.size()) + "\\");
     }
     for (const auto& [path, bytes] : files) {
         if (StartsWithFolded(path, kMediaPrefix)) entries.push_back(path.substr(kMediaPrefix.size()));

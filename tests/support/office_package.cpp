@@ -17,7 +17,7 @@ std::string PackageFolderOf(OfficeKind kind)
 std::string MakeOfficePackage(OfficeKind kind, const std::map<std::string, std::string>& media)
 {
     const std::string folder = PackageFolderOf(kind);
-    const std::string mainPart = kind == OfficeKind::Presentation ? "ppt/presentation.xml"
+    const std::string mainPart = kind == OfficeKind::Presentation   ? "ppt/presentation.xml"
                                  : kind == OfficeKind::WordDocument ? "word/document.xml"
                                                                     : "xl/workbook.xml";
     ZipEntryOptions deflated;

@@ -61,23 +61,40 @@ struct Field {
 
 // The fields whose rewrite moves a reader somewhere else weigh more.
 const Field kLocalFields[] = {
-    {"signature", 0, 4, 1},   {"version", 4, 2, 1},         {"flags", 6, 2, 3},
-    {"method", 8, 2, 3},      {"time", 10, 2, 1},           {"date", 12, 2, 1},
-    {"crc", 14, 4, 2},        {"compressed size", 18, 4, 4}, {"uncompressed size", 22, 4, 4},
-    {"name length", 26, 2, 4}, {"extra length", 28, 2, 4},
+    {"signature", 0, 4, 1},
+    {"version", 4, 2, 1},
+    {"flags", 6, 2, 3},
+    {"method", 8, 2, 3},
+    {"time", 10, 2, 1},
+    {"date", 12, 2, 1},
+    {"crc", 14, 4, 2},
+    {"compressed size", 18, 4, 4},
+    {"uncompressed size", 22, 4, 4},
+    {"name length", 26, 2, 4},
+    {"extra length", 28, 2, 4},
 };
 const Field kCentralFields[] = {
-    {"signature", 0, 4, 1},        {"made by", 4, 2, 1},           {"needed", 6, 2, 1},
-    {"flags", 8, 2, 3},            {"method", 10, 2, 3},           {"time", 12, 2, 1},
-    {"date", 14, 2, 1},            {"crc", 16, 4, 2},              {"compressed size", 20, 4, 4},
-    {"uncompressed size", 24, 4, 4}, {"name length", 28, 2, 4},     {"extra length", 30, 2, 4},
-    {"comment length", 32, 2, 3},  {"disk", 34, 2, 1},             {"internal attributes", 36, 2, 1},
-    {"external attributes", 38, 4, 3}, {"local offset", 42, 4, 5},
+    {"signature", 0, 4, 1},
+    {"made by", 4, 2, 1},
+    {"needed", 6, 2, 1},
+    {"flags", 8, 2, 3},
+    {"method", 10, 2, 3},
+    {"time", 12, 2, 1},
+    {"date", 14, 2, 1},
+    {"crc", 16, 4, 2},
+    {"compressed size", 20, 4, 4},
+    {"uncompressed size", 24, 4, 4},
+    {"name length", 28, 2, 4},
+    {"extra length", 30, 2, 4},
+    {"comment length", 32, 2, 3},
+    {"disk", 34, 2, 1},
+    {"internal attributes", 36, 2, 1},
+    {"external attributes", 38, 4, 3},
+    {"local offset", 42, 4, 5},
 };
 const Field kEndFields[] = {
-    {"signature", 0, 4, 1},        {"disk", 4, 2, 1},          {"central disk", 6, 2, 1},
-    {"entries on disk", 8, 2, 4}, {"entries", 10, 2, 4},      {"central size", 12, 4, 4},
-    {"central offset", 16, 4, 4}, {"comment length", 20, 2, 3},
+    {"signature", 0, 4, 1}, {"disk", 4, 2, 1},          {"central disk", 6, 2, 1},    {"entries on disk", 8, 2, 4},
+    {"entries", 10, 2, 4},  {"central size", 12, 4, 4}, {"central offset", 16, 4, 4}, {"comment length", 20, 2, 3},
 };
 
 template <std::size_t N>
@@ -159,8 +176,8 @@ void RewriteField(Random& random, const ZipLayout& layout, std::string& bytes, s
     std::uint32_t original = ReadLe(bytes, at, field.width);
     std::uint32_t value = InterestingValue(random, original, field.width, bytes.size());
     WriteLe(bytes, at, field.width, value);
-    log += kind + "[" + std::to_string(record->index) + "]." + field.name + " " + Hex(original) + "->" + Hex(value) +
-           "; ";
+    log +=
+        kind + "[" + std::to_string(record->index) + "]." + field.name + " " + Hex(original) + "->" + Hex(value) + "; ";
 }
 
 // The stored name of a local header or central record: offset and length.
@@ -270,8 +287,8 @@ ZipLayout ReadZipLayout(const std::string& archive)
         std::uint32_t local = ReadLe(archive, at + 42, 4);
         if (local + kLocalFixedSize <= archive.size() && ReadLe(archive, local, 4) == kLocalSignature)
             layout.localHeaders.push_back(local);
-        at += kCentralFixedSize + ReadLe(archive, at + 28, 2) + ReadLe(archive, at + 30, 2) +
-              ReadLe(archive, at + 32, 2);
+        at +=
+            kCentralFixedSize + ReadLe(archive, at + 28, 2) + ReadLe(archive, at + 30, 2) + ReadLe(archive, at + 32, 2);
     }
     return layout;
 }

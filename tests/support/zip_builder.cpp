@@ -8,10 +8,7 @@
 
 namespace dovrel::test {
 
-std::string Le16(std::uint16_t value)
-{
-    return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
-}
+std::string Le16(std::uint16_t value) { return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)}; }
 
 std::string Le32(std::uint32_t value) { return Le16(value & 0xFFFF) + Le16(value >> 16); }
 

@@ -83,8 +83,7 @@ protected:
     {
         window.reset();
         MSG quit;
-        while (PeekMessageA(&quit, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        while (PeekMessageA(&quit, nullptr, 0, 0, PM_REMOVE)) {}
         ReleaseWorkPaths();
     }
 
@@ -160,7 +159,7 @@ TEST_F(MainWindowTest, EveryVisualUnitIsBuiltAsItsDescriptionSays)
     };
     const Expected expected[] = {
         {kPathBox, "Edit", "", ES_AUTOHSCROLL},
-        {kBrowseButton, "Button", "\xE4\xAF\xC0\xC0", BS_CENTER | BS_VCENTER},  // 浏览
+        {kBrowseButton, "Button", "\xE4\xAF\xC0\xC0", BS_CENTER | BS_VCENTER},   // 浏览
         {kExtractButton, "Button", "\xCC\xE1\xC8\xA1", BS_CENTER | BS_VCENTER},  // 提取
     };
     for (const Expected& e : expected) {

@@ -86,8 +86,8 @@ std::optional<std::string> FetchZeroTerminated(IDataObject* data, CLIPFORMAT for
     GlobalLockView view(medium.global());
     if (!view.data()) return std::nullopt;
     const void* zero = std::memchr(view.data(), 0, view.size());
-    const std::size_t length = zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - view.data())
-                                    : view.size();
+    const std::size_t length =
+        zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - view.data()) : view.size();
     return std::string(view.data(), length);
 }
 
@@ -137,8 +137,7 @@ bool OffersAcceptedKind(IDataObject* data, const DropSwitches& switches, const D
            (switches[DropKind::Html] && OffersFormat(data, formats.html));
 }
 
-std::vector<DroppedText> ReadDroppedTexts(IDataObject* data, const DropSwitches& switches,
-                                          const DropFormats& formats)
+std::vector<DroppedText> ReadDroppedTexts(IDataObject* data, const DropSwitches& switches, const DropFormats& formats)
 {
     std::vector<DroppedText> dropped;
     // Text that comes with HTML is the HTML's plain rendering: the HTML

@@ -52,7 +52,6 @@ bool OffersAcceptedKind(IDataObject* data, const DropSwitches& switches, const D
 // What a drop delivers, in the order text, HTML, URL, files; a kind that is
 // switched off, absent or unreadable is left out. Text is left out when the
 // data also has "HTML Format".
-std::vector<DroppedText> ReadDroppedTexts(IDataObject* data, const DropSwitches& switches,
-                                          const DropFormats& formats);
+std::vector<DroppedText> ReadDroppedTexts(IDataObject* data, const DropSwitches& switches, const DropFormats& formats);
 
 }  // namespace dovrel

@@ -85,8 +85,7 @@ LRESULT CALLBACK DropTarget::HostProc(HWND window, UINT message, WPARAM wParam, 
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         if (component) component->OnHostDestroyed();
         break;
-    default:
-        break;
+    default: break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

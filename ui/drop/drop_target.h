@@ -71,7 +71,7 @@ public:
     // and a drop delivers nothing (a job runs).
     void SetRefusing(bool refusing) { target_->SetRefusing(refusing); }
 
-    HWND hostWindow() const { return host_; }            // null once destroyed
+    HWND hostWindow() const { return host_; }              // null once destroyed
     HWND registeredWindow() const { return registered_; }  // the recorded window, or null
     IDropTarget* dropTarget() const { return target_.get(); }
 
@@ -81,9 +81,9 @@ private:
     void OnHostDestroyed();
     void EndRegistration();
 
-    HWND host_ = nullptr;        // owned: destroyed with the parent or by the destructor
-    HWND parent_;                // not owned
-    HWND registered_ = nullptr;  // not owned
+    HWND host_ = nullptr;            // owned: destroyed with the parent or by the destructor
+    HWND parent_;                    // not owned
+    HWND registered_ = nullptr;      // not owned
     bool registrationHeld_ = false;  // RegisterDragDrop succeeded for registered_
     DropSwitches designMirror_;
     ComPtr<EDropTarget> target_;  // the component's own reference

@@ -98,15 +98,15 @@ INSTANTIATE_TEST_SUITE_P(
         BlipCase{"unknown_type", BitmapBlip(0xF020, 0x6E0, Uid('u'), kData), nullptr, ""},
         BlipCase{"ids_only", ArtRecord(0, 0x6E0, kPng, Uid('u') + '\xFF'), nullptr, ""},
         BlipCase{"length_past_the_end", BitmapBlip(kPng, 0x6E0, Uid('u'), kData).substr(0, 100), nullptr, ""},
-        BlipCase{"dib_header_larger_than_data", BitmapBlip(kDib, 0x7A8, Uid('u'), "\xFF\x00\x00\x00" + kData.substr(0, 60)),
-                 nullptr, ""}),
+        BlipCase{"dib_header_larger_than_data",
+                 BitmapBlip(kDib, 0x7A8, Uid('u'), "\xFF\x00\x00\x00" + kData.substr(0, 60)), nullptr, ""}),
     [](const testing::TestParamInfo<BlipCase>& info) { return std::string(info.param.name); });
 
 TEST(BlipFiles, AWindowsMetafileGetsItsPlaceableHeaderFromTheBounds)
 {
     const std::string metafile = "\x01\x00\x09\x00" + kData;
-    const std::optional<Picture> picture =
-        PictureFromBlip(MetafileBlip(kWmf, 0x216, Uid('u'), metafile, {.bounds = {-10, 20, 1990, 1520}, .widthEmu = 2 * 914400}));
+    const std::optional<Picture> picture = PictureFromBlip(
+        MetafileBlip(kWmf, 0x216, Uid('u'), metafile, {.bounds = {-10, 20, 1990, 1520}, .widthEmu = 2 * 914400}));
     ASSERT_TRUE(picture);
     const std::string& b = picture->bytes;
     ASSERT_EQ(b.size(), 22 + metafile.size());
@@ -213,55 +213,89 @@ std::string Cut(std::string blip) { return blip.substr(0, blip.size() - 1) + "!"
 INSTANTIATE_TEST_SUITE_P(
     Built, BinaryDocumentCaseTest,
     testing::Values(
-        DocumentCase{"presentation", "deck.ppt",
-                     [] { return MakeCompoundFile(PresentationStreams({Png('a'), Jpeg('b'), kEmfBlip})); },
-                     kSuccess, "image1.png\nimage2.jpeg\nimage3.emf\n",
+        DocumentCase{"presentation",
+                     "deck.ppt",
+                     [] {
+                         return MakeCompoundFile(PresentationStreams({Png('a'), Jpeg('b'), kEmfBlip}));
+                     },
+                     kSuccess,
+                     "image1.png\nimage2.jpeg\nimage3.emf\n",
                      {{"image1.png", BlipData(Png('a'))}, {"image3.emf", kEmfBytes}}},
-        DocumentCase{"one_id_one_picture", "deck.ppt",
-                     [] { return MakeCompoundFile(PresentationStreams({Png('a'), Jpeg('b'), Png('a'), Jpeg('c')})); },
-                     kSuccess, "image1.png\nimage2.jpeg\nimage3.jpeg\n",
+        DocumentCase{"one_id_one_picture",
+                     "deck.ppt",
+                     [] {
+                         return MakeCompoundFile(PresentationStreams({Png('a'), Jpeg('b'), Png('a'), Jpeg('c')}));
+                     },
+                     kSuccess,
+                     "image1.png\nimage2.jpeg\nimage3.jpeg\n",
                      {{"image3.jpeg", BlipData(Jpeg('c'))}}},
-        DocumentCase{"damaged_skipped_others_kept", "deck.ppt",
+        DocumentCase{"damaged_skipped_others_kept",
+                     "deck.ppt",
                      [] {
                          return MakeCompoundFile(PresentationStreams(
                              {With(Png('a'), 2, '\x20'), Jpeg('b'), ArtRecord(0, 0, 0xF00B, "skip me"),
                               MetafileBlip(kEmf, 0x3D4, Uid('e'), kEmfBytes, {.statedSize = 0}), Png('c'),
                               Cut(Jpeg('d')).substr(0, 40)}));
                      },
-                     kSuccess, "image1.jpeg\nimage2.png\n", {{"image2.png", BlipData(Png('c'))}}},
-        DocumentCase{"workbook_across_continue_records", "book.xls",
+                     kSuccess,
+                     "image1.jpeg\nimage2.png\n",
+                     {{"image2.png", BlipData(Png('c'))}}},
+        DocumentCase{"workbook_across_continue_records",
+                     "book.xls",
                      [] {
                          return MakeCompoundFile(WorkbookStreams(
                              DrawingGroup({StoreEntry(Uid('a'), Png('a')), StoreEntry(Uid('b'), Jpeg('b'))}), 100));
                      },
-                     kSuccess, "image1.png\nimage2.jpeg\n", {{"image2.jpeg", BlipData(Jpeg('b'))}}},
-        DocumentCase{"word_floating_then_inline", "letter.doc",
-                     [] { return MakeCompoundFile(WordStreams({Jpeg('f'), Png('s')}, {Png('i'), Png('s')})); },
-                     kSuccess, "image1.jpeg\nimage2.png\nimage3.png\n",
+                     kSuccess,
+                     "image1.png\nimage2.jpeg\n",
+                     {{"image2.jpeg", BlipData(Jpeg('b'))}}},
+        DocumentCase{"word_floating_then_inline",
+                     "letter.doc",
+                     [] {
+                         return MakeCompoundFile(WordStreams({Jpeg('f'), Png('s')}, {Png('i'), Png('s')}));
+                     },
+                     kSuccess,
+                     "image1.jpeg\nimage2.png\nimage3.png\n",
                      {{"image1.jpeg", BlipData(Jpeg('f'))}, {"image3.png", BlipData(Png('i'))}}},
         // The kind comes from the streams; an extension of no known kind
         // takes the folder of the kind found.
-        DocumentCase{"workbook_named_otherwise", "report.dat",
+        DocumentCase{"workbook_named_otherwise",
+                     "report.dat",
                      [] { return MakeCompoundFile(WorkbookStreams(DrawingGroup({StoreEntry(Uid('a'), Png('a'))}))); },
-                     kSuccess, "image1.png\n", {}},
-        DocumentCase{"no_pictures_silent", "deck.ppt", [] { return MakeCompoundFile(PresentationStreams({})); }, {},
-                     "", {}},
-        DocumentCase{"unknown_kind_silent", "thing.doc",
-                     [] { return MakeCompoundFile({{L"Contents", "nothing here"}}); }, {}, "", {}},
-        DocumentCase{"storage_that_cannot_be_opened", "old.ppt", [] { return CompoundFileBytes(); }, kFailure, "",
+                     kSuccess,
+                     "image1.png\n",
                      {}},
+        DocumentCase{
+            "no_pictures_silent", "deck.ppt", [] { return MakeCompoundFile(PresentationStreams({})); }, {}, "", {}},
+        DocumentCase{"unknown_kind_silent",
+                     "thing.doc",
+                     [] {
+                         return MakeCompoundFile({{L"Contents", "nothing here"}});
+                     },
+                     {},
+                     "",
+                     {}},
+        DocumentCase{"storage_that_cannot_be_opened", "old.ppt", [] { return CompoundFileBytes(); }, kFailure, "", {}},
         // Encrypted: a password-protected package, a document with its flag set.
-        DocumentCase{"encrypted_package", "deck.pptx",
-                     [] { return MakeCompoundFile({{L"EncryptionInfo", "info"}, {L"EncryptedPackage", "data"}}); },
-                     kFailure, "", {}},
-        DocumentCase{"encrypted_word_document", "letter.doc",
+        DocumentCase{"encrypted_package",
+                     "deck.pptx",
+                     [] {
+                         return MakeCompoundFile({{L"EncryptionInfo", "info"}, {L"EncryptedPackage", "data"}});
+                     },
+                     kFailure,
+                     "",
+                     {}},
+        DocumentCase{"encrypted_word_document",
+                     "letter.doc",
                      [] {
                          Streams streams = WordStreams({Jpeg('f')}, {});
                          for (auto& [name, bytes] : streams)
                              if (name == L"WordDocument") bytes[0x0B] |= 0x01;
                          return MakeCompoundFile(streams);
                      },
-                     kFailure, "", {}},
+                     kFailure,
+                     "",
+                     {}},
         DocumentCase{"directory_that_loops", "old.ppt", [] { return Looping(true); }, kFailure, "", {}},
         DocumentCase{"sector_chain_that_loops", "old.ppt", [] { return Looping(false); }, kFailure, "", {}}),
     [](const testing::TestParamInfo<DocumentCase>& info) { return std::string(info.param.name); });

@@ -183,8 +183,8 @@ TEST_F(DeleteFolderTreeTest, TakesANameEndingInTheTrailByteWhole)
 // A link inside the tree is removed as a link; what it points to stays.
 TEST_F(DeleteFolderTreeTest, NeverFollowsAFolderLink)
 {
-    MakeTree(temp.path(), {"user\\", "user\\precious.docx", "user\\sub\\", "user\\sub\\b.txt", "TMP\\",
-                           "TMP\\ppt\\", "TMP\\ppt\\a.png"});
+    MakeTree(temp.path(), {"user\\", "user\\precious.docx", "user\\sub\\", "user\\sub\\b.txt", "TMP\\", "TMP\\ppt\\",
+                           "TMP\\ppt\\a.png"});
     test::ScopedFolderLink link(temp / "TMP\\ppt\\link", temp / "user");
     if (link.kind() == test::FolderLinkKind::None) GTEST_SKIP() << "no folder link can be made here";
     std::printf("folder link: %s\n", test::FolderLinkKindName(link.kind()));
@@ -228,25 +228,20 @@ TEST_P(DeleteFolderTreeRefusal, RefusesBlankPathsAndRoots)
     EXPECT_EQ(DeleteFolderTreeRefuses(GetParam().path), GetParam().refused) << "'" << GetParam().path << "'";
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, DeleteFolderTreeRefusal,
-                         testing::Values(RefusalCase{"", true}, RefusalCase{"   ", true},
-                                         RefusalCase{"C:", true}, RefusalCase{"C:\\", true},
-                                         RefusalCase{"c:/", true}, RefusalCase{"  C:\\", true},
-                                         RefusalCase{"C:x", true},
-                                         // Other spellings of a root.
-                                         RefusalCase{"C:\\\\", true}, RefusalCase{"C:\\.", true},
-                                         RefusalCase{"C:\\TMP\\..", true}, RefusalCase{"C:\\ ", true},
-                                         RefusalCase{"\\", true}, RefusalCase{"/", true},
-                                         RefusalCase{"\\\\server\\share", true},
-                                         RefusalCase{"\\\\server\\share\\", true},
-                                         RefusalCase{"\\\\?\\C:\\", true}, RefusalCase{"\\\\.\\C:", true},
-                                         RefusalCase{"\\\\?\\UNC\\server\\share\\", true},
-                                         // Folders.
-                                         RefusalCase{"C:\\work\\TMP", false},
-                                         RefusalCase{"  D:\\work\\TMP", false}, RefusalCase{"TMP", false},
-                                         RefusalCase{"C:\\\xD5\x5C", false},
-                                         RefusalCase{"\\\\server\\share\\TMP", false},
-                                         RefusalCase{"\\\\?\\C:\\TMP", false}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DeleteFolderTreeRefusal,
+    testing::Values(RefusalCase{"", true}, RefusalCase{"   ", true}, RefusalCase{"C:", true}, RefusalCase{"C:\\", true},
+                    RefusalCase{"c:/", true}, RefusalCase{"  C:\\", true}, RefusalCase{"C:x", true},
+                    // Other spellings of a root.
+                    RefusalCase{"C:\\\\", true}, RefusalCase{"C:\\.", true}, RefusalCase{"C:\\TMP\\..", true},
+                    RefusalCase{"C:\\ ", true}, RefusalCase{"\\", true}, RefusalCase{"/", true},
+                    RefusalCase{"\\\\server\\share", true}, RefusalCase{"\\\\server\\share\\", true},
+                    RefusalCase{"\\\\?\\C:\\", true}, RefusalCase{"\\\\.\\C:", true},
+                    RefusalCase{"\\\\?\\UNC\\server\\share\\", true},
+                    // Folders.
+                    RefusalCase{"C:\\work\\TMP", false}, RefusalCase{"  D:\\work\\TMP", false},
+                    RefusalCase{"TMP", false}, RefusalCase{"C:\\\xD5\x5C", false},
+                    RefusalCase{"\\\\server\\share\\TMP", false}, RefusalCase{"\\\\?\\C:\\TMP", false}));
 
 // The refusals, for real, on a drive letter whose root is a scratch folder:
 // if one of them failed, only that folder would be emptied.

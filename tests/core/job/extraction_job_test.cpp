@@ -46,16 +46,15 @@ TEST_P(DocumentNameTest, SplitsAtTheLastRealSeparators)
     EXPECT_EQ(name.baseName, GetParam().baseName);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Paths, DocumentNameTest,
-    testing::Values(NameCase{"C:\\docs\\报告.pptx", "报告.pptx", "pptx", "报告"},
-                    NameCase{"C:\\docs\\a.b.docx", "a.b.docx", "docx", "a.b"},
-                    NameCase{"C:\\docs\\README", "README", "README", ""},
-                    NameCase{"deck.pptx", "deck.pptx", "pptx", "deck"},
-                    NameCase{"C:\\docs\\.pptx", ".pptx", "pptx", ""},
-                    // 誠 is D5 5C: its trail byte is a "\" that must not split.
-                    NameCase{"C:\\\xD5\x5C\\a.xlsx", "a.xlsx", "xlsx", "a"},
-                    NameCase{"C:\\d\\\xD5\x5C.pptx", "\xD5\x5C.pptx", "pptx", "\xD5\x5C"}));
+INSTANTIATE_TEST_SUITE_P(Paths, DocumentNameTest,
+                         testing::Values(NameCase{"C:\\docs\\报告.pptx", "报告.pptx", "pptx", "报告"},
+                                         NameCase{"C:\\docs\\a.b.docx", "a.b.docx", "docx", "a.b"},
+                                         NameCase{"C:\\docs\\README", "README", "README", ""},
+                                         NameCase{"deck.pptx", "deck.pptx", "pptx", "deck"},
+                                         NameCase{"C:\\docs\\.pptx", ".pptx", "pptx", ""},
+                                         // 誠 is D5 5C: its trail byte is a "\" that must not split.
+                                         NameCase{"C:\\\xD5\x5C\\a.xlsx", "a.xlsx", "xlsx", "a"},
+                                         NameCase{"C:\\d\\\xD5\x5C.pptx", "\xD5\x5C.pptx", "pptx", "\xD5\x5C"}));
 
 TEST(MediaFolder, RowsMatchEitherExtensionInAnyLetterCase)
 {
@@ -141,10 +140,7 @@ protected:
     // The result folders in the output root, apart from TMP.
     std::vector<std::string> ResultFolders() const { return test::FolderEntries(OutputRoot(), "TMP"); }
 
-    std::vector<std::string> SuccessEvents() const
-    {
-        return {"message:提示:提取成功！", "open:" + OutputRoot()};
-    }
+    std::vector<std::string> SuccessEvents() const { return {"message:提示:提取成功！", "open:" + OutputRoot()}; }
 
     test::TempFolder documentsFolder;
     test::TempFolder userFiles;
@@ -563,9 +559,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ExtractionJobTest, ReportsByBytesAtLeastEvery64KbAndStopsWithinAnEntry)
 {
     const std::size_t video = 1 << 20;
-    Text document = PlaceDocument(
-        "deck.pptx",
-        test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}, {"v.mp4", test::MediaBytes("v", video)}}));
+    Text document =
+        PlaceDocument("deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation,
+                                                           {{"a.png", "A"}, {"v.mp4", test::MediaBytes("v", video)}}));
     RecordingProgress progress;
     EXPECT_EQ(ExtractDocument(CurrentWorkPaths(), document, &progress), DocumentOutcome::Extracted);
     EXPECT_GE(progress.percents.size(), video / 65536);

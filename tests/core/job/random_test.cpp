@@ -131,17 +131,15 @@ TEST_P(RandomInRangeBounds, StayInsideOverManySeeds)
     EXPECT_EQ(seenMax, c.max);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, RandomInRangeBounds,
-    testing::Values(RangeCase{202105, 20210514, 202105, 234872},  // always six digits
-                    RangeCase{20210514, 202105, 202105, 234872},  // bounds in either order
-                    RangeCase{10, 1, 1, 10}, RangeCase{1, 10, 1, 10},
-                    RangeCase{-5, 3, 0, 3},  // a negative bound becomes 0
-                    RangeCase{3, -5, 0, 3},
-                    RangeCase{std::nullopt, std::nullopt, 0, 32767},
-                    RangeCase{INT_MAX, 0, 0, 32767},  // the widest range, capped
-                    RangeCase{INT_MAX - 1, INT_MAX, INT_MAX - 1, INT_MAX},
-                    RangeCase{100, std::nullopt, 100, 100 + 32767}));
+INSTANTIATE_TEST_SUITE_P(Cases, RandomInRangeBounds,
+                         testing::Values(RangeCase{202105, 20210514, 202105, 234872},  // always six digits
+                                         RangeCase{20210514, 202105, 202105, 234872},  // bounds in either order
+                                         RangeCase{10, 1, 1, 10}, RangeCase{1, 10, 1, 10},
+                                         RangeCase{-5, 3, 0, 3},  // a negative bound becomes 0
+                                         RangeCase{3, -5, 0, 3}, RangeCase{std::nullopt, std::nullopt, 0, 32767},
+                                         RangeCase{INT_MAX, 0, 0, 32767},  // the widest range, capped
+                                         RangeCase{INT_MAX - 1, INT_MAX, INT_MAX - 1, INT_MAX},
+                                         RangeCase{100, std::nullopt, 100, 100 + 32767}));
 
 }  // namespace
 }  // namespace dovrel

@@ -47,8 +47,8 @@ TEST_P(MessageBoxStyleTest, AddsTaskModalUnlessSystemModal)
 
 INSTANTIATE_TEST_SUITE_P(Cases, MessageBoxStyleTest,
                          testing::Values(StyleCase{0, 0x2000}, StyleCase{MB_YESNO, 0x2004},
-                                         StyleCase{MB_ICONHAND | MB_OKCANCEL, 0x2011},
-                                         StyleCase{MB_TASKMODAL, 0x2000}, StyleCase{MB_SYSTEMMODAL, 0x1000},
+                                         StyleCase{MB_ICONHAND | MB_OKCANCEL, 0x2011}, StyleCase{MB_TASKMODAL, 0x2000},
+                                         StyleCase{MB_SYSTEMMODAL, 0x1000},
                                          StyleCase{MB_SYSTEMMODAL | MB_YESNO, 0x1004}));
 
 TEST(ShowMessage, ButtonCodes)
@@ -73,7 +73,7 @@ TEST(ShowMessage, ShowsATaskModalBoxWithOneOkButton)
     const std::int32_t result = ShowMessage("\xCC\xE1\xC8\xA1\xB3\xC9\xB9\xA6\xA3\xA1", 0, Text("\xCC\xE1\xCA\xBE"));
     const SeenMessageBox& seen = watcher.Seen();
     ASSERT_TRUE(seen.found);
-    EXPECT_EQ(seen.caption, "\xCC\xE1\xCA\xBE");                            // 提示
+    EXPECT_EQ(seen.caption, "\xCC\xE1\xCA\xBE");                       // 提示
     EXPECT_EQ(seen.text, "\xCC\xE1\xC8\xA1\xB3\xC9\xB9\xA6\xA3\xA1");  // 提取成功！
     EXPECT_EQ(seen.buttons, std::vector<int>{IDOK});
     EXPECT_EQ(seen.icon, nullptr);
@@ -174,8 +174,8 @@ TEST(ProgramFolder, IsTheRunningProgramsFolderAndBecomesCurrent)
 TEST(SpecialFolder, SourceTable)
 {
     using S = SpecialFolderSource;
-    const int csidl[] = {CSIDL_PERSONAL, CSIDL_FAVORITES, CSIDL_DESKTOPDIRECTORY, CSIDL_FONTS,
-                         CSIDL_STARTMENU, CSIDL_PROGRAMS, CSIDL_STARTUP, CSIDL_APPDATA};
+    const int csidl[] = {CSIDL_PERSONAL,  CSIDL_FAVORITES, CSIDL_DESKTOPDIRECTORY, CSIDL_FONTS,
+                         CSIDL_STARTMENU, CSIDL_PROGRAMS,  CSIDL_STARTUP,          CSIDL_APPDATA};
     for (int index = 1; index <= 8; ++index) {
         EXPECT_EQ(SpecialFolderSourceOf(index).kind, S::ShellFolder) << index;
         EXPECT_EQ(SpecialFolderSourceOf(index).csidl, csidl[index - 1]) << index;
@@ -238,8 +238,8 @@ TEST(ShellExecuteVerb, VerbTable)
 TEST(ShellExecuteVerb, ShowTable)
 {
     EXPECT_EQ(ShowCommandOf(std::nullopt), SW_SHOWNORMAL);
-    const int expected[] = {SW_SHOWNORMAL, SW_HIDE, SW_SHOWNORMAL, SW_SHOWMINIMIZED,
-                            SW_SHOWMAXIMIZED, SW_SHOWNA, SW_MINIMIZE, SW_SHOWNORMAL};
+    const int expected[] = {SW_SHOWNORMAL,    SW_HIDE,   SW_SHOWNORMAL, SW_SHOWMINIMIZED,
+                            SW_SHOWMAXIMIZED, SW_SHOWNA, SW_MINIMIZE,   SW_SHOWNORMAL};
     for (int show = 0; show <= 7; ++show) EXPECT_EQ(ShowCommandOf(show), expected[show]) << show;
     EXPECT_EQ(ShowCommandOf(-1), SW_SHOWNORMAL);
 }

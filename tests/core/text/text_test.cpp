@@ -58,13 +58,10 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, FindLastTextTest,
     testing::Values(
         // The job's name analysis.
-        FindCase{"C:\\docs\\a.pptx", "\\", std::nullopt, false, 8},
-        FindCase{"a.pptx", ".", std::nullopt, false, 2},
-        FindCase{"a.b.pptx", ".", std::nullopt, false, 4},
-        FindCase{"deck.pptx", "\\", std::nullopt, false, -1},
+        FindCase{"C:\\docs\\a.pptx", "\\", std::nullopt, false, 8}, FindCase{"a.pptx", ".", std::nullopt, false, 2},
+        FindCase{"a.b.pptx", ".", std::nullopt, false, 4}, FindCase{"deck.pptx", "\\", std::nullopt, false, -1},
         // A trail byte equal to "\" is never a match.
-        FindCase{"x\\" + kCheng, "\\", std::nullopt, false, 2},
-        FindCase{kCheng, "\\", std::nullopt, false, -1},
+        FindCase{"x\\" + kCheng, "\\", std::nullopt, false, 2}, FindCase{kCheng, "\\", std::nullopt, false, -1},
         FindCase{"C:\\" + kCheng + "\\deck.pptx", "\\", std::nullopt, false, 6},
         FindCase{kCheng + "\\", "\\", std::nullopt, false, 3},
         FindCase{kCheng + kCheng, "\x5C\xD5", std::nullopt, false, -1},  // straddles two characters
@@ -72,31 +69,21 @@ INSTANTIATE_TEST_SUITE_P(
         // A lead byte directly before the end: the scan stops there.
         FindCase{"a\\\xD5", "\\", std::nullopt, false, 2},
         // Empty texts.
-        FindCase{"abc", "", std::nullopt, false, 1},
-        FindCase{"", "", std::nullopt, false, -1},
-        FindCase{"", "x", std::nullopt, false, -1},
-        FindCase{"ab", "abc", std::nullopt, false, -1},
+        FindCase{"abc", "", std::nullopt, false, 1}, FindCase{"", "", std::nullopt, false, -1},
+        FindCase{"", "x", std::nullopt, false, -1}, FindCase{"ab", "abc", std::nullopt, false, -1},
         // Overlapping occurrences count.
-        FindCase{"aaa", "aa", std::nullopt, false, 2},
-        FindCase{"abab", "ab", std::nullopt, false, 3},
+        FindCase{"aaa", "aa", std::nullopt, false, 2}, FindCase{"abab", "ab", std::nullopt, false, 3},
         FindCase{"aaaa", "a", std::nullopt, false, 4},
         // start: only the first start - 1 bytes are searched.
-        FindCase{"a\\b\\c", "\\", 4, false, 2},
-        FindCase{"a\\b\\c", "\\", 5, false, 4},
-        FindCase{"a\\b\\c", "\\", 100, false, 4},
-        FindCase{"a\\b\\c", "\\", 2, false, -1},
-        FindCase{"a\\b\\c", "\\", 1, false, -1},
-        FindCase{"a\\b\\c", "\\", 0, false, -1},
-        FindCase{"a\\b\\c", "\\", -7, false, -1},
-        FindCase{"a\\b\\c", "\\", INT_MIN, false, -1},
+        FindCase{"a\\b\\c", "\\", 4, false, 2}, FindCase{"a\\b\\c", "\\", 5, false, 4},
+        FindCase{"a\\b\\c", "\\", 100, false, 4}, FindCase{"a\\b\\c", "\\", 2, false, -1},
+        FindCase{"a\\b\\c", "\\", 1, false, -1}, FindCase{"a\\b\\c", "\\", 0, false, -1},
+        FindCase{"a\\b\\c", "\\", -7, false, -1}, FindCase{"a\\b\\c", "\\", INT_MIN, false, -1},
         FindCase{"abcd", "cd", 4, false, -1},  // must lie wholly inside
-        FindCase{"abcd", "cd", 5, false, 3},
-        FindCase{"abc", "", 1, false, -1},
-        FindCase{"abc", "", 2, false, 1},
+        FindCase{"abcd", "cd", 5, false, 3}, FindCase{"abc", "", 1, false, -1}, FindCase{"abc", "", 2, false, 1},
         FindCase{"x" + kCheng, kCheng, 3, false, -1},  // the stretch cuts the character
         // Case: only A-Z and a-z, and only when asked.
-        FindCase{"A.PPTX", "pptx", std::nullopt, false, -1},
-        FindCase{"A.PPTX", "pptx", std::nullopt, true, 3},
+        FindCase{"A.PPTX", "pptx", std::nullopt, false, -1}, FindCase{"A.PPTX", "pptx", std::nullopt, true, 3},
         FindCase{"abcABC", "b", std::nullopt, true, 5},
         FindCase{"[x]", "{X}", std::nullopt, true, -1},  // [ and { differ by 0x20 but are no letters
         // Two characters whose trail bytes differ only in case stay different.
@@ -127,34 +114,26 @@ TEST_P(SplitTextTest, SplitsAtEverySeparator)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SplitTextTest,
-    testing::Values(
-        SplitCase{"C:\\docs\\a.pptx", "\\", std::nullopt, {"C:", "docs", "a.pptx"}},
-        SplitCase{"a\\b\\", "\\", std::nullopt, {"a", "b"}},        // no empty last member
-        SplitCase{"\\a", "\\", std::nullopt, {"", "a"}},            // empty first member
-        SplitCase{"a\\\\b", "\\", std::nullopt, {"a", "", "b"}},    // empty member between
-        SplitCase{"\\", "\\", std::nullopt, {""}},
-        SplitCase{"", "\\", std::nullopt, {}},
-        SplitCase{"abc", "", std::nullopt, {"abc"}},
-        SplitCase{"abc", "\\", std::nullopt, {"abc"}},
-        SplitCase{"a,b", ",", std::nullopt, {"a", "b"}},
-        SplitCase{"a::b:::c", "::", std::nullopt, {"a", "b", ":c"}},
-        SplitCase{"ab", "abc", std::nullopt, {"ab"}},
-        // The trail byte of 誠 is no separator.
-        SplitCase{"C:\\" + kCheng + "\\x.pptx", "\\", std::nullopt, {"C:", kCheng, "x.pptx"}},
-        SplitCase{kCheng, "\\", std::nullopt, {kCheng}},
-        SplitCase{kCheng + "\\", "\\", std::nullopt, {kCheng}},
-        SplitCase{"x" + kCheng + "y", kCheng, std::nullopt, {"x", "y"}},
-        SplitCase{"a\\\xD5", "\\", std::nullopt, {"a", "\xD5"}},  // lone lead byte at the end
-        // The limit: at most N members, the rest dropped.
-        SplitCase{"a\\b\\c", "\\", 2, {"a", "b"}},
-        SplitCase{"a\\b\\c", "\\", 1, {"a"}},
-        SplitCase{"a\\b\\c", "\\", 3, {"a", "b", "c"}},
-        SplitCase{"a\\b\\c", "\\", 10, {"a", "b", "c"}},
-        SplitCase{"a\\b\\c", "\\", 0, {}},
-        SplitCase{"a\\b\\c", "\\", -3, {}},
-        SplitCase{"a\\", "\\", 1, {"a"}},
-        SplitCase{"abc", "", 0, {}},
-        SplitCase{"abc", "", 1, {"abc"}}));
+    testing::Values(SplitCase{"C:\\docs\\a.pptx", "\\", std::nullopt, {"C:", "docs", "a.pptx"}},
+                    SplitCase{"a\\b\\", "\\", std::nullopt, {"a", "b"}},      // no empty last member
+                    SplitCase{"\\a", "\\", std::nullopt, {"", "a"}},          // empty first member
+                    SplitCase{"a\\\\b", "\\", std::nullopt, {"a", "", "b"}},  // empty member between
+                    SplitCase{"\\", "\\", std::nullopt, {""}}, SplitCase{"", "\\", std::nullopt, {}},
+                    SplitCase{"abc", "", std::nullopt, {"abc"}}, SplitCase{"abc", "\\", std::nullopt, {"abc"}},
+                    SplitCase{"a,b", ",", std::nullopt, {"a", "b"}},
+                    SplitCase{"a::b:::c", "::", std::nullopt, {"a", "b", ":c"}},
+                    SplitCase{"ab", "abc", std::nullopt, {"ab"}},
+                    // The trail byte of 誠 is no separator.
+                    SplitCase{"C:\\" + kCheng + "\\x.pptx", "\\", std::nullopt, {"C:", kCheng, "x.pptx"}},
+                    SplitCase{kCheng, "\\", std::nullopt, {kCheng}},
+                    SplitCase{kCheng + "\\", "\\", std::nullopt, {kCheng}},
+                    SplitCase{"x" + kCheng + "y", kCheng, std::nullopt, {"x", "y"}},
+                    SplitCase{"a\\\xD5", "\\", std::nullopt, {"a", "\xD5"}},  // lone lead byte at the end
+                    // The limit: at most N members, the rest dropped.
+                    SplitCase{"a\\b\\c", "\\", 2, {"a", "b"}}, SplitCase{"a\\b\\c", "\\", 1, {"a"}},
+                    SplitCase{"a\\b\\c", "\\", 3, {"a", "b", "c"}}, SplitCase{"a\\b\\c", "\\", 10, {"a", "b", "c"}},
+                    SplitCase{"a\\b\\c", "\\", 0, {}}, SplitCase{"a\\b\\c", "\\", -3, {}},
+                    SplitCase{"a\\", "\\", 1, {"a"}}, SplitCase{"abc", "", 0, {}}, SplitCase{"abc", "", 1, {"abc"}}));
 
 TEST(SplitText, DefaultSeparatorIsComma) { EXPECT_EQ(SplitText("x,y\\z"), (std::vector<Text>{"x", "y\\z"})); }
 
@@ -223,9 +202,8 @@ TEST_P(CompareTextTest, ComparesUnsignedBytes)
 
 INSTANTIATE_TEST_SUITE_P(Cases, CompareTextTest,
                          testing::Values(CompareCase{"pptx", "pptx", 0}, CompareCase{"pptx", "PPTX", 1},
-                                         CompareCase{"", "", 0}, CompareCase{Text(), "", 0},
-                                         CompareCase{"a", "", 1}, CompareCase{"ab", "abc", -1},
-                                         CompareCase{"abd", "abc", 1},
+                                         CompareCase{"", "", 0}, CompareCase{Text(), "", 0}, CompareCase{"a", "", 1},
+                                         CompareCase{"ab", "abc", -1}, CompareCase{"abd", "abc", 1},
                                          CompareCase{"\xD5", "a", 1},  // bytes from 0x80 are the larger
                                          CompareCase{kCheng, "\xD5\x5D", -1}));
 

@@ -27,21 +27,20 @@ TEST_P(EntryAttributesTest, FollowsTheTable)
         << std::hex << "external 0x" << GetParam().external;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, EntryAttributesTest,
-    testing::Values(AttributeCase{0x81A40000, 0x80},   // Unix rw-r--r--
-                    AttributeCase{0x81240000, 0x81},   // Unix r--r--r--: owner cannot write
-                    AttributeCase{0x00000000, 0x81},   // no Unix permissions at all
-                    AttributeCase{0x00000020, 0xA1},   // DOS archive
-                    AttributeCase{0x41ED0010, 0x90},   // Unix and DOS directory
-                    AttributeCase{0x40000000, 0x91},   // Unix directory type alone
-                    AttributeCase{0x00800010, 0x90},   // DOS directory flag alone
-                    AttributeCase{0x00800001, 0x81},   // DOS read-only despite owner write
-                    AttributeCase{0x00800002, 0x82},   // hidden
-                    AttributeCase{0x00800004, 0x84},   // system
-                    AttributeCase{0x00800027, 0xA7},   // archive, hidden, system, read-only
-                    AttributeCase{0x00800032, 0xB2},   // a directory keeps archive and hidden
-                    AttributeCase{0xA1FF0000, 0x80})); // Unix symbolic link: a plain file here
+INSTANTIATE_TEST_SUITE_P(Table, EntryAttributesTest,
+                         testing::Values(AttributeCase{0x81A40000, 0x80},    // Unix rw-r--r--
+                                         AttributeCase{0x81240000, 0x81},    // Unix r--r--r--: owner cannot write
+                                         AttributeCase{0x00000000, 0x81},    // no Unix permissions at all
+                                         AttributeCase{0x00000020, 0xA1},    // DOS archive
+                                         AttributeCase{0x41ED0010, 0x90},    // Unix and DOS directory
+                                         AttributeCase{0x40000000, 0x91},    // Unix directory type alone
+                                         AttributeCase{0x00800010, 0x90},    // DOS directory flag alone
+                                         AttributeCase{0x00800001, 0x81},    // DOS read-only despite owner write
+                                         AttributeCase{0x00800002, 0x82},    // hidden
+                                         AttributeCase{0x00800004, 0x84},    // system
+                                         AttributeCase{0x00800027, 0xA7},    // archive, hidden, system, read-only
+                                         AttributeCase{0x00800032, 0xB2},    // a directory keeps archive and hidden
+                                         AttributeCase{0xA1FF0000, 0x80}));  // Unix symbolic link: a plain file here
 
 TEST(EntryAttributes, ADirectoryBitOrAFinalSlashMakesAFolder)
 {
@@ -89,7 +88,7 @@ TEST(DosStamp, KeepsTwoSecondStepsAndRejectsImpossibleDates)
 
 // Times an entry gets from a DOS stamp before the extra field is applied.
 constexpr std::uint64_t kDos = 1111;
-const std::uint64_t kT1 = FromSystemTime(2001, 9, 9, 1, 46, 40);  // 1000000000 s after 1970
+const std::uint64_t kT1 = FromSystemTime(2001, 9, 9, 1, 46, 40);    // 1000000000 s after 1970
 const std::uint64_t kT2 = FromSystemTime(2009, 2, 13, 23, 31, 30);  // 1234567890
 const std::uint64_t kT3 = FromSystemTime(1970, 1, 1, 0, 0, 0);
 
@@ -132,20 +131,24 @@ INSTANTIATE_TEST_SUITE_P(
         TimestampCase{"one flag: modification", ExtendedTimestamp(0x01, {1000000000}), {kT1, kDos, kDos}},
         TimestampCase{"two flags", ExtendedTimestamp(0x03, {1000000000, 1234567890}), {kT1, kT2, kDos}},
         TimestampCase{"three flags", ExtendedTimestamp(0x07, {1000000000, 1234567890, 0}), {kT1, kT2, kT3}},
-        TimestampCase{"values are packed in flag order", ExtendedTimestamp(0x05, {1000000000, 1234567890}),
-                      {kT1, kDos, kT2}},
+        TimestampCase{
+            "values are packed in flag order", ExtendedTimestamp(0x05, {1000000000, 1234567890}), {kT1, kDos, kT2}},
         TimestampCase{"access alone", ExtendedTimestamp(0x02, {1234567890}), {kDos, kT2, kDos}},
         TimestampCase{"upper flag bits mean nothing", ExtendedTimestamp(0xF8, {1000000000}), {kDos, kDos, kDos}},
-        TimestampCase{"negative value keeps the DOS time", ExtendedTimestamp(0x03, {-1, 1234567890}),
-                      {kDos, kT2, kDos}},
+        TimestampCase{
+            "negative value keeps the DOS time", ExtendedTimestamp(0x03, {-1, 1234567890}), {kDos, kT2, kDos}},
         TimestampCase{"block shorter than its flags: the values that fit",
-                      ExtendedTimestamp(0x07, {1000000000, 1234567890}), {kT1, kT2, kDos}},
+                      ExtendedTimestamp(0x07, {1000000000, 1234567890}),
+                      {kT1, kT2, kDos}},
         TimestampCase{"a value cut by the block's size is not read",
-                      ExtendedTimestamp(0x03, {1000000000, 1234567890}, 7), {kT1, kDos, kDos}},
+                      ExtendedTimestamp(0x03, {1000000000, 1234567890}, 7),
+                      {kT1, kDos, kDos}},
         TimestampCase{"a block claiming more than the field holds stops at the field",
-                      ExtendedTimestamp(0x07, {1000000000, 1234567890}, 13), {kT1, kT2, kDos}},
+                      ExtendedTimestamp(0x07, {1000000000, 1234567890}, 13),
+                      {kT1, kT2, kDos}},
         TimestampCase{"a value cut by the end of the field is not read",
-                      ExtendedTimestamp(0x03, {1000000000, 1234567890}).substr(0, 11), {kT1, kDos, kDos}},
+                      ExtendedTimestamp(0x03, {1000000000, 1234567890}).substr(0, 11),
+                      {kT1, kDos, kDos}},
         TimestampCase{"flags only", ExtendedTimestamp(0x07, {}), {kDos, kDos, kDos}},
         TimestampCase{"empty block then nothing", ExtraBlock(0x5455, ""), {kDos, kDos, kDos}},
         TimestampCase{"after another block",
@@ -155,9 +158,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ExtendedTimestamp(0x01, {1000000000}) + ExtendedTimestamp(0x03, {1234567890, 1234567890}),
                       {kT1, kDos, kDos}},
         TimestampCase{"a block whose size runs past the field hides what follows",
-                      ExtraBlock(0x000A, "", 200) + ExtendedTimestamp(0x01, {1000000000}), {kDos, kDos, kDos}},
+                      ExtraBlock(0x000A, "", 200) + ExtendedTimestamp(0x01, {1000000000}),
+                      {kDos, kDos, kDos}},
         TimestampCase{"the ID bytes \"TU\" are not \"UT\"",
-                      ExtraBlock(0x5554, std::string("\x01", 1) + test::Le32(1000000000)), {kDos, kDos, kDos}},
+                      ExtraBlock(0x5554, std::string("\x01", 1) + test::Le32(1000000000)),
+                      {kDos, kDos, kDos}},
         TimestampCase{"no extra field", "", {kDos, kDos, kDos}}));
 
 }  // namespace

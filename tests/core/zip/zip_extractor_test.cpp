@@ -189,9 +189,15 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedArchive{"a first entry without a name",
                        [] { return ZipBuilder().AddFile("", "x").AddFile("b.txt", "b").Build(); }},
         RefusedArchive{"cut inside the data: no end record",
-                       [] { std::string z = TwoEntries(); return z.substr(0, 40); }},
+                       [] {
+                           std::string z = TwoEntries();
+                           return z.substr(0, 40);
+                       }},
         RefusedArchive{"cut inside the central directory",
-                       [] { std::string z = TwoEntries(); return z.substr(0, z.size() - 30); }},
+                       [] {
+                           std::string z = TwoEntries();
+                           return z.substr(0, z.size() - 30);
+                       }},
         RefusedArchive{"end record counts that disagree", [] { return TwoEntries({.entriesOnDisk = 1}); }},
         RefusedArchive{"end record listing more entries than there are",
                        [] { return TwoEntries({.entriesOnDisk = 3, .entriesTotal = 3}); }}));
@@ -220,7 +226,8 @@ TEST_F(ZipExtractorTest, EntriesWithoutFolderEntriesCreateTheirFolders)
     ZipBuilder builder;
     builder.AddFile("ppt/media/image1.png", "png bytes").AddFile("ppt/slides/slide1.xml", "<x/>", {.method = 8});
     EXPECT_EQ(Extract(builder), 1);
-    EXPECT_EQ(ListTree(target), "ppt\\\nppt\\media\\\nppt\\media\\image1.png\nppt\\slides\\\nppt\\slides\\slide1.xml\n");
+    EXPECT_EQ(ListTree(target),
+              "ppt\\\nppt\\media\\\nppt\\media\\image1.png\nppt\\slides\\\nppt\\slides\\slide1.xml\n");
     EXPECT_EQ(ReadFileBytes(Out("ppt\\media\\image1.png")), "png bytes");
 }
 
@@ -456,9 +463,10 @@ INSTANTIATE_TEST_SUITE_P(
                                    {.method = 8, .rawData = test::RawDeflate(kContent).substr(0, 20000)});
                      },
                      0, "before.txt\ncut.bin\n"},
-        DamagedEntry{"not a deflate stream",
-                     [](ZipBuilder& b) { b.AddFile("junk.bin", kContent, {.method = 8, .rawData = "\xFF\xFF\xFF\xFF"}); },
-                     0, "before.txt\njunk.bin\n"},
+        DamagedEntry{
+            "not a deflate stream",
+            [](ZipBuilder& b) { b.AddFile("junk.bin", kContent, {.method = 8, .rawData = "\xFF\xFF\xFF\xFF"}); }, 0,
+            "before.txt\njunk.bin\n"},
         DamagedEntry{"stored, fewer bytes than declared",
                      [](ZipBuilder& b) { b.AddFile("sizes.bin", kContent, {.uncompressedSize = 60000}); }, 0,
                      "before.txt\n"},
@@ -469,20 +477,18 @@ INSTANTIATE_TEST_SUITE_P(
                      },
                      0, "before.txt\n"},
         DamagedEntry{"encrypted (flag bit 0), stored",
-                     [](ZipBuilder& b) { b.AddFile("secret.png", kContent, {.flags = 0x0001}); }, 0,
-                     "before.txt\n"},
+                     [](ZipBuilder& b) { b.AddFile("secret.png", kContent, {.flags = 0x0001}); }, 0, "before.txt\n"},
         DamagedEntry{"encrypted (flag bit 0), deflated",
                      [](ZipBuilder& b) { b.AddFile("secret.png", kContent, {.method = 8, .flags = 0x0001}); }, 0,
                      "before.txt\n"},
         DamagedEntry{"strong encryption (flag bit 6)",
-                     [](ZipBuilder& b) { b.AddFile("secret.png", kContent, {.flags = 0x0041}); }, 0,
-                     "before.txt\n"},
+                     [](ZipBuilder& b) { b.AddFile("secret.png", kContent, {.flags = 0x0041}); }, 0, "before.txt\n"},
         DamagedEntry{"method 12 (bzip2), which minizip would pass through raw",
                      [](ZipBuilder& b) { b.AddFile("bzip2.bin", kContent, {.method = 12}); }, 1, "before.txt\n"},
-        DamagedEntry{"method 14 (LZMA)",
-                     [](ZipBuilder& b) { b.AddFile("lzma.bin", kContent, {.method = 14}); }, 1, "before.txt\n"},
-        DamagedEntry{"method 9 (deflate64)",
-                     [](ZipBuilder& b) { b.AddFile("d64.bin", kContent, {.method = 9}); }, 1, "before.txt\n"},
+        DamagedEntry{"method 14 (LZMA)", [](ZipBuilder& b) { b.AddFile("lzma.bin", kContent, {.method = 14}); }, 1,
+                     "before.txt\n"},
+        DamagedEntry{"method 9 (deflate64)", [](ZipBuilder& b) { b.AddFile("d64.bin", kContent, {.method = 9}); }, 1,
+                     "before.txt\n"},
         DamagedEntry{"local header with another method",
                      [](ZipBuilder& b) { b.AddFile("local.bin", kContent, {.localMethod = 8}); }, 1, "before.txt\n"},
         DamagedEntry{"local header with another name",
@@ -497,10 +503,8 @@ INSTANTIATE_TEST_SUITE_P(
                      [](ZipBuilder& b) { b.AddFile("local.bin", kContent, {.localSignature = 0x12345678}); }, 1,
                      "before.txt\n"},
         DamagedEntry{"local extra field running past the archive's end",
-                     [](ZipBuilder& b) {
-                         b.AddFile("extra.bin", "x", {.localExtraLength = 0xFFFF});
-                     },
-                     1, "before.txt\n"}));
+                     [](ZipBuilder& b) { b.AddFile("extra.bin", "x", {.localExtraLength = 0xFFFF}); }, 1,
+                     "before.txt\n"}));
 
 TEST_F(ZipExtractorTest, EntriesSharingTheirDataAreRefusedBeforeAnythingIsWritten)
 {
@@ -567,31 +571,21 @@ TEST_P(UnsafeNameTest, IsSkippedAndItsNeighboursExtracted)
 
 INSTANTIATE_TEST_SUITE_P(
     Names, UnsafeNameTest,
-    testing::Values(UnsafeName{"../evil.txt", "climbs out"},
-                    UnsafeName{"media/../../evil.txt", "climbs out from a folder"},
-                    UnsafeName{"../evil/", "a folder that climbs out", true},
-                    UnsafeName{".. /evil.txt", "climbs out once Windows strips the space"},
-                    UnsafeName{"... /evil.txt", "dots and a space"},
-                    UnsafeName{"evil./x.txt", "a folder ending in a dot"},
-                    UnsafeName{"evil.txt ", "a trailing space"},
-                    UnsafeName{"./evil.txt", "a . component"},
-                    UnsafeName{"media//evil.txt", "an empty component"},
-                    UnsafeName{"/dovrel_evil_absolute.txt", "absolute with /"},
-                    UnsafeName{"\\dovrel_evil_absolute.txt", "absolute with \\"},
-                    UnsafeName{"C:dovrel_evil.txt", "a drive letter"},
-                    UnsafeName{"before.txt:evil", "an alternate data stream of a neighbour"},
-                    UnsafeName{std::string("evil\0.txt", 9), "a zero byte inside the name"},
-                    UnsafeName{"evil\x07.txt", "a control byte"},
-                    UnsafeName{"evil<.txt", "<"},
-                    UnsafeName{"evil>.txt", ">"},
-                    UnsafeName{"evil\".txt", "a double quote"},
-                    UnsafeName{"evil|.txt", "|"},
-                    UnsafeName{"evil?.txt", "?"},
-                    UnsafeName{"evil*.txt", "*"},
-                    UnsafeName{"media/CON.png", "a device name with an extension"},
-                    UnsafeName{"aux", "a device name"},
-                    UnsafeName{"lpt1/x.png", "a device name as a folder"},
-                    UnsafeName{"\x80\\..\\..\\evil.txt", "0x80 is no lead byte for Windows"}));
+    testing::Values(
+        UnsafeName{"../evil.txt", "climbs out"}, UnsafeName{"media/../../evil.txt", "climbs out from a folder"},
+        UnsafeName{"../evil/", "a folder that climbs out", true},
+        UnsafeName{".. /evil.txt", "climbs out once Windows strips the space"},
+        UnsafeName{"... /evil.txt", "dots and a space"}, UnsafeName{"evil./x.txt", "a folder ending in a dot"},
+        UnsafeName{"evil.txt ", "a trailing space"}, UnsafeName{"./evil.txt", "a . component"},
+        UnsafeName{"media//evil.txt", "an empty component"}, UnsafeName{"/dovrel_evil_absolute.txt", "absolute with /"},
+        UnsafeName{"\\dovrel_evil_absolute.txt", "absolute with \\"}, UnsafeName{"C:dovrel_evil.txt", "a drive letter"},
+        UnsafeName{"before.txt:evil", "an alternate data stream of a neighbour"},
+        UnsafeName{std::string("evil\0.txt", 9), "a zero byte inside the name"},
+        UnsafeName{"evil\x07.txt", "a control byte"}, UnsafeName{"evil<.txt", "<"}, UnsafeName{"evil>.txt", ">"},
+        UnsafeName{"evil\".txt", "a double quote"}, UnsafeName{"evil|.txt", "|"}, UnsafeName{"evil?.txt", "?"},
+        UnsafeName{"evil*.txt", "*"}, UnsafeName{"media/CON.png", "a device name with an extension"},
+        UnsafeName{"aux", "a device name"}, UnsafeName{"lpt1/x.png", "a device name as a folder"},
+        UnsafeName{"\x80\\..\\..\\evil.txt", "0x80 is no lead byte for Windows"}));
 
 TEST_F(ZipExtractorTest, AbsoluteNamesWriteNothingAtTheRoot)
 {

@@ -47,8 +47,12 @@ TEST_F(ZipReaderTest, OpenRefusesWhatIsNoArchive)
 TEST_F(ZipReaderTest, EntryInfoDescribesEachEntry)
 {
     ZipBuilder builder;
-    builder.AddFile("a.txt", "hello", {.externalAttributes = 0x00000021, .flags = 0x0800,
-                                      .dosTime = DosTime(12, 34, 56), .dosDate = DosDate(2010, 5, 6)})
+    builder
+        .AddFile("a.txt", "hello",
+                 {.externalAttributes = 0x00000021,
+                  .flags = 0x0800,
+                  .dosTime = DosTime(12, 34, 56),
+                  .dosDate = DosDate(2010, 5, 6)})
         .AddFolder("dir/")
         .AddFile("dir/b.xml", std::string(5000, 'b'), {.method = 8, .dataDescriptor = true});
     ASSERT_EQ(OpenBuilt(builder), kZipOk);
@@ -64,8 +68,8 @@ TEST_F(ZipReaderTest, EntryInfoDescribesEachEntry)
     EXPECT_EQ(a.flags, 0x0800);
     EXPECT_EQ(a.compressedSize, 5u);
     EXPECT_EQ(a.uncompressedSize, 5u);
-    std::uint64_t stamp = DosStampToFileTime((static_cast<std::uint32_t>(DosDate(2010, 5, 6)) << 16) |
-                                             DosTime(12, 34, 56));
+    std::uint64_t stamp =
+        DosStampToFileTime((static_cast<std::uint32_t>(DosDate(2010, 5, 6)) << 16) | DosTime(12, 34, 56));
     EXPECT_NE(stamp, 0u);
     EXPECT_EQ(a.modificationTime, stamp);
     EXPECT_EQ(a.accessTime, stamp);
@@ -168,19 +172,18 @@ TEST_P(EntryInfoCodeTest, AnswersTheReadersCode)
 
 INSTANTIATE_TEST_SUITE_P(
     Headers, EntryInfoCodeTest,
-    testing::Values(CodeCase{"consistent", {}, kZipOk},
-                    CodeCase{"data descriptor: zeros in the local header are no disagreement",
-                             {.dataDescriptor = true}, kZipOk},
-                    CodeCase{"local method differs", {.localMethod = 8}, kZipBadHeader},
-                    CodeCase{"local name length differs", {.localName = "entry.binary"}, kZipBadHeader},
-                    CodeCase{"local CRC-32 differs", {.localCrc = 7}, kZipBadHeader},
-                    CodeCase{"local compressed size differs", {.localCompressedSize = 3}, kZipBadHeader},
-                    CodeCase{"local uncompressed size differs", {.localUncompressedSize = 3}, kZipBadHeader},
-                    CodeCase{"no local header signature", {.localSignature = 0x02014B50}, kZipBadHeader},
-                    CodeCase{"method 12", {.method = 12}, kZipBadHeader},
-                    CodeCase{"method 14", {.method = 14}, kZipBadHeader},
-                    CodeCase{"method 1", {.method = 1}, kZipBadHeader},
-                    CodeCase{"local extra field past the end", {.localExtraLength = 0x4000}, kZipBadExtraField}));
+    testing::Values(
+        CodeCase{"consistent", {}, kZipOk},
+        CodeCase{"data descriptor: zeros in the local header are no disagreement", {.dataDescriptor = true}, kZipOk},
+        CodeCase{"local method differs", {.localMethod = 8}, kZipBadHeader},
+        CodeCase{"local name length differs", {.localName = "entry.binary"}, kZipBadHeader},
+        CodeCase{"local CRC-32 differs", {.localCrc = 7}, kZipBadHeader},
+        CodeCase{"local compressed size differs", {.localCompressedSize = 3}, kZipBadHeader},
+        CodeCase{"local uncompressed size differs", {.localUncompressedSize = 3}, kZipBadHeader},
+        CodeCase{"no local header signature", {.localSignature = 0x02014B50}, kZipBadHeader},
+        CodeCase{"method 12", {.method = 12}, kZipBadHeader}, CodeCase{"method 14", {.method = 14}, kZipBadHeader},
+        CodeCase{"method 1", {.method = 1}, kZipBadHeader},
+        CodeCase{"local extra field past the end", {.localExtraLength = 0x4000}, kZipBadExtraField}));
 
 TEST_F(ZipReaderTest, UnreadableCentralRecordIsAnUnreadableArchive)
 {
@@ -197,8 +200,8 @@ TEST_F(ZipReaderTest, UnreadableCentralRecordIsAnUnreadableArchive)
 TEST_F(ZipReaderTest, ArchiveStaysOpenForReadingOnlyUntilClosed)
 {
     ASSERT_EQ(OpenBuilt(ZipBuilder().AddFile("a.txt", "a")), kZipOk);
-    HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+    HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                0, nullptr);
     EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
     if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
     HANDLE other = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -261,11 +264,13 @@ TEST_F(ZipReaderTest, DataSaidToRunPastTheArchivesEndFails)
 {
     const std::uint32_t huge = 0x7FFFFFFF;
     // A non-final stored block of 65535 bytes, of which 3 follow.
-    const std::string openBlock("\x00\xff\xff\x00\x00" "abc", 8);
+    const std::string openBlock("\x00\xff\xff\x00\x00"
+                                "abc",
+                                8);
     ZipBuilder builder;
     builder.AddFile("stored.bin", std::string(5000, 's'), {.compressedSize = huge, .uncompressedSize = huge})
-        .AddFile("deflated.bin", "abc", {.method = 8, .rawData = openBlock, .compressedSize = huge,
-                                         .uncompressedSize = huge})
+        .AddFile("deflated.bin", "abc",
+                 {.method = 8, .rawData = openBlock, .compressedSize = huge, .uncompressedSize = huge})
         .AddFile("ok.txt", "fine");
     ASSERT_EQ(OpenBuilt(builder), kZipOk);
     EXPECT_EQ(reader.WriteEntry(0, folder / "stored.bin"), kZipReadFailed);

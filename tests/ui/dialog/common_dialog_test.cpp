@@ -42,8 +42,8 @@ TEST(CommonDialogComponent, TypeNames)
 TEST(CommonDialogComponent, NewComponentHasTheDefaultsOfAPlacedOne)
 {
     CommonDialog dialog;
-    const std::vector<std::pair<int, std::int32_t>> integers = {
-        {8, 0}, {12, 0}, {15, 0}, {16, 1}, {17, 1}, {18, 1}, {19, 0}};
+    const std::vector<std::pair<int, std::int32_t>> integers = {{8, 0},  {12, 0}, {15, 0}, {16, 1},
+                                                                {17, 1}, {18, 1}, {19, 0}};
     for (auto [index, value] : integers) EXPECT_EQ(dialog.IntegerProperty(index), value) << "index " << index;
     for (int index : {9, 10, 11, 13, 14}) EXPECT_EQ(dialog.TextProperty(index), Text()) << "index " << index;
     EXPECT_EQ(FileDialogFlags(dialog), kAlwaysOn | OFN_FILEMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST);
@@ -85,10 +85,9 @@ TEST_P(IntegerProperties, AreStoredInTheirRangeAndSeenByTheNamedAccessor)
 INSTANTIATE_TEST_SUITE_P(ClampsAndBooleans, IntegerProperties,
                          testing::Values(IntegerWrite{8, 1, 1}, IntegerWrite{8, 3, 3}, IntegerWrite{8, 4, 3},
                                          IntegerWrite{8, INT_MAX, 3}, IntegerWrite{8, -1, 0},
-                                         IntegerWrite{8, INT_MIN, 0}, IntegerWrite{12, 5, 5},
-                                         IntegerWrite{12, -1, 0}, IntegerWrite{12, INT_MIN, 0},
-                                         IntegerWrite{15, 2, 1}, IntegerWrite{16, 0, 0}, IntegerWrite{17, -7, 1},
-                                         IntegerWrite{18, 0, 0}, IntegerWrite{19, 1, 1}));
+                                         IntegerWrite{8, INT_MIN, 0}, IntegerWrite{12, 5, 5}, IntegerWrite{12, -1, 0},
+                                         IntegerWrite{12, INT_MIN, 0}, IntegerWrite{15, 2, 1}, IntegerWrite{16, 0, 0},
+                                         IntegerWrite{17, -7, 1}, IntegerWrite{18, 0, 0}, IntegerWrite{19, 1, 1}));
 
 TEST(CommonDialogComponent, NamedWritesClampLikeIndexedOnes)
 {
@@ -150,15 +149,14 @@ TEST_P(FlagBits, OneBitPerSwitchOverTheFixedOnes)
     EXPECT_EQ(FileDialogFlags(dialog), c.flags);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Switches, FlagBits,
-    testing::Values(Switches{false, false, false, false, false, 0x880004},
-                    Switches{true, false, false, false, false, 0x882004},
-                    Switches{false, true, false, false, false, 0x881004},
-                    Switches{false, false, true, false, false, 0x880006},
-                    Switches{false, false, false, true, false, 0x880804},
-                    Switches{false, false, false, false, true, 0x88000C},
-                    Switches{true, true, true, true, true, 0x88380E}));
+INSTANTIATE_TEST_SUITE_P(Switches, FlagBits,
+                         testing::Values(Switches{false, false, false, false, false, 0x880004},
+                                         Switches{true, false, false, false, false, 0x882004},
+                                         Switches{false, true, false, false, false, 0x881004},
+                                         Switches{false, false, true, false, false, 0x880006},
+                                         Switches{false, false, false, true, false, 0x880804},
+                                         Switches{false, false, false, false, true, 0x88000C},
+                                         Switches{true, true, true, true, true, 0x88380E}));
 
 TEST(MultipleFiles, AreAllowedInTheOpenDialogOnly)
 {
@@ -186,22 +184,21 @@ class ChosenFileList : public testing::TestWithParam<ChosenCase> {};
 
 TEST_P(ChosenFileList, IsOnePathOrAFolderWithItsNames)
 {
-    EXPECT_EQ(ChosenFiles(GetParam().buffer.data(), GetParam().buffer.size(), GetParam().fileOffset),
-              GetParam().paths);
+    EXPECT_EQ(ChosenFiles(GetParam().buffer.data(), GetParam().buffer.size(), GetParam().fileOffset), GetParam().paths);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Buffers, ChosenFileList,
-    testing::Values(
-        ChosenCase{"OnePath", "C:\\d\\a.pptx\0\0"s, 5, {"C:\\d\\a.pptx"}},
-        // A longer start name leaves bytes after the answer's zero.
-        ChosenCase{"OnePathOverAnOldLongerName", "C:\\b.xlsx\0e_name.pptx\0\0"s, 3, {"C:\\b.xlsx"}},
-        ChosenCase{"TwoNames", "C:\\d\0a.pptx\0b.docx\0\0"s, 5, {"C:\\d\\a.pptx", "C:\\d\\b.docx"}},
-        ChosenCase{"InADrivesRoot", "C:\\\0a.pptx\0b.docx\0\0"s, 4, {"C:\\a.pptx", "C:\\b.docx"}},
-        // 乗 (0x81 0x5C) ends the folder with the "\" byte: a separator is still added.
-        ChosenCase{"FolderEndingInATrailByte", "C:\\\x81\x5C\0a\0\0"s, 6, {"C:\\\x81\x5C\\a"}},
-        ChosenCase{"ListRunningToTheEndOfTheBuffer", "C:\\d\0a.pptx\0b.do"s, 5, {"C:\\d\\a.pptx", "C:\\d\\b.do"}},
-        ChosenCase{"Empty", "\0\0"s, 0, {}}, ChosenCase{"NoBuffer", ""s, 0, {}}),
+    testing::Values(ChosenCase{"OnePath", "C:\\d\\a.pptx\0\0"s, 5, {"C:\\d\\a.pptx"}},
+                    // A longer start name leaves bytes after the answer's zero.
+                    ChosenCase{"OnePathOverAnOldLongerName", "C:\\b.xlsx\0e_name.pptx\0\0"s, 3, {"C:\\b.xlsx"}},
+                    ChosenCase{"TwoNames", "C:\\d\0a.pptx\0b.docx\0\0"s, 5, {"C:\\d\\a.pptx", "C:\\d\\b.docx"}},
+                    ChosenCase{"InADrivesRoot", "C:\\\0a.pptx\0b.docx\0\0"s, 4, {"C:\\a.pptx", "C:\\b.docx"}},
+                    // 乗 (0x81 0x5C) ends the folder with the "\" byte: a separator is still added.
+                    ChosenCase{"FolderEndingInATrailByte", "C:\\\x81\x5C\0a\0\0"s, 6, {"C:\\\x81\x5C\\a"}},
+                    ChosenCase{
+                        "ListRunningToTheEndOfTheBuffer", "C:\\d\0a.pptx\0b.do"s, 5, {"C:\\d\\a.pptx", "C:\\d\\b.do"}},
+                    ChosenCase{"Empty", "\0\0"s, 0, {}}, ChosenCase{"NoBuffer", ""s, 0, {}}),
     [](const testing::TestParamInfo<ChosenCase>& info) { return std::string(info.param.name); });
 
 // ---- filter list -----------------------------------------------------------
@@ -223,24 +220,23 @@ TEST_P(FilterConversion, GivesZeroSeparatedPairsEndingInAnEmptyString)
 
 INSTANTIATE_TEST_SUITE_P(
     Boundaries, FilterConversion,
-    testing::Values(
-        FilterCase{"OnePairWithoutTrailingBar", "Text|*.txt", "Text\0*.txt\0\0"s},
-        FilterCase{"AlreadyEndingInTwoBars", "Text|*.txt||", "Text\0*.txt\0\0"s},
-        FilterCase{"EndingInOneBar", "Text|*.txt|", "Text\0*.txt\0\0\0"s},
-        FilterCase{"TwoPairs", "A|*.a|B|*.b;*.c", "A\0*.a\0B\0*.b;*.c\0\0"s},
-        FilterCase{"TrailingBlanksRemoved", "Text|*.txt \t\r\n", "Text\0*.txt\0\0"s},
-        FilterCase{"BlanksAfterTwoBarsRemovedBeforeTheCheck", "Text|*.txt||  ", "Text\0*.txt\0\0"s},
-        FilterCase{"InnerBlanksKept", " A B | *.a ", " A B \0 *.a\0\0"s},
-        FilterCase{"Empty", "", ""}, FilterCase{"OnlyBlanks", " \t ", ""},
-        FilterCase{"Office",
-                   kOfficeDescription + "|" + kOfficePatterns + "|" + kPresentations + "|" + kPresentationPatterns +
-                       "|" + kAllFiles + "|*.*",
-                   kOfficeDescription + "\0"s + kOfficePatterns + "\0"s + kPresentations + "\0"s +
-                       kPresentationPatterns + "\0"s + kAllFiles + "\0*.*\0\0"s},
-        // 東 is 0x96 0x7C: its trail byte is the bar's byte and stays.
-        FilterCase{"BarByteInsideDoubleByteCharacter", "\x96\x7C|*.x", "\x96\x7C\0*.x\0\0"s},
-        FilterCase{"DoubleByteBarBeforeFinalBar", "A|*.\x96\x7C|", "A\0*.\x96\x7C\0\0\0"s},
-        FilterCase{"LoneLeadByteAtTheEndDropped", "A|*.a\x81", "A\0*.a\0\0"s}),
+    testing::Values(FilterCase{"OnePairWithoutTrailingBar", "Text|*.txt", "Text\0*.txt\0\0"s},
+                    FilterCase{"AlreadyEndingInTwoBars", "Text|*.txt||", "Text\0*.txt\0\0"s},
+                    FilterCase{"EndingInOneBar", "Text|*.txt|", "Text\0*.txt\0\0\0"s},
+                    FilterCase{"TwoPairs", "A|*.a|B|*.b;*.c", "A\0*.a\0B\0*.b;*.c\0\0"s},
+                    FilterCase{"TrailingBlanksRemoved", "Text|*.txt \t\r\n", "Text\0*.txt\0\0"s},
+                    FilterCase{"BlanksAfterTwoBarsRemovedBeforeTheCheck", "Text|*.txt||  ", "Text\0*.txt\0\0"s},
+                    FilterCase{"InnerBlanksKept", " A B | *.a ", " A B \0 *.a\0\0"s}, FilterCase{"Empty", "", ""},
+                    FilterCase{"OnlyBlanks", " \t ", ""},
+                    FilterCase{"Office",
+                               kOfficeDescription + "|" + kOfficePatterns + "|" + kPresentations + "|" +
+                                   kPresentationPatterns + "|" + kAllFiles + "|*.*",
+                               kOfficeDescription + "\0"s + kOfficePatterns + "\0"s + kPresentations + "\0"s +
+                                   kPresentationPatterns + "\0"s + kAllFiles + "\0*.*\0\0"s},
+                    // 東 is 0x96 0x7C: its trail byte is the bar's byte and stays.
+                    FilterCase{"BarByteInsideDoubleByteCharacter", "\x96\x7C|*.x", "\x96\x7C\0*.x\0\0"s},
+                    FilterCase{"DoubleByteBarBeforeFinalBar", "A|*.\x96\x7C|", "A\0*.\x96\x7C\0\0\0"s},
+                    FilterCase{"LoneLeadByteAtTheEndDropped", "A|*.a\x81", "A\0*.a\0\0"s}),
     [](const testing::TestParamInfo<FilterCase>& info) { return std::string(info.param.name); });
 
 struct FilterIndexCase {
@@ -294,8 +290,8 @@ public:
     Text browsedFolder;  // made current during the call, as a browsing user would
     std::vector<std::string> calls;
     OPENFILENAMEA request = {};
-    Text filterList;      // up to and with the terminating empty string
-    Text fileBuffer;      // the file buffer as it came, up to its zero
+    Text filterList;                // up to and with the terminating empty string
+    Text fileBuffer;                // the file buffer as it came, up to its zero
     bool fileBufferZeroed = false;  // every byte after the name is zero
 
 private:

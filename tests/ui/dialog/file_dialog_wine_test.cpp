@@ -21,14 +21,14 @@ using test::FileDialogView;
 
 // "Office文档（*.ppt,*.pptx,*.doc,*.docx,*.xls,*.xlsx）" in code page 936.
 const Text kOfficeDescription = "Office\xCE\xC4\xB5\xB5\xA3\xA8*.ppt,*.pptx,*.doc,*.docx,*.xls,*.xlsx\xA3\xA9";
-const Text kOfficeFilter = kOfficeDescription +
-                           "|*.ppt;*.pptx;*.doc;*.docx;*.xls;*.xlsx;*.pptm;*.ppsx;*.ppsm;*.potx;*.potm;*.docm;*.dotx;"
-                           "*.dotm;*.xlsm;*.xlsb;*.xltx;*.xltm|"
-                           "演示文稿（*.ppt,*.pptx,*.pptm,*.ppsx,*.ppsm,*.potx,*.potm）|"
-                           "*.ppt;*.pptx;*.pptm;*.ppsx;*.ppsm;*.potx;*.potm|"
-                           "文档（*.doc,*.docx,*.docm,*.dotx,*.dotm）|*.doc;*.docx;*.docm;*.dotx;*.dotm|"
-                           "工作簿（*.xls,*.xlsx,*.xlsm,*.xlsb,*.xltx,*.xltm）|*.xls;*.xlsx;*.xlsm;*.xlsb;*.xltx;*.xltm|"
-                           "所有文件（*.*）|*.*";
+const Text kOfficeFilter =
+    kOfficeDescription + "|*.ppt;*.pptx;*.doc;*.docx;*.xls;*.xlsx;*.pptm;*.ppsx;*.ppsm;*.potx;*.potm;*.docm;*.dotx;"
+                         "*.dotm;*.xlsm;*.xlsb;*.xltx;*.xltm|"
+                         "演示文稿（*.ppt,*.pptx,*.pptm,*.ppsx,*.ppsm,*.potx,*.potm）|"
+                         "*.ppt;*.pptx;*.pptm;*.ppsx;*.ppsm;*.potx;*.potm|"
+                         "文档（*.doc,*.docx,*.docm,*.dotx,*.dotm）|*.doc;*.docx;*.docm;*.dotx;*.dotm|"
+                         "工作簿（*.xls,*.xlsx,*.xlsm,*.xlsb,*.xltx,*.xltm）|*.xls;*.xlsx;*.xlsm;*.xlsb;*.xltx;*.xltm|"
+                         "所有文件（*.*）|*.*";
 const Text kDocuments = "\xCE\xC4\xB5\xB5";  // 文档, a folder name with double-byte characters
 
 class RealFileDialog : public testing::Test {

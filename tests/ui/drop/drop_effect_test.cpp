@@ -30,14 +30,13 @@ TEST_P(ChooseDropEffectTable, EveryAllowedMask)
 
 INSTANTIATE_TEST_SUITE_P(
     Modifiers, ChooseDropEffectTable,
-    testing::Values(
-        KeyRow{"NoKey", 0, {N, C, M, C, L, C, M, C}},
-        KeyRow{"Control", MK_CONTROL, {N, C, N, C, N, C, N, C}},
-        KeyRow{"Shift", MK_SHIFT, {N, N, M, M, N, N, M, M}},
-        KeyRow{"ControlShift", MK_CONTROL | MK_SHIFT, {N, N, N, N, N, N, N, N}},
-        // Buttons and Alt do not count as modifiers.
-        KeyRow{"ButtonsAndAlt", MK_LBUTTON | MK_RBUTTON | MK_ALT, {N, C, M, C, L, C, M, C}},
-        KeyRow{"ControlWithButton", MK_CONTROL | MK_LBUTTON, {N, C, N, C, N, C, N, C}}),
+    testing::Values(KeyRow{"NoKey", 0, {N, C, M, C, L, C, M, C}},
+                    KeyRow{"Control", MK_CONTROL, {N, C, N, C, N, C, N, C}},
+                    KeyRow{"Shift", MK_SHIFT, {N, N, M, M, N, N, M, M}},
+                    KeyRow{"ControlShift", MK_CONTROL | MK_SHIFT, {N, N, N, N, N, N, N, N}},
+                    // Buttons and Alt do not count as modifiers.
+                    KeyRow{"ButtonsAndAlt", MK_LBUTTON | MK_RBUTTON | MK_ALT, {N, C, M, C, L, C, M, C}},
+                    KeyRow{"ControlWithButton", MK_CONTROL | MK_LBUTTON, {N, C, N, C, N, C, N, C}}),
     [](const testing::TestParamInfo<KeyRow>& info) { return std::string(info.param.name); });
 
 TEST(ChooseDropEffect, RefusedDragIsNoneWhateverTheKeysAndSource)

@@ -53,9 +53,7 @@ protected:
         creation.parent = parent_;
         creation.childId = 7;
         creation.rect = RECT{104, 8, 132, 36};
-        creation.raiseEvent = [this](DropKind kind, Text& text) {
-            events_.emplace_back(static_cast<int>(kind), text);
-        };
+        creation.raiseEvent = [this](DropKind kind, Text& text) { events_.emplace_back(static_cast<int>(kind), text); };
         creation.makeDragImage = [this] { return dragImage_; };
         return creation;
     }
@@ -71,8 +69,7 @@ protected:
         return component;
     }
 
-    static DragResult DragAndDrop(DropTarget& component, IDataObject* data, DWORD keys = 0,
-                                  DWORD allowed = kAllEffects)
+    static DragResult DragAndDrop(DropTarget& component, IDataObject* data, DWORD keys = 0, DWORD allowed = kAllEffects)
     {
         IDropTarget* target = component.dropTarget();
         DragResult result{allowed, allowed, S_OK};
@@ -123,10 +120,8 @@ TEST_P(DropAcceptance, DragEnterTestsTheSwitchedOnKinds)
 INSTANTIATE_TEST_SUITE_P(
     Cases, DropAcceptance,
     testing::Values(
-        AcceptCase{"TextOn", {kText}, {CF_TEXT}, S_OK, true},
-        AcceptCase{"HtmlOn", {kHtml}, {HtmlFormat()}, S_OK, true},
-        AcceptCase{"UrlOn", {kUrl}, {UrlFormat()}, S_OK, true},
-        AcceptCase{"FilesOn", {kFiles}, {CF_HDROP}, S_OK, true},
+        AcceptCase{"TextOn", {kText}, {CF_TEXT}, S_OK, true}, AcceptCase{"HtmlOn", {kHtml}, {HtmlFormat()}, S_OK, true},
+        AcceptCase{"UrlOn", {kUrl}, {UrlFormat()}, S_OK, true}, AcceptCase{"FilesOn", {kFiles}, {CF_HDROP}, S_OK, true},
         AcceptCase{"AllOffRefusesEverything", {}, {CF_TEXT, CF_HDROP, HtmlFormat(), UrlFormat()}, S_OK, false},
         AcceptCase{"FilesOnButOnlyTextOffered", {kFiles}, {CF_TEXT, HtmlFormat(), UrlFormat()}, S_OK, false},
         AcceptCase{"TextOnButOnlyFilesOffered", {kText}, {CF_HDROP}, S_OK, false},
@@ -187,8 +182,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, DropEffectThroughTheObject,
     testing::Values(EffectCase{"ControlCopy", MK_CONTROL, kAllEffects, DROPEFFECT_COPY},
                     EffectCase{"ShiftMove", MK_SHIFT, kAllEffects, DROPEFFECT_MOVE},
-                    EffectCase{"ShiftWithoutMoveIsNone", MK_SHIFT, DROPEFFECT_COPY | DROPEFFECT_LINK,
-                               DROPEFFECT_NONE},
+                    EffectCase{"ShiftWithoutMoveIsNone", MK_SHIFT, DROPEFFECT_COPY | DROPEFFECT_LINK, DROPEFFECT_NONE},
                     EffectCase{"ControlShiftIsNone", MK_CONTROL | MK_SHIFT, kAllEffects, DROPEFFECT_NONE},
                     EffectCase{"NoKeyMoveOnly", 0, DROPEFFECT_MOVE, DROPEFFECT_MOVE},
                     EffectCase{"NoKeyLinkOnly", 0, DROPEFFECT_LINK, DROPEFFECT_LINK},
@@ -241,16 +235,19 @@ TEST_P(DroppedFiles, RaiseOneFilesDroppedWithTheJoinedPaths)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DroppedFiles,
-    testing::Values(FilesCase{"OnePathAlone", {"C:\\a\\deck.pptx"}, false, "C:\\a\\deck.pptx"},
-                    FilesCase{"TwoPathsEachEndedByCrLf", {"C:\\A.docx", "D:\\B.xlsx"}, false,
-                              "C:\\A.docx\r\nD:\\B.xlsx\r\n"},
-                    FilesCase{"ThreePathsInListOrder", {"C:\\z", "C:\\a", "C:\\m"}, false,
-                              "C:\\z\r\nC:\\a\r\nC:\\m\r\n"},
-                    FilesCase{"EmptyListIsTheEmptyText", {}, false, ""},
-                    FilesCase{"ChinesePathKeepsItsBytes", {"C:\\\xD1\xDD\xCA\xBE\\\xB8\xE5.pptx"}, false,
-                              "C:\\\xD1\xDD\xCA\xBE\\\xB8\xE5.pptx"},
-                    FilesCase{"WideListArrivesInTheCodePage", {"C:\\\xD1\xDD\xCA\xBE.pptx", "C:\\b"}, true,
-                              "C:\\\xD1\xDD\xCA\xBE.pptx\r\nC:\\b\r\n"}),
+    testing::Values(
+        FilesCase{"OnePathAlone", {"C:\\a\\deck.pptx"}, false, "C:\\a\\deck.pptx"},
+        FilesCase{"TwoPathsEachEndedByCrLf", {"C:\\A.docx", "D:\\B.xlsx"}, false, "C:\\A.docx\r\nD:\\B.xlsx\r\n"},
+        FilesCase{"ThreePathsInListOrder", {"C:\\z", "C:\\a", "C:\\m"}, false, "C:\\z\r\nC:\\a\r\nC:\\m\r\n"},
+        FilesCase{"EmptyListIsTheEmptyText", {}, false, ""},
+        FilesCase{"ChinesePathKeepsItsBytes",
+                  {"C:\\\xD1\xDD\xCA\xBE\\\xB8\xE5.pptx"},
+                  false,
+                  "C:\\\xD1\xDD\xCA\xBE\\\xB8\xE5.pptx"},
+        FilesCase{"WideListArrivesInTheCodePage",
+                  {"C:\\\xD1\xDD\xCA\xBE.pptx", "C:\\b"},
+                  true,
+                  "C:\\\xD1\xDD\xCA\xBE.pptx\r\nC:\\b\r\n"}),
     [](const testing::TestParamInfo<FilesCase>& info) { return std::string(info.param.name); });
 
 TEST_F(DropTargetTest, FolderPassesLikeAFile)
@@ -271,10 +268,10 @@ TEST_F(DropTargetTest, MalformedFileListsRaiseNothing)
     DROPFILES beyond = header;
     beyond.pFiles = 4096;
     const std::vector<std::string> blocks = {
-        head + "C:\\unterminated",                         // the path runs to the block's end
-        head + std::string("C:\\a\0", 5),                  // no empty entry ends the list
+        head + "C:\\unterminated",         // the path runs to the block's end
+        head + std::string("C:\\a\0", 5),  // no empty entry ends the list
         std::string(reinterpret_cast<const char*>(&beyond), sizeof(beyond)) + std::string("C:\\a\0\0", 6),
-        head.substr(0, 10),                                // shorter than DROPFILES
+        head.substr(0, 10),  // shorter than DROPFILES
     };
     auto component = MakeAccepting({kFiles});
     for (const std::string& block : blocks) {
@@ -318,9 +315,9 @@ TEST_F(DropTargetTest, TextThatComesWithHtmlIsAcceptedButNotDelivered)
 TEST_F(DropTargetTest, HtmlKeepsItsHeaderLinesAndLosesItsNoBreakSpaces)
 {
     auto component = MakeAccepting({kText, kHtml});
-    const std::string payload =
-        "Version:0.9\r\nStartHTML:00000097\r\nEndHTML:00000170\r\n"
-        "<html><body>a\xC2\xA0\xC2\xA0" "b \xE4\xB8\xAD\xE6\x96\x87 \xE0\xB8\x81</body></html>";
+    const std::string payload = "Version:0.9\r\nStartHTML:00000097\r\nEndHTML:00000170\r\n"
+                                "<html><body>a\xC2\xA0\xC2\xA0"
+                                "b \xE4\xB8\xAD\xE6\x96\x87 \xE0\xB8\x81</body></html>";
     auto data = MemoryDataObject::Create();
     data->Offer(CF_TEXT, std::string("a  b\0", 5));
     data->Offer(HtmlFormat(), payload + std::string("\0tail", 5));

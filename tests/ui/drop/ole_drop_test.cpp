@@ -44,18 +44,16 @@ protected:
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         windowClass.lpszClassName = kTargetClassName;
         RegisterClassA(&windowClass);
-        window_ = CreateWindowExA(WS_EX_TOPMOST, kTargetClassName, "drop target", WS_POPUP | WS_VISIBLE,
-                                  kTargetRect.left, kTargetRect.top, kTargetRect.right - kTargetRect.left,
-                                  kTargetRect.bottom - kTargetRect.top, nullptr, nullptr, GetModuleHandleA(nullptr),
-                                  nullptr);
+        window_ =
+            CreateWindowExA(WS_EX_TOPMOST, kTargetClassName, "drop target", WS_POPUP | WS_VISIBLE, kTargetRect.left,
+                            kTargetRect.top, kTargetRect.right - kTargetRect.left, kTargetRect.bottom - kTargetRect.top,
+                            nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(window_, nullptr);
 
         DropTargetCreation creation;
         creation.parent = window_;
         creation.rect = RECT{104, 8, 132, 36};
-        creation.raiseEvent = [this](DropKind kind, Text& text) {
-            events_.emplace_back(static_cast<int>(kind), text);
-        };
+        creation.raiseEvent = [this](DropKind kind, Text& text) { events_.emplace_back(static_cast<int>(kind), text); };
         // Shows which calls came through the platform.
         creation.makeDragImage = [this] { return ComPtr<IDropTargetHelper>(&dragImage_); };
         component_ = DropTarget::Create(creation);
