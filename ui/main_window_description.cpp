@@ -45,14 +45,19 @@ const std::array<EventBinding, 5> kBindings = {{
     {kDropTarget, drop_target_events::kFilesDropped, kOnFilesDropped},
 }};
 
-// Every kind the job knows, then one entry per kind, then every file.
+// Every kind the job knows, then one entry per kind (Microsoft Office's,
+// WPS Office's and OpenDocument's patterns), then every file.
 const char kOfficeFilter[] =
     "Office文档（*.ppt,*.pptx,*.doc,*.docx,*.xls,*.xlsx）|"
     "*.ppt;*.pptx;*.doc;*.docx;*.xls;*.xlsx;*.pptm;*.ppsx;*.ppsm;*.potx;*.potm;"
-    "*.docm;*.dotx;*.dotm;*.xlsm;*.xlsb;*.xltx;*.xltm|"
-    "演示文稿（*.ppt,*.pptx,*.pptm,*.ppsx,*.ppsm,*.potx,*.potm）|*.ppt;*.pptx;*.pptm;*.ppsx;*.ppsm;*.potx;*.potm|"
-    "文档（*.doc,*.docx,*.docm,*.dotx,*.dotm）|*.doc;*.docx;*.docm;*.dotx;*.dotm|"
-    "工作簿（*.xls,*.xlsx,*.xlsm,*.xlsb,*.xltx,*.xltm）|*.xls;*.xlsx;*.xlsm;*.xlsb;*.xltx;*.xltm|"
+    "*.docm;*.dotx;*.dotm;*.xlsm;*.xlsb;*.xltx;*.xltm;*.pps;*.pot;*.dot;*.xlt;"
+    "*.dps;*.dpt;*.wps;*.wpt;*.et;*.ett;*.odp;*.otp;*.odt;*.ott;*.ods;*.ots;*.odg;*.otg|"
+    "演示文稿（*.ppt,*.pptx,*.pptm,*.ppsx,*.ppsm,*.potx,*.potm,*.pps,*.pot,*.dps,*.dpt,*.odp,*.otp）|"
+    "*.ppt;*.pptx;*.pptm;*.ppsx;*.ppsm;*.potx;*.potm;*.pps;*.pot;*.dps;*.dpt;*.odp;*.otp|"
+    "文档（*.doc,*.docx,*.docm,*.dotx,*.dotm,*.dot,*.wps,*.wpt,*.odt,*.ott）|"
+    "*.doc;*.docx;*.docm;*.dotx;*.dotm;*.dot;*.wps;*.wpt;*.odt;*.ott|"
+    "工作簿（*.xls,*.xlsx,*.xlsm,*.xlsb,*.xltx,*.xltm,*.xlt,*.et,*.ett,*.ods,*.ots）|"
+    "*.xls;*.xlsx;*.xlsm;*.xlsb;*.xltx;*.xltm;*.xlt;*.et;*.ett;*.ods;*.ots|"
     "所有文件（*.*）|*.*";
 
 }  // namespace dovrel::main_window

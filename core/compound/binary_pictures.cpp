@@ -370,38 +370,60 @@ bool IsEncrypted(const CompoundDocument& document)
 
 // ---- Kinds ---------------------------------------------------------------------
 
-struct BinaryKind {
+struct KindReader {
+    BinaryKind kind;
     const wchar_t* streams[2];  // either one shows the kind
     const char* mediaFolder;    // for an extension of no known kind
     void (*blips)(const CompoundDocument&, const BlipVisitor&);
 };
 
-constexpr BinaryKind kKinds[] = {
-    {{L"Pictures", L"PowerPoint Document"}, "\\ppt\\media", PresentationBlips},
-    {{L"WordDocument", L"WordDocument"}, "\\word\\media", WordDocumentBlips},
-    {{L"Workbook", L"Book"}, "\\xl\\media", WorkbookBlips},
+constexpr KindReader kKinds[] = {
+    {BinaryKind::Presentation, {L"Pictures", L"PowerPoint Document"}, "\\ppt\\media", PresentationBlips},
+    {BinaryKind::WordDocument, {L"WordDocument", L"WordDocument"}, "\\word\\media", WordDocumentBlips},
+    {BinaryKind::Workbook, {L"Workbook", L"Book"}, "\\xl\\media", WorkbookBlips},
 };
 
+const KindReader* ReaderOf(const CompoundDocument& document)
+{
+    for (const KindReader& reader : kKinds) {
+        if (document.OpenStream(reader.streams[0]) || document.OpenStream(reader.streams[1])) return &reader;
+    }
+    return nullptr;
+}
+
+Text FallbackCopy(const Text& scratchFolder) { return JoinTexts({scratchFolder, "\\document.bin"}); }
+
 }  // namespace
+
+BinaryKind BinaryKindOf(const CompoundDocument& document)
+{
+    if (IsEncrypted(document)) return BinaryKind::Encrypted;
+    const KindReader* reader = ReaderOf(document);
+    return reader ? reader->kind : BinaryKind::NotADocument;
+}
+
+std::optional<BinaryKind> BinaryKindOfFile(const Text& document, const Text& fallbackCopy)
+{
+    const std::optional<CompoundDocument> storage = CompoundDocument::Open(document, fallbackCopy);
+    if (!storage) return std::nullopt;
+    return BinaryKindOf(*storage);
+}
 
 BinaryPicturesResult WriteBinaryDocumentPictures(const Text& document, const std::optional<Text>& mediaFolderOfName,
                                                  const Text& scratchFolder, const PicturesProgress& progress)
 {
     BinaryPicturesResult result;
-    const std::optional<CompoundDocument> storage =
-        CompoundDocument::Open(document, JoinTexts({scratchFolder, "\\document.bin"}));
+    const std::optional<CompoundDocument> storage = CompoundDocument::Open(document, FallbackCopy(scratchFolder));
     if (!storage || IsEncrypted(*storage)) return result;
+    const KindReader* reader = ReaderOf(*storage);
+    if (!reader) return result;
     result.ok = true;
-    for (const BinaryKind& kind : kKinds) {
-        if (!storage->OpenStream(kind.streams[0]) && !storage->OpenStream(kind.streams[1])) continue;
-        const Text mediaFolder = mediaFolderOfName.value_or(kind.mediaFolder);
-        PictureFolder folder(scratchFolder, mediaFolder, FileSize(document), progress);
-        kind.blips(*storage, [&folder](std::string_view blip) { return folder.Add(blip); });
-        if (folder.failed()) result.ok = false;
-        result.stopped = folder.stopped();
-        if (folder.count() > 0) result.packageFolder = mediaFolder;
-        break;
-    }
+    const Text mediaFolder = mediaFolderOfName.value_or(reader->mediaFolder);
+    PictureFolder folder(scratchFolder, mediaFolder, FileSize(document), progress);
+    reader->blips(*storage, [&folder](std::string_view blip) { return folder.Add(blip); });
+    if (folder.failed()) result.ok = false;
+    result.stopped = folder.stopped();
+    if (folder.count() > 0) result.packageFolder = mediaFolder;
     return result;
 }
 

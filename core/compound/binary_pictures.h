@@ -12,9 +12,29 @@
 
 namespace dovrel {
 
+class CompoundDocument;
+
+// What the streams of a compound file show it to be. WPS Office writes its
+// .dps, .wps and .et in the layouts of PowerPoint, Word and Excel 97-2003,
+// so they are these kinds too.
+enum class BinaryKind {
+    NotADocument,  // none of the streams of an Office document
+    Presentation,
+    WordDocument,
+    Workbook,
+    Encrypted,  // a password-protected document, of whatever kind
+};
+
+BinaryKind BinaryKindOf(const CompoundDocument& document);
+
+// The compound file at `document`, read as CompoundDocument::Open reads it
+// (`fallbackCopy` for a document that another program holds); nothing when
+// it cannot be opened.
+std::optional<BinaryKind> BinaryKindOfFile(const Text& document, const Text& fallbackCopy);
+
 struct BinaryPicturesResult {
-    // false: the storage could not be opened, or a picture could not be
-    // written (the job then fails).
+    // false: the storage could not be opened, holds no Office document, or
+    // a picture could not be written (the job then fails).
     bool ok = false;
     // The folder under the scratch folder that holds the pictures, as a
     // package folder ("\ppt\media"); nothing when there were none.

@@ -4,12 +4,11 @@
 #include <vector>
 
 #include "core/compound/binary_pictures.h"
-#include "core/compound/compound_document.h"
 #include "core/job/document_name.h"
 #include "core/fs/file_ops.h"
 #include "core/fs/folder_tree.h"
 #include "core/fs/inside_folder.h"
-#include "core/job/media_folder.h"
+#include "core/job/document_kind.h"
 #include "core/job/result_name.h"
 #include "core/fs/scratch_tree.h"
 #include "core/shell/user_seam.h"
@@ -87,25 +86,28 @@ DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, Jo
 
     Text suffix = DrawResultSuffix();
     DocumentName name = AnalyseDocumentName(document);
-    // A kind the job does not know selects no entry: the package is still
-    // checked, and then ends silently.
-    std::optional<Text> packageFolder = MediaFolderFor(name.extension);
+    // The content tells the kind; a file of no kind the job reads (a plain
+    // zip, another program's compound file) fails aloud.
+    const DocumentType type = DocumentTypeOf(document, JoinTexts({paths.scratchFolder, "\\document.bin"}));
+    if (!type.IsDocument()) return DocumentOutcome::Failed;
 
     // Step 1: the document's media into <scratch>\<package media folder>,
     // read where the document is; nothing else of the package is written.
     ProgressForwarder forwarder(progress);
-    if (IsCompoundFile(document)) {
+    std::optional<Text> packageFolder;
+    if (type.format == DocumentFormat::Binary) {
         // An old binary document: its pictures are written where a package
         // keeps its media, and the rest of the run is the same.
-        BinaryPicturesResult pictures =
-            WriteBinaryDocumentPictures(document, MediaFolderFor(name.extension), paths.scratchFolder,
-                                        [&forwarder](int percent) { return forwarder.Tell(percent); });
+        BinaryPicturesResult pictures = WriteBinaryDocumentPictures(
+            document, std::nullopt, paths.scratchFolder, [&forwarder](int percent) { return forwarder.Tell(percent); });
         if (!pictures.ok && !pictures.stopped) return DocumentOutcome::Failed;
         forwarder.stopped = forwarder.stopped || pictures.stopped;
         packageFolder = pictures.packageFolder;
-    } else if (ZipExtractFolder(document, packageFolder, paths.scratchFolder, &forwarder) != 1) {
+    } else {
+        const std::vector<PackageFolder> folders = MediaFoldersOf(type);
         // The scratch folder stays for inspection; the next run or start clears it.
-        return DocumentOutcome::Failed;
+        if (ZipExtractFolders(document, folders, paths.scratchFolder, &forwarder) != 1) return DocumentOutcome::Failed;
+        if (!folders.empty()) packageFolder = folders.front().written;
     }
     if (forwarder.stopped) {
         ClearScratchFolder(paths);
@@ -165,7 +167,8 @@ void RunSingle(const WorkPaths& paths, const Text& document, JobProgress* progre
 }
 
 // Each document exactly as a single run would do it, one message at the
-// end: success when none failed, else the failed documents' names.
+// end: success when none failed, else the failed documents' names; none
+// when no document gave a result and none failed.
 void RunBatch(const WorkPaths& paths, const std::vector<Text>& documents, JobProgress* progress)
 {
     std::vector<Text> failed;
@@ -186,6 +189,8 @@ void RunBatch(const WorkPaths& paths, const std::vector<Text>& documents, JobPro
         }
     }
     if (progress) progress->Ended(!failed.empty());
+    // Nothing to show and nothing gone wrong: silent, as a single such document is.
+    if (failed.empty() && !anyResult) return;
     Text message = failed.empty() ? kSuccessMessage : kFailureMessage;
     for (const Text& name : failed) message += "\r\n" + name;
     UserSeam& user = CurrentUserSeam();

@@ -23,7 +23,7 @@ public:
 
 enum class DocumentOutcome {
     Extracted,         // a result folder was made
-    NothingExtracted,  // no media, or a kind of document the job does not know: silent
+    NothingExtracted,  // a document without pictures or videos: silent
     Failed,            // the user is told "提取失败！"
     Stopped,           // the progress asked for a stop: no result, no message
 };
@@ -39,8 +39,8 @@ DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, Jo
 // outcome says; two or more are a batch, each document extracted in turn
 // and one message at the end ("提取失败！" with the failed documents' names
 // on lines of their own when any failed), the output root opened once when
-// any result folder was made. A folder in a batch fails. A stop ends the
-// batch without a message.
+// any result folder was made; no message when none was made and none
+// failed. A folder in a batch fails. A stop ends the batch without a message.
 void RunExtraction(JobProgress* progress = nullptr);
 
 }  // namespace dovrel

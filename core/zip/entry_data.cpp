@@ -21,15 +21,18 @@ bool WriteAll(HANDLE out, const unsigned char* bytes, std::size_t count)
     return count == 0 || (WriteFile(out, bytes, static_cast<DWORD>(count), &written, nullptr) && written == count);
 }
 
+// Where the bytes go: a file, or memory.
+using Sink = std::function<bool(const unsigned char*, std::size_t)>;
+
 class Output {
 public:
-    Output(HANDLE out, const std::function<bool(std::uint64_t)>& written) : out_(out), written_(written) {}
+    Output(const Sink& sink, const std::function<bool(std::uint64_t)>& written) : sink_(sink), written_(written) {}
     // Writes count bytes; tells the caller unless they are the last.
     bool Write(const unsigned char* bytes, std::size_t count, bool last)
     {
         crc_ = UpdateCrc32(crc_, bytes, count);
         produced_ += count;
-        if (!WriteAll(out_, bytes, count)) return false;
+        if (!sink_(bytes, count)) return false;
         if (!last && written_ && !written_(produced_)) stopped_ = true;
         return true;
     }
@@ -38,7 +41,7 @@ public:
     bool stopped() const { return stopped_; }
 
 private:
-    HANDLE out_;
+    const Sink& sink_;
     const std::function<bool(std::uint64_t)>& written_;
     std::uint64_t produced_ = 0;
     std::uint32_t crc_ = 0;
@@ -102,12 +105,10 @@ bool CopyDeflated(ArchiveView& archive, const ZipEntryInfo& info, unsigned char*
     return ok;
 }
 
-}  // namespace
-
-EntryCopy CopyEntryData(ArchiveView& archive, const ZipEntryInfo& info, HANDLE out,
-                        const std::function<bool(std::uint64_t)>& written, std::vector<unsigned char>& buffer)
+EntryCopy Copy(ArchiveView& archive, const ZipEntryInfo& info, const Sink& sink,
+               const std::function<bool(std::uint64_t)>& written, std::vector<unsigned char>& buffer)
 {
-    Output output(out, written);
+    Output output(sink, written);
     bool ok = false;
     if (info.method == 0) {
         ok = CopyStored(archive, info, output);
@@ -118,6 +119,29 @@ EntryCopy CopyEntryData(ArchiveView& archive, const ZipEntryInfo& info, HANDLE o
     if (output.stopped()) return EntryCopy::Stopped;
     if (!ok || output.produced() != info.uncompressedSize || output.crc() != info.crc) return EntryCopy::Failed;
     return EntryCopy::Copied;
+}
+
+}  // namespace
+
+EntryCopy CopyEntryData(ArchiveView& archive, const ZipEntryInfo& info, HANDLE out,
+                        const std::function<bool(std::uint64_t)>& written, std::vector<unsigned char>& buffer)
+{
+    return Copy(
+        archive, info, [out](const unsigned char* bytes, std::size_t count) { return WriteAll(out, bytes, count); },
+        written, buffer);
+}
+
+EntryCopy CopyEntryData(ArchiveView& archive, const ZipEntryInfo& info, std::string& out,
+                        std::vector<unsigned char>& buffer)
+{
+    out.clear();
+    return Copy(
+        archive, info,
+        [&out](const unsigned char* bytes, std::size_t count) {
+            out.append(reinterpret_cast<const char*>(bytes), count);
+            return true;
+        },
+        {}, buffer);
 }
 
 }  // namespace dovrel

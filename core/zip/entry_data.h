@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "core/zip/archive_view.h"
@@ -27,5 +28,10 @@ enum class EntryCopy { Copied, Failed, Stopped };
 // write succeeded; data said to lie past the archive's end fails.
 EntryCopy CopyEntryData(ArchiveView& archive, const ZipEntryInfo& info, HANDLE out,
                         const std::function<bool(std::uint64_t)>& written, std::vector<unsigned char>& buffer);
+
+// The same into memory: `out` holds the entry's bytes after Copied. The
+// caller bounds the declared size.
+EntryCopy CopyEntryData(ArchiveView& archive, const ZipEntryInfo& info, std::string& out,
+                        std::vector<unsigned char>& buffer);
 
 }  // namespace dovrel

@@ -75,17 +75,55 @@ bool HasOverlappingRecords(std::vector<Record> records)
     return false;
 }
 
+// A package folder as the selection compares names with it: folded to
+// lower case (unless `fold` is false), "\\" separators, ending in "\\";
+// empty when it names nothing.
+Text FoldedFolder(const Text& packageFolder, bool fold = true)
+{
+    Text folded;
+    for (char byte : packageFolder) {
+        byte = byte == '/' ? '\\' : fold ? FoldAsciiCase(byte) : byte;
+        if (byte == '\\' && (folded.empty() || folded.back() == '\\')) continue;
+        folded += byte;
+    }
+    if (!folded.empty()) folded += '\\';
+    return folded;
+}
+
 // What one call extracts: every entry (ZipExtractor), or only those under
-// one package folder (ZipExtractFolder).
+// the package folders chosen (ZipExtractFolder).
 struct Selection {
+    struct Folder {
+        Text folded;   // as FoldedFolder makes it
+        Text written;  // the name that replaces the folder's in the entry names; empty: kept
+    };
     bool everything = true;
-    Text folder;  // folded to lower case, "\" separators, ending in "\"; empty: none
+    std::vector<Folder> folders;
     DWORD share = FILE_SHARE_READ;
 
-    bool Takes(const ZipEntryInfo& info) const
+    // The folder that takes the entry, or null.
+    const Folder* TakenBy(const ZipEntryInfo& info) const
     {
-        if (everything) return true;
         const Text& name = info.nameTooLong ? info.nameStart : info.name;
+        for (const Folder& folder : folders) {
+            if (Under(name, folder.folded)) return &folder;
+        }
+        return nullptr;
+    }
+
+    bool Takes(const ZipEntryInfo& info) const { return everything || TakenBy(info) != nullptr; }
+
+    // The entry's name with its folder's replaced, as it is written.
+    Text WrittenName(const ZipEntryInfo& info) const
+    {
+        const Folder* folder = everything ? nullptr : TakenBy(info);
+        if (!folder || folder->written.empty()) return info.name;
+        return folder->written + info.name.substr(folder->folded.size() - 1);
+    }
+
+private:
+    static bool Under(const Text& name, const Text& folder)
+    {
         if (folder.empty() || name.size() < folder.size()) return false;
         // The folder's bytes are ASCII, so a match starts at character
         // starts only: no trail byte can be taken for one of them.
@@ -97,18 +135,21 @@ struct Selection {
     }
 };
 
-Selection FolderSelection(const std::optional<Text>& packageFolder)
+Selection FolderSelection(const std::vector<PackageFolder>& folders)
 {
     Selection selection;
     selection.everything = false;
     selection.share = FILE_SHARE_READ | FILE_SHARE_WRITE;
-    if (!packageFolder) return selection;
-    for (char byte : *packageFolder) {
-        byte = byte == '/' ? '\\' : FoldAsciiCase(byte);
-        if (byte == '\\' && (selection.folder.empty() || selection.folder.back() == '\\')) continue;
-        selection.folder += byte;
+    for (const PackageFolder& folder : folders) {
+        Selection::Folder taken{FoldedFolder(folder.inPackage), {}};
+        if (taken.folded.empty()) continue;
+        // Written under another name: the entry's own spelling of the
+        // folder is replaced; under its own, the entry keeps it.
+        const Text written = FoldedFolder(folder.written, false);
+        if (FoldAsciiCase(written) != taken.folded && !written.empty())
+            taken.written = written.substr(0, written.size() - 1);
+        selection.folders.push_back(std::move(taken));
     }
-    if (!selection.folder.empty()) selection.folder += '\\';
     return selection;
 }
 
@@ -173,13 +214,13 @@ private:
 };
 
 // false: the entry fails the extraction.
-bool ExtractEntry(ZipReader& reader, const ZipEntryInfo& info, const Text& targetFolder, FolderMaker& folders,
-                  Extraction& extraction)
+bool ExtractEntry(ZipReader& reader, const ZipEntryInfo& info, const Text& name, const Text& targetFolder,
+                  FolderMaker& folders, Extraction& extraction)
 {
     // Only names that stay inside the target folder, unchanged by Windows,
     // are extracted; any other entry is left out and the walk goes on.
-    if (!IsSafeEntryName(info.name)) return true;
-    Text destination = DestinationPath(targetFolder, info.name);
+    if (!IsSafeEntryName(name)) return true;
+    Text destination = DestinationPath(targetFolder, name);
     if (destination.size() >= MAX_PATH) return false;
 
     if (info.IsFolder()) return folders.Ensure(EndsWithBackslash(destination) ? FolderPart(destination) : destination);
@@ -248,7 +289,7 @@ std::int32_t Extract(const Text& archivePath, const Text& targetFolder, const Se
         if (reader.EntryInfo(taken[n], info) != kZipOk) return selection.everything ? 1 : 0;
         // Never cut short: a truncated name would be another file's name.
         if (info.nameTooLong) return 0;
-        if (!ExtractEntry(reader, info, targetFolder, folders, extraction)) return 0;
+        if (!ExtractEntry(reader, info, selection.WrittenName(info), targetFolder, folders, extraction)) return 0;
         if (extraction.stopRequested) return 1;
         extraction.done = n;
         extraction.Report();
@@ -283,7 +324,15 @@ std::int32_t ZipExtractor(const Text& archivePath, const Text& targetFolder, Ext
 std::int32_t ZipExtractFolder(const Text& archivePath, const std::optional<Text>& packageFolder,
                               const Text& targetFolder, ExtractProgressSink* progress)
 {
-    return Run(archivePath, targetFolder, FolderSelection(packageFolder), progress);
+    std::vector<PackageFolder> folders;
+    if (packageFolder) folders.push_back({*packageFolder, *packageFolder});
+    return Run(archivePath, targetFolder, FolderSelection(folders), progress);
+}
+
+std::int32_t ZipExtractFolders(const Text& archivePath, const std::vector<PackageFolder>& folders,
+                               const Text& targetFolder, ExtractProgressSink* progress)
+{
+    return Run(archivePath, targetFolder, FolderSelection(folders), progress);
 }
 
 }  // namespace dovrel

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "core/text/text.h"
 
@@ -40,5 +41,18 @@ std::int32_t ZipExtractor(const Text& archivePath, const Text& targetFolder, Ext
 // unsafe name is skipped. Percent by bytes.
 std::int32_t ZipExtractFolder(const Text& archivePath, const std::optional<Text>& packageFolder,
                               const Text& targetFolder, ExtractProgressSink* progress = nullptr);
+
+// A folder of the package whose entries are taken, and the folder under the
+// target folder they are written into (the same for an Office Open XML
+// package; an OpenDocument package's "Media" joins its "Pictures").
+struct PackageFolder {
+    Text inPackage;
+    Text written;
+};
+
+// ZipExtractFolder for several folders at once, each entry written under
+// its folder's `written` in place of the folder's own name.
+std::int32_t ZipExtractFolders(const Text& archivePath, const std::vector<PackageFolder>& folders,
+                               const Text& targetFolder, ExtractProgressSink* progress = nullptr);
 
 }  // namespace dovrel

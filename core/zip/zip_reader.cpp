@@ -6,6 +6,7 @@
 
 #include <climits>
 
+#include "core/text/ascii.h"
 #include "core/zip/entry_data.h"
 #include "core/base/unique_handle.h"
 #include "core/zip/zip_archive_file.h"
@@ -170,18 +171,50 @@ std::uint32_t ZipReader::ReadEntryInfo(std::int32_t index, ZipEntryInfo& info)
     return kZipOk;
 }
 
-std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationPath, const WrittenCallback& written)
+std::uint32_t ZipReader::ReadableEntry(std::int32_t index, ZipEntryInfo& info)
 {
     CloseOpenEntry();
     if (!archive_ || index < 0 || index >= entryCount_) return kZipNoSuchEntry;
-    ZipEntryInfo info;
     std::uint32_t code = EntryInfo(index, info);
     if (code != kZipOk) return code;
-
-    // Refused before a file exists: ciphertext is not the entry's content,
-    // and a stored entry's two sizes must agree.
+    // Refused before anything is written: ciphertext is not the entry's
+    // content, and a stored entry's two sizes must agree.
     if (info.flags & kEncryptedFlags) return kZipReadFailed;
     if (info.method == 0 && info.compressedSize != info.uncompressedSize) return kZipReadFailed;
+    return kZipOk;
+}
+
+std::int32_t ZipReader::FindEntry(const Text& name)
+{
+    if (!archive_) return -1;
+    CloseOpenEntry();
+    const Text wanted = FoldAsciiCase(name);
+    unzFile archive = Archive(archive_);
+    char stored[kNameBufferSize];
+    for (std::int32_t i = 0; i < entryCount_; ++i) {
+        unz_file_info64 file;
+        if (!GoTo(i) ||
+            unzGetCurrentFileInfo64(archive, &file, stored, kNameBufferSize, nullptr, 0, nullptr, 0) != UNZ_OK)
+            return -1;
+        if (file.size_filename == wanted.size() && FoldAsciiCase(Text(stored, wanted.size())) == wanted) return i;
+    }
+    return -1;
+}
+
+std::uint32_t ZipReader::ReadEntry(std::int32_t index, std::uint64_t limit, std::string& bytes)
+{
+    ZipEntryInfo info;
+    std::uint32_t code = ReadableEntry(index, info);
+    if (code != kZipOk) return code;
+    if (info.IsFolder() || info.uncompressedSize > limit) return kZipReadFailed;
+    return CopyEntryData(view_, info, bytes, buffer_) == EntryCopy::Copied ? kZipOk : kZipReadFailed;
+}
+
+std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationPath, const WrittenCallback& written)
+{
+    ZipEntryInfo info;
+    std::uint32_t code = ReadableEntry(index, info);
+    if (code != kZipOk) return code;
 
     // A new file is created as new: replacing (CREATE_ALWAYS) truncates
     // even an empty file, and on Linux file systems with delayed allocation

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "core/zip/archive_view.h"
@@ -52,12 +53,20 @@ public:
     // there (kZipStopped).
     using WrittenCallback = std::function<bool(std::uint64_t)>;
     std::uint32_t WriteEntry(std::int32_t index, const Text& destinationPath, const WrittenCallback& written = {});
+    // The first entry whose stored name is `name`, ASCII letters in either
+    // case, or -1. Reads the central directory alone.
+    std::int32_t FindEntry(const Text& name);
+    // A file entry's whole data into `bytes`, checked as WriteEntry checks
+    // it; an entry declared larger than `limit` is not read (kZipReadFailed).
+    std::uint32_t ReadEntry(std::int32_t index, std::uint64_t limit, std::string& bytes);
     void Close();
 
 private:
     bool GoTo(std::int32_t index);
     void CloseOpenEntry();
     std::uint32_t ReadEntryInfo(std::int32_t index, ZipEntryInfo& info);
+    // EntryInfo, and the checks before any of the entry's data is used.
+    std::uint32_t ReadableEntry(std::int32_t index, ZipEntryInfo& info);
 
     void* archive_ = nullptr;  // minizip's unzFile
     UniqueFile data_;          // the archive again, mapped for entry data

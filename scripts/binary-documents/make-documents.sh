@@ -1,9 +1,10 @@
 #!/bin/sh
-# Makes the old binary documents that the tests read: a presentation (.ppt),
-# a word-processing document (.doc) and a workbook (.xls), each holding a
-# PNG, a JPEG and a Windows metafile, written by LibreOffice from the
-# pictures this script draws; and a workbook written by Perl's
-# Spreadsheet::WriteExcel with a PNG and a JPEG. Run once by hand; the
+# Makes the documents from real writers that the tests read: a presentation
+# (.ppt), a word-processing document (.doc) and a workbook (.xls), each
+# holding a PNG, a JPEG and a Windows metafile, written by LibreOffice from
+# the pictures this script draws, and the same three and a drawing as
+# OpenDocument packages (.odp, .odt, .ods, .odg); and a workbook written by
+# Perl's Spreadsheet::WriteExcel with a PNG and a JPEG. Run once by hand; the
 # results are committed beside it, so the build and the tests never need
 # LibreOffice. Needs: imagemagick, python3, libreoffice-impress,
 # libreoffice-writer, libreoffice-calc, libspreadsheet-writeexcel-perl.
@@ -25,6 +26,11 @@ soffice --headless --convert-to ppt deck.fodp >/dev/null
 soffice --headless --convert-to doc letter.fodt >/dev/null
 soffice --headless --convert-to xls book.fods >/dev/null
 cp deck.ppt letter.doc book.xls "$here/"
+soffice --headless --convert-to odp deck.fodp >/dev/null
+soffice --headless --convert-to odt letter.fodt >/dev/null
+soffice --headless --convert-to ods book.fods >/dev/null
+soffice --headless --convert-to odg drawing.fodg >/dev/null
+cp deck.odp letter.odt book.ods drawing.odg "$here/"
 
 perl "$here/make-workbook.pl" picture.png picture.jpg "$here/writeexcel.xls"
 ls -l "$here"

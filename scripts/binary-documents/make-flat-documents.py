@@ -1,6 +1,6 @@
-"""Writes deck.fodp, letter.fodt and book.fods: flat OpenDocument files
-that hold the given pictures inline (base64), for LibreOffice to save as
-.ppt, .doc and .xls. In the text document the PNG and the metafile sit in
+"""Writes deck.fodp, letter.fodt, book.fods and drawing.fodg: flat
+OpenDocument files that hold the given pictures inline (base64), for
+LibreOffice to save as .ppt, .doc and .xls, and as packaged OpenDocument. In the text document the PNG and the metafile sit in
 the line (as characters), the JPEG floats (anchored to its paragraph)."""
 import base64
 import sys
@@ -43,3 +43,7 @@ with open("book.fods", "w") as f:
                      '<table:shapes>' + frame(png, 1) + frame(jpeg, 6) + frame(wmf, 11)
                      + '</table:shapes><table:table-row><table:table-cell/></table:table-row>'
                      '</table:table></office:spreadsheet>'))
+with open("drawing.fodg", "w") as f:
+    f.write(document("graphics", '<office:drawing><draw:page draw:name="one">'
+                     + frame(png, 1) + frame(jpeg, 6) + frame(wmf, 11)
+                     + '</draw:page></office:drawing>'))

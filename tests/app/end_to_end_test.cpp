@@ -246,8 +246,8 @@ TEST_F(EndToEndTest, AFileDroppedOnTheWindowBecomesTheDocument)
     CloseExpectingExitZeroAndCloseTheFileBrowser(program, window);
 }
 
-// Old binary documents from real writers, through the real program: the
-// PNG and JPEG come out byte for byte as they were drawn.
+// Old binary documents and OpenDocument packages from real writers, through
+// the real program: the PNG and JPEG come out byte for byte as they were drawn.
 struct OldDocument {
     const char* file;
     const char* tree;
@@ -255,6 +255,12 @@ struct OldDocument {
     const char* jpeg;
 };
 void PrintTo(const OldDocument& document, std::ostream* out) { *out << document.file; }
+
+constexpr char kOpenDocumentTree[] =
+    "100000000000004000000030FBE4A492BB9E4AD7.png\n10000000000000500000003C31855933B875E966."
+    "jpg\n1000000100000060000000489B77C3E4A70466FA.png\n1000007C000009EC00000771045280976E140F54.wmf\n";
+constexpr char kOpenDocumentPng[] = "100000000000004000000030FBE4A492BB9E4AD7.png";
+constexpr char kOpenDocumentJpeg[] = "10000000000000500000003C31855933B875E966.jpg";
 
 class OldDocumentEndToEndTest : public EndToEndTest, public testing::WithParamInterface<OldDocument> {};
 
@@ -302,10 +308,17 @@ INSTANTIATE_TEST_SUITE_P(
                     // the floating JPEG (in the store) before the inline pictures
                     OldDocument{"letter.doc", "image1.jpeg\nimage2.png\nimage3.wmf\n", "image2.png", "image1.jpeg"},
                     OldDocument{"book.xls", "image1.png\nimage2.jpeg\nimage3.wmf\n", "image1.png", "image2.jpeg"},
-                    OldDocument{"writeexcel.xls", "image1.png\nimage2.jpeg\n", "image1.png", "image2.jpeg"}),
+                    OldDocument{"writeexcel.xls", "image1.png\nimage2.jpeg\n", "image1.png", "image2.jpeg"},
+                    // LibreOffice names pictures after their content; the
+                    // second PNG is the bitmap it keeps beside the metafile.
+                    OldDocument{"deck.odp", kOpenDocumentTree, kOpenDocumentPng, kOpenDocumentJpeg},
+                    OldDocument{"letter.odt", kOpenDocumentTree, kOpenDocumentPng, kOpenDocumentJpeg},
+                    OldDocument{"book.ods", kOpenDocumentTree, kOpenDocumentPng, kOpenDocumentJpeg},
+                    OldDocument{"drawing.odg", kOpenDocumentTree, kOpenDocumentPng, kOpenDocumentJpeg}),
     [](const testing::TestParamInfo<OldDocument>& info) {
-        const std::string file = info.param.file;
-        return file.substr(0, file.find('.'));
+        std::string file = info.param.file;
+        file[file.find('.')] = '_';
+        return file;
     });
 
 TEST_F(EndToEndTest, ABatchDroppedOnTheWindowIsExtractedWithOneMessage)

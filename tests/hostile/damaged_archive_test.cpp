@@ -91,12 +91,13 @@ const HostileCase kDirectoryCases[] = {
      Verdict::Failed},
     {"EndRecordCountsAtThe16BitLimit", [] { return WithEndRecord({.entriesOnDisk = 0xFFFF, .entriesTotal = 0xFFFF}); },
      Verdict::Failed},
+    // An archive that lists no entry is no document: the job fails aloud.
     {"EndRecordCountsZero",
      [] {
          return HostilePackage::Presentation().KeepTail().ExpectNothingSoFar().Finish(
              {.entriesOnDisk = 0, .entriesTotal = 0});
      },
-     Verdict::Extracted},
+     Verdict::Extracted, JobFails()},
     {"DataBeforeTheFirstLocalHeader",
      [] { return HostilePackage::Presentation().KeepTail().Finish({.prefix = "MZ" + std::string(100, '\0')}); },
      Verdict::Failed},

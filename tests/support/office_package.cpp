@@ -14,7 +14,29 @@ std::string PackageFolderOf(OfficeKind kind)
     return {};
 }
 
-std::string MakeOfficePackage(OfficeKind kind, const std::map<std::string, std::string>& media)
+std::string MainContentType(OfficeKind kind)
+{
+    switch (kind) {
+    case OfficeKind::Presentation:
+        return "application/vnd.openxmlformats-officedocument.presentationml.presentation.main+xml";
+    case OfficeKind::WordDocument:
+        return "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
+    case OfficeKind::Workbook: return "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml";
+    }
+    return {};
+}
+
+std::string ContentTypes(const std::string& mainPart, const std::string& mainType)
+{
+    std::string types = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Types "
+                        "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default "
+                        "Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+                        "<Default Extension=\"png\" ContentType=\"image/png\"/>";
+    if (!mainType.empty()) types += "<Override PartName=\"/" + mainPart + "\" ContentType=\"" + mainType + "\"/>";
+    return types + "</Types>";
+}
+
+std::string MakeOfficePackage(OfficeKind kind, const std::map<std::string, std::string>& media, bool namesItsKind)
 {
     const std::string folder = PackageFolderOf(kind);
     const std::string mainPart = kind == OfficeKind::Presentation   ? "ppt/presentation.xml"
@@ -25,10 +47,7 @@ std::string MakeOfficePackage(OfficeKind kind, const std::map<std::string, std::
     ZipEntryOptions stored;
 
     ZipBuilder package;
-    package.AddFile("[Content_Types].xml",
-                    "<?xml version=\"1.0\"?><Types xmlns=\"http://schemas.openxmlformats.org/package/2006/"
-                    "content-types\"/>",
-                    deflated);
+    package.AddFile("[Content_Types].xml", ContentTypes(mainPart, namesItsKind ? MainContentType(kind) : ""), deflated);
     package.AddFile("_rels/.rels", "<?xml version=\"1.0\"?><Relationships/>", deflated);
     package.AddFile(mainPart, "<?xml version=\"1.0\"?><root/>", deflated);
     package.AddFile(folder + "/_rels/" + mainPart.substr(folder.size() + 1) + ".rels", "<Relationships/>", deflated);
@@ -37,6 +56,23 @@ std::string MakeOfficePackage(OfficeKind kind, const std::map<std::string, std::
         package.AddFile(folder + "/media/" + name, bytes, video ? stored : deflated);
     }
     package.AddFile("docProps/app.xml", "<Properties/>", deflated);
+    return package.Build();
+}
+
+std::string MakeOpenDocumentPackage(const std::string& mimetype, const std::map<std::string, std::string>& entries)
+{
+    ZipEntryOptions deflated;
+    deflated.method = 8;
+    ZipBuilder package;
+    // First and stored, as OpenDocument asks, so its bytes show at offset 38.
+    package.AddFile("mimetype", mimetype);
+    package.AddFile("content.xml", "<?xml version=\"1.0\"?><office:document-content/>", deflated);
+    package.AddFile("styles.xml", "<?xml version=\"1.0\"?><office:document-styles/>", deflated);
+    for (const auto& [name, bytes] : entries) {
+        bool stored = name.rfind("Media/", 0) == 0;
+        package.AddFile(name, bytes, stored ? ZipEntryOptions{} : deflated);
+    }
+    package.AddFile("META-INF/manifest.xml", "<?xml version=\"1.0\"?><manifest:manifest/>", deflated);
     return package.Build();
 }
 

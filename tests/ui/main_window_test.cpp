@@ -6,6 +6,7 @@
 
 #include "runtime/ole_session.h"
 #include "core/shell/shell.h"
+#include "core/job/document_kind.h"
 #include "core/job/work_paths.h"
 #include "tests/support/current_folder.h"
 #include "tests/support/data_object.h"
@@ -227,13 +228,25 @@ TEST_F(MainWindowTest, CreationSetsUpPathsDialogAndDrops)
     EXPECT_EQ(window->openFileDialog().Filter(),
               "Office\xCE\xC4\xB5\xB5\xA3\xA8*.ppt,*.pptx,*.doc,*.docx,*.xls,*.xlsx\xA3\xA9|"
               "*.ppt;*.pptx;*.doc;*.docx;*.xls;*.xlsx;*.pptm;*.ppsx;*.ppsm;*.potx;*.potm;"
-              "*.docm;*.dotx;*.dotm;*.xlsm;*.xlsb;*.xltx;*.xltm|"
-              "\xD1\xDD\xCA\xBE\xCE\xC4\xB8\xE5\xA3\xA8*.ppt,*.pptx,*.pptm,*.ppsx,*.ppsm,*.potx,*.potm\xA3\xA9|"
-              "*.ppt;*.pptx;*.pptm;*.ppsx;*.ppsm;*.potx;*.potm|"
-              "\xCE\xC4\xB5\xB5\xA3\xA8*.doc,*.docx,*.docm,*.dotx,*.dotm\xA3\xA9|*.doc;*.docx;*.docm;*.dotx;*.dotm|"
-              "\xB9\xA4\xD7\xF7\xB2\xBE\xA3\xA8*.xls,*.xlsx,*.xlsm,*.xlsb,*.xltx,*.xltm\xA3\xA9|"
-              "*.xls;*.xlsx;*.xlsm;*.xlsb;*.xltx;*.xltm|"
+              "*.docm;*.dotx;*.dotm;*.xlsm;*.xlsb;*.xltx;*.xltm;*.pps;*.pot;*.dot;*.xlt;"
+              "*.dps;*.dpt;*.wps;*.wpt;*.et;*.ett;*.odp;*.otp;*.odt;*.ott;*.ods;*.ots;*.odg;*.otg|"
+              "\xD1\xDD\xCA\xBE\xCE\xC4\xB8\xE5\xA3\xA8*.ppt,*.pptx,*.pptm,*.ppsx,*.ppsm,*.potx,*.potm,*.pps,*.pot,"
+              "*.dps,*.dpt,*.odp,*.otp\xA3\xA9|*.ppt;*.pptx;*.pptm;*.ppsx;*.ppsm;*.potx;*.potm;*.pps;*.pot;*.dps;*.dpt;"
+              "*.odp;*.otp|"
+              "\xCE\xC4\xB5\xB5\xA3\xA8*.doc,*.docx,*.docm,*.dotx,*.dotm,*.dot,*.wps,*.wpt,*.odt,*.ott\xA3\xA9|"
+              "*.doc;*.docx;*.docm;*.dotx;*.dotm;*.dot;*.wps;*.wpt;*.odt;*.ott|"
+              "\xB9\xA4\xD7\xF7\xB2\xBE\xA3\xA8*.xls,*.xlsx,*.xlsm,*.xlsb,*.xltx,*.xltm,*.xlt,*.et,*.ett,*.ods,"
+              "*.ots\xA3\xA9|*.xls;*.xlsx;*.xlsm;*.xlsb;*.xltx;*.xltm;*.xlt;*.et;*.ett;*.ods;*.ots|"
               "\xCB\xF9\xD3\xD0\xCE\xC4\xBC\xFE\xA3\xA8*.*\xA3\xA9|*.*");
+    // The first entry's patterns are the extensions the job knows a kind for.
+    const std::string filter = window->openFileDialog().Filter();
+    const std::size_t first = filter.find('|') + 1;
+    for (std::size_t at = first; at < filter.find('|', first);) {
+        const std::size_t end = std::min(filter.find(';', at), filter.find('|', at));
+        EXPECT_NE(KindForExtension(filter.substr(at + 2, end - at - 2)), DocumentKind::Unknown)
+            << filter.substr(at, end - at);
+        at = end + 1;
+    }
     EXPECT_TRUE(window->openFileDialog().AllowMultipleFiles());
     EXPECT_EQ(window->dropTarget()->registeredWindow(), window->handle());
     EXPECT_EQ(window->dropTarget()->PropertyValue(static_cast<std::int32_t>(DropKind::Files)), 1);

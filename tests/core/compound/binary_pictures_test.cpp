@@ -207,6 +207,17 @@ std::string Looping(bool directory)
     return file;
 }
 
+// The streams WPS Office adds to a document: its own data, and its build
+// in the summary's custom properties.
+Streams Wps(Streams streams)
+{
+    streams.emplace_back(L"WpsCustomData", std::string("\x01\x00\x00\x00", 4));
+    streams.emplace_back(L"\x05"
+                         L"DocumentSummaryInformation",
+                         std::string("\xFE\xFF\x00\x00KSOProductBuildVer 2052-11.1.0.10132", 38));
+    return streams;
+}
+
 std::string BlipData(const std::string& blip) { return blip.substr(8 + 17); }
 std::string Cut(std::string blip) { return blip.substr(0, blip.size() - 1) + "!"; }
 
@@ -267,14 +278,43 @@ INSTANTIATE_TEST_SUITE_P(
                      {}},
         DocumentCase{
             "no_pictures_silent", "deck.ppt", [] { return MakeCompoundFile(PresentationStreams({})); }, {}, "", {}},
-        DocumentCase{"unknown_kind_silent",
-                     "thing.doc",
+        // Another program's compound file (Microsoft Works' .wps) is no document.
+        DocumentCase{"foreign_compound_file_fails",
+                     "thing.wps",
                      [] {
-                         return MakeCompoundFile({{L"Contents", "nothing here"}});
+                         return MakeCompoundFile({{L"CONTENTS", "CHNKWKS"}, {L"MatOST", ""}});
                      },
-                     {},
+                     kFailure,
                      "",
                      {}},
+        // WPS Office's own files: the layouts of Office 97-2003, with
+        // streams of its own beside them, and documents saved fast.
+        DocumentCase{"wps_presentation",
+                     "deck.dps",
+                     [] {
+                         return MakeCompoundFile(Wps(PresentationStreams({Png('a'), Jpeg('b')})));
+                     },
+                     kSuccess,
+                     "image1.png\nimage2.jpeg\n",
+                     {{"image2.jpeg", BlipData(Jpeg('b'))}}},
+        DocumentCase{"wps_writer_document_saved_fast",
+                     "letter.wps",
+                     [] {
+                         Streams streams = Wps(WordStreams({Jpeg('f')}, {Png('i')}));
+                         for (auto& [name, bytes] : streams)
+                             if (name == L"WordDocument") bytes[0x0A] |= 0x04;  // fComplex
+                         return MakeCompoundFile(streams);
+                     },
+                     kSuccess,
+                     "image1.jpeg\nimage2.png\n",
+                     {{"image2.png", BlipData(Png('i'))}}},
+        DocumentCase{
+            "wps_spreadsheet_template",
+            "form.ett",
+            [] { return MakeCompoundFile(Wps(WorkbookStreams(DrawingGroup({StoreEntry(Uid('a'), Png('a'))})))); },
+            kSuccess,
+            "image1.png\n",
+            {{"image1.png", BlipData(Png('a'))}}},
         DocumentCase{"storage_that_cannot_be_opened", "old.ppt", [] { return CompoundFileBytes(); }, kFailure, "", {}},
         // Encrypted: a password-protected package, a document with its flag set.
         DocumentCase{"encrypted_package",

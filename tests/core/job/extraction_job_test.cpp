@@ -10,10 +10,11 @@
 #include "core/job/document_name.h"
 #include "core/job/extraction_job.h"
 #include "core/fs/file_ops.h"
-#include "core/job/media_folder.h"
+#include "core/job/document_kind.h"
 #include "core/job/result_name.h"
 #include "core/job/work_paths.h"
 #include "core/base/unique_handle.h"
+#include "tests/support/compound_file.h"
 #include "tests/support/current_folder.h"
 #include "tests/support/file_holder.h"
 #include "tests/support/folder_link.h"
@@ -56,23 +57,189 @@ INSTANTIATE_TEST_SUITE_P(Paths, DocumentNameTest,
                                          NameCase{"C:\\\xD5\x5C\\a.xlsx", "a.xlsx", "xlsx", "a"},
                                          NameCase{"C:\\d\\\xD5\x5C.pptx", "\xD5\x5C.pptx", "pptx", "\xD5\x5C"}));
 
-TEST(MediaFolder, RowsMatchEitherExtensionInAnyLetterCase)
+// ---- Kinds -------------------------------------------------------------------
+
+struct ExtensionCase {
+    const char* extension;
+    DocumentKind kind;
+};
+
+class ExtensionKindTest : public testing::TestWithParam<ExtensionCase> {};
+
+TEST_P(ExtensionKindTest, NamesItsKindInAnyLetterCase)
 {
-    EXPECT_EQ(MediaFolderFor("ppt"), "\\ppt\\media");
-    EXPECT_EQ(MediaFolderFor("pptx"), "\\ppt\\media");
-    EXPECT_EQ(MediaFolderFor("PPTX"), "\\ppt\\media");
-    EXPECT_EQ(MediaFolderFor("Docx"), "\\word\\media");
-    EXPECT_EQ(MediaFolderFor("doc"), "\\word\\media");
-    EXPECT_EQ(MediaFolderFor("xls"), "\\xl\\media");
-    EXPECT_EQ(MediaFolderFor("XLSX"), "\\xl\\media");
-    EXPECT_EQ(MediaFolderFor("pptm"), "\\ppt\\media");
-    EXPECT_EQ(MediaFolderFor(""), std::nullopt);
-    EXPECT_EQ(MediaFolderFor("zip"), std::nullopt);
-    // Whole extensions only.
-    EXPECT_EQ(MediaFolderFor("pptmx"), std::nullopt);
-    EXPECT_EQ(MediaFolderFor("xlsb "), std::nullopt);
-    EXPECT_EQ(MediaFolderFor("dot"), std::nullopt);
+    EXPECT_EQ(KindForExtension(GetParam().extension), GetParam().kind) << GetParam().extension;
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Extensions, ExtensionKindTest,
+    testing::Values(ExtensionCase{"pptx", DocumentKind::Presentation},
+                    ExtensionCase{"PPTX", DocumentKind::Presentation}, ExtensionCase{"ppt", DocumentKind::Presentation},
+                    ExtensionCase{"pptm", DocumentKind::Presentation},
+                    ExtensionCase{"Docx", DocumentKind::WordDocument}, ExtensionCase{"dot", DocumentKind::WordDocument},
+                    ExtensionCase{"xls", DocumentKind::Workbook}, ExtensionCase{"XLSB", DocumentKind::Workbook},
+                    // WPS Office's own files and templates
+                    ExtensionCase{"dps", DocumentKind::Presentation}, ExtensionCase{"DPT", DocumentKind::Presentation},
+                    ExtensionCase{"wps", DocumentKind::WordDocument}, ExtensionCase{"wpt", DocumentKind::WordDocument},
+                    ExtensionCase{"et", DocumentKind::Workbook}, ExtensionCase{"Ett", DocumentKind::Workbook},
+                    // OpenDocument and its templates
+                    ExtensionCase{"odp", DocumentKind::Presentation}, ExtensionCase{"otp", DocumentKind::Presentation},
+                    ExtensionCase{"ODT", DocumentKind::WordDocument}, ExtensionCase{"ott", DocumentKind::WordDocument},
+                    ExtensionCase{"ods", DocumentKind::Workbook}, ExtensionCase{"ots", DocumentKind::Workbook},
+                    ExtensionCase{"odg", DocumentKind::Drawing}, ExtensionCase{"otg", DocumentKind::Drawing},
+                    // whole extensions only
+                    ExtensionCase{"", DocumentKind::Unknown}, ExtensionCase{"zip", DocumentKind::Unknown},
+                    ExtensionCase{"pptmx", DocumentKind::Unknown}, ExtensionCase{"xlsb ", DocumentKind::Unknown},
+                    ExtensionCase{"e", DocumentKind::Unknown}, ExtensionCase{"\xB5\xC4", DocumentKind::Unknown}));
+
+struct ContentTypesCase {
+    const char* name;
+    std::string contentTypes;
+    DocumentKind kind;
+};
+void PrintTo(const ContentTypesCase& c, std::ostream* out) { *out << c.name; }
+
+class ContentTypesTest : public testing::TestWithParam<ContentTypesCase> {};
+
+TEST_P(ContentTypesTest, TheMainPartsTypeTellsTheKind)
+{
+    EXPECT_EQ(KindOfContentTypes(GetParam().contentTypes), GetParam().kind);
+}
+
+std::string Override(const std::string& type) { return "<Override PartName=\"/x.xml\" ContentType=\"" + type + "\"/>"; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Types, ContentTypesTest,
+    testing::Values(
+        ContentTypesCase{"presentation",
+                         test::ContentTypes("ppt/presentation.xml", test::MainContentType(OfficeKind::Presentation)),
+                         DocumentKind::Presentation},
+        ContentTypesCase{"document",
+                         test::ContentTypes("word/document.xml", test::MainContentType(OfficeKind::WordDocument)),
+                         DocumentKind::WordDocument},
+        ContentTypesCase{"workbook", test::ContentTypes("xl/workbook.xml", test::MainContentType(OfficeKind::Workbook)),
+                         DocumentKind::Workbook},
+        ContentTypesCase{"slide_show_with_macros",
+                         Override("application/vnd.ms-powerpoint.slideshow.macroEnabled.main+xml"),
+                         DocumentKind::Presentation},
+        ContentTypesCase{"word_template_with_macros",
+                         Override("application/vnd.ms-word.template.macroEnabledTemplate.main+xml"),
+                         DocumentKind::WordDocument},
+        ContentTypesCase{"binary_workbook", Override("application/vnd.ms-excel.sheet.binary.macroEnabled.main"),
+                         DocumentKind::Workbook},
+        ContentTypesCase{"single_quotes_spaces_and_case",
+                         "<Override PartName='/p.xml' ContentType = 'Application/VND.openxmlformats-officedocument."
+                         "presentationml.template.main+xml'/>",
+                         DocumentKind::Presentation},
+        // The parts around the main one, an embedded workbook included, tell nothing.
+        ContentTypesCase{
+            "the_main_part_after_others",
+            Override("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet") +
+                Override("application/vnd.openxmlformats-officedocument.presentationml.slide+xml") +
+                Override("application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"),
+            DocumentKind::WordDocument},
+        ContentTypesCase{"no_main_part", test::ContentTypes("ppt/presentation.xml", ""), DocumentKind::Unknown},
+        ContentTypesCase{"a_drawing", Override("application/vnd.ms-visio.drawing.main+xml"), DocumentKind::Unknown},
+        ContentTypesCase{"cut_inside_a_value", "<Override ContentType=\"application/vnd.ms-powerpoint.presentation.ma",
+                         DocumentKind::Unknown},
+        ContentTypesCase{"empty", "", DocumentKind::Unknown}),
+    [](const testing::TestParamInfo<ContentTypesCase>& info) { return std::string(info.param.name); });
+
+struct DocumentTypeCase {
+    const char* name;
+    const char* fileName;
+    std::function<std::string()> make;
+    DocumentType type;
+};
+void PrintTo(const DocumentTypeCase& c, std::ostream* out) { *out << c.name; }
+
+class DocumentTypeTest : public testing::TestWithParam<DocumentTypeCase> {};
+
+TEST_P(DocumentTypeTest, ComesFromTheContent)
+{
+    test::TempFolder folder;
+    const Text path = folder / GetParam().fileName;
+    test::WriteFileBytes(path, GetParam().make());
+    EXPECT_EQ(DocumentTypeOf(path, folder / "copy.bin"), GetParam().type);
+}
+
+constexpr DocumentType kOoxmlPresentation{DocumentFormat::OfficeOpenXml, DocumentKind::Presentation};
+constexpr DocumentType kForeign{DocumentFormat::Foreign, DocumentKind::Unknown};
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, DocumentTypeTest,
+    testing::Values(
+        DocumentTypeCase{"presentation", "deck.pptx",
+                         [] { return test::MakeOfficePackage(OfficeKind::Presentation, {}); }, kOoxmlPresentation},
+        DocumentTypeCase{"presentation_named_as_a_document", "deck.docx",
+                         [] { return test::MakeOfficePackage(OfficeKind::Presentation, {}); }, kOoxmlPresentation},
+        DocumentTypeCase{"workbook_renamed_by_a_mail_system",
+                         "attachment.dat",
+                         [] { return test::MakeOfficePackage(OfficeKind::Workbook, {}); },
+                         {DocumentFormat::OfficeOpenXml, DocumentKind::Workbook}},
+        // Where the content does not tell, the name does.
+        DocumentTypeCase{"no_main_part_named_as_a_document",
+                         "letter.DOCX",
+                         [] { return test::MakeOfficePackage(OfficeKind::Presentation, {}, false); },
+                         {DocumentFormat::OfficeOpenXml, DocumentKind::WordDocument}},
+        DocumentTypeCase{"unreadable_content_types", "deck.pptx",
+                         [] {
+                             test::ZipBuilder zip;
+                             zip.AddFile("[Content_Types].xml",
+                                         test::ContentTypes("word/document.xml",
+                                                            test::MainContentType(OfficeKind::WordDocument)),
+                                         {.crc = 7});
+                             return zip.Build();
+                         },
+                         kOoxmlPresentation},
+        DocumentTypeCase{"no_main_part_and_no_kind_in_the_name", "deck.zip",
+                         [] { return test::MakeOfficePackage(OfficeKind::Presentation, {}, false); }, kForeign},
+        DocumentTypeCase{"plain_zip_named_as_a_presentation", "deck.pptx",
+                         [] { return test::ZipBuilder().AddFile("ppt/media/a.png", "A").Build(); }, kForeign},
+        DocumentTypeCase{
+            "open_document_presentation",
+            "deck.odp",
+            [] { return test::MakeOpenDocumentPackage("application/vnd.oasis.opendocument.presentation", {}); },
+            {DocumentFormat::OpenDocument, DocumentKind::Presentation}},
+        DocumentTypeCase{
+            "open_document_text_template_named_otherwise",
+            "deck.pptx",
+            [] { return test::MakeOpenDocumentPackage("application/vnd.oasis.opendocument.text-template", {}); },
+            {DocumentFormat::OpenDocument, DocumentKind::WordDocument}},
+        DocumentTypeCase{
+            "open_document_formula",
+            "f.odf",
+            [] { return test::MakeOpenDocumentPackage("application/vnd.oasis.opendocument.formula\n", {}); },
+            {DocumentFormat::OpenDocument, DocumentKind::Unknown}},
+        DocumentTypeCase{"another_programs_mimetype", "book.epub",
+                         [] { return test::MakeOpenDocumentPackage("application/epub+zip", {}); }, kForeign},
+        DocumentTypeCase{"old_presentation",
+                         "deck.ppt",
+                         [] {
+                             return test::MakeCompoundFile({{L"PowerPoint Document", "p"}, {L"Pictures", ""}});
+                         },
+                         {DocumentFormat::Binary, DocumentKind::Presentation}},
+        DocumentTypeCase{"old_workbook_named_as_a_presentation",
+                         "deck.ppt",
+                         [] {
+                             return test::MakeCompoundFile({{L"Book", "b"}});
+                         },
+                         {DocumentFormat::Binary, DocumentKind::Workbook}},
+        DocumentTypeCase{"encrypted_package",
+                         "deck.pptx",
+                         [] {
+                             return test::MakeCompoundFile({{L"EncryptionInfo", "i"}, {L"EncryptedPackage", "d"}});
+                         },
+                         {DocumentFormat::Binary, DocumentKind::Unknown}},
+        // Microsoft Works' .wps is a compound file of its own.
+        DocumentTypeCase{"works_document", "letter.wps",
+                         [] {
+                             return test::MakeCompoundFile({{L"CONTENTS", "CHNKWKS"}, {L"MatOST", ""}});
+                         },
+                         kForeign},
+        DocumentTypeCase{"damaged_compound_file", "deck.ppt", [] { return test::CompoundFileBytes(); }, DocumentType{}},
+        DocumentTypeCase{"text", "notes.pptx", [] { return std::string("just some words"); }, DocumentType{}}),
+    [](const testing::TestParamInfo<DocumentTypeCase>& info) { return std::string(info.param.name); });
 
 TEST(ResultSuffix, IsAlwaysSixDigitsFromTheJobsRange)
 {
@@ -158,7 +325,10 @@ struct KindCase {
     OfficeKind kind;
     const char* fileName;
     const char* baseName;
+    const char* mimetype = nullptr;  // an OpenDocument package of this type
 };
+
+constexpr char kOdp[] = "application/vnd.oasis.opendocument.presentation";
 
 class ExtractionJobKindTest : public ExtractionJobTest, public testing::WithParamInterface<KindCase> {};
 
@@ -169,7 +339,16 @@ TEST_P(ExtractionJobKindTest, MovesExactlyTheMediaIntoANewResultFolder)
         {"image2.jpeg", test::MediaBytes("jpeg", 70000)},
         {"media1.mp4", test::MediaBytes("mp4", 300000)},
     };
-    Text document = PlaceDocument(GetParam().fileName, test::MakeOfficePackage(GetParam().kind, media));
+    // OpenDocument keeps pictures in Pictures, videos in Media; its
+    // object previews and its thumbnail are no pictures of the user's.
+    std::map<std::string, std::string> entries = {
+        {"Pictures/image1.png", media.at("image1.png")}, {"Pictures/image2.jpeg", media.at("image2.jpeg")},
+        {"Media/media1.mp4", media.at("media1.mp4")},    {"ObjectReplacements/Object 1", "preview"},
+        {"Thumbnails/thumbnail.png", "thumbnail"},
+    };
+    Text document = PlaceDocument(GetParam().fileName, GetParam().mimetype
+                                                           ? test::MakeOpenDocumentPackage(GetParam().mimetype, entries)
+                                                           : test::MakeOfficePackage(GetParam().kind, media));
     std::string original = test::ReadFileBytes(document);
 
     RunExtraction();
@@ -190,28 +369,37 @@ TEST_P(ExtractionJobKindTest, MovesExactlyTheMediaIntoANewResultFolder)
     EXPECT_EQ(test::ReadFileBytes(document), original);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, ExtractionJobKindTest,
-                         testing::Values(KindCase{OfficeKind::Presentation, "报告.pptx", "报告"},
-                                         KindCase{OfficeKind::WordDocument, "letter.docx", "letter"},
-                                         KindCase{OfficeKind::Workbook, "a.b.xlsx", "a.b"},
-                                         // a zip package named like an old document
-                                         KindCase{OfficeKind::Presentation, "old-name.ppt", "old-name"},
-                                         // extensions match whatever their case
-                                         KindCase{OfficeKind::Presentation, "SLIDES.PPTX", "SLIDES"},
-                                         KindCase{OfficeKind::WordDocument, "Report.Docx", "Report"},
-                                         // macro-enabled files, slide shows, templates, binary workbooks
-                                         KindCase{OfficeKind::Presentation, "macro.pptm", "macro"},
-                                         KindCase{OfficeKind::Presentation, "show.PPSX", "show"},
-                                         KindCase{OfficeKind::Presentation, "show.ppsm", "show"},
-                                         KindCase{OfficeKind::Presentation, "design.Potx", "design"},
-                                         KindCase{OfficeKind::Presentation, "design.potm", "design"},
-                                         KindCase{OfficeKind::WordDocument, "macro.DOCM", "macro"},
-                                         KindCase{OfficeKind::WordDocument, "letter.dotx", "letter"},
-                                         KindCase{OfficeKind::WordDocument, "letter.dotm", "letter"},
-                                         KindCase{OfficeKind::Workbook, "sums.xlsm", "sums"},
-                                         KindCase{OfficeKind::Workbook, "sums.XLSB", "sums"},
-                                         KindCase{OfficeKind::Workbook, "form.xltx", "form"},
-                                         KindCase{OfficeKind::Workbook, "form.xltM", "form"}));
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, ExtractionJobKindTest,
+    testing::Values(
+        KindCase{OfficeKind::Presentation, "报告.pptx", "报告"},
+        KindCase{OfficeKind::WordDocument, "letter.docx", "letter"}, KindCase{OfficeKind::Workbook, "a.b.xlsx", "a.b"},
+        // a zip package named like an old document
+        KindCase{OfficeKind::Presentation, "old-name.ppt", "old-name"},
+        // extensions match whatever their case
+        KindCase{OfficeKind::Presentation, "SLIDES.PPTX", "SLIDES"},
+        KindCase{OfficeKind::WordDocument, "Report.Docx", "Report"},
+        // macro-enabled files, slide shows, templates, binary workbooks
+        KindCase{OfficeKind::Presentation, "macro.pptm", "macro"},
+        KindCase{OfficeKind::Presentation, "show.PPSX", "show"},
+        KindCase{OfficeKind::Presentation, "show.ppsm", "show"},
+        KindCase{OfficeKind::Presentation, "design.Potx", "design"},
+        KindCase{OfficeKind::Presentation, "design.potm", "design"},
+        KindCase{OfficeKind::WordDocument, "macro.DOCM", "macro"},
+        KindCase{OfficeKind::WordDocument, "letter.dotx", "letter"},
+        KindCase{OfficeKind::WordDocument, "letter.dotm", "letter"},
+        KindCase{OfficeKind::Workbook, "sums.xlsm", "sums"}, KindCase{OfficeKind::Workbook, "sums.XLSB", "sums"},
+        KindCase{OfficeKind::Workbook, "form.xltx", "form"}, KindCase{OfficeKind::Workbook, "form.xltM", "form"},
+        // the content tells the kind, whatever the name says
+        KindCase{OfficeKind::Presentation, "deck.docx", "deck"}, KindCase{OfficeKind::Workbook, "sums.zip", "sums"},
+        KindCase{OfficeKind::WordDocument, "letter", ""},
+        // OpenDocument
+        KindCase{OfficeKind::Presentation, "talk.odp", "talk", kOdp},
+        KindCase{OfficeKind::Presentation, "talk.OTP", "talk", kOdp},
+        KindCase{OfficeKind::WordDocument, "note.odt", "note", "application/vnd.oasis.opendocument.text"},
+        KindCase{OfficeKind::Workbook, "sums.ods", "sums", "application/vnd.oasis.opendocument.spreadsheet"},
+        KindCase{OfficeKind::Workbook, "plan.odg", "plan", "application/vnd.oasis.opendocument.graphics"},
+        KindCase{OfficeKind::Presentation, "renamed.pptx", "renamed", kOdp}));
 
 TEST_F(ExtractionJobTest, ANameWithoutDotGivesAnUnderscoreFolderWhenItsKindIsKnown)
 {
@@ -234,9 +422,30 @@ TEST_F(ExtractionJobTest, APackageWithoutMediaEndsSilentlyAndClearsTheScratchFol
     EXPECT_FALSE(test::Exists(ScratchFolder()));
 }
 
-TEST_F(ExtractionJobTest, AnUnknownExtensionEndsSilently)
+// WPS Office keeps the pictures placed in cells in xl/cellimages.xml, which
+// points into xl/media.
+TEST_F(ExtractionJobTest, PicturesInWpsCellsComeOutOfTheWorkbooksMedia)
 {
-    PlaceDocument("deck.zip", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+    test::ZipBuilder book;
+    book.AddFile("[Content_Types].xml",
+                 test::ContentTypes("xl/workbook.xml", test::MainContentType(OfficeKind::Workbook)))
+        .AddFile("xl/workbook.xml", "<workbook/>")
+        .AddFile("xl/cellimages.xml", "<etc:cellImages><xdr:pic><a:blip r:embed=\"rId1\"/></xdr:pic></etc:cellImages>")
+        .AddFile("xl/_rels/cellimages.xml.rels",
+                 "<Relationships><Relationship Id=\"rId1\" Target=\"media/image1.png\"/></Relationships>")
+        .AddFile("xl/media/image1.png", "cell picture", {.method = 8});
+    PlaceDocument("cells.xlsx", book.Build());
+    RunExtraction();
+    EXPECT_EQ(user.events, SuccessEvents());
+    const std::vector<std::string> results = ResultFolders();
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(test::ReadFileBytes(OutputRoot() + "\\" + results[0] + "\\image1.png"), "cell picture");
+}
+
+TEST_F(ExtractionJobTest, AnOpenDocumentPackageWithoutPicturesEndsSilently)
+{
+    PlaceDocument("plain.odt", test::MakeOpenDocumentPackage("application/vnd.oasis.opendocument.text",
+                                                             {{"Thumbnails/thumbnail.png", "T"}}));
     RunExtraction();
     EXPECT_TRUE(user.events.empty());
     EXPECT_TRUE(ResultFolders().empty());
@@ -347,11 +556,14 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"x.pptx", Entry::NotAZip}, {"y.docx", Entry::NotAZip}},
                   "提取失败！\r\nx.pptx\r\ny.docx",
                   {}},
-        // No media and an unknown kind are no failures; nothing to open.
-        BatchCase{"NothingToExtractIsNoFailure",
-                  {{"plain.docx", Entry::NoMedia}, {"deck.zip", Entry::Presentation}},
+        // No media is no failure; nothing to open or tell, as for one document.
+        BatchCase{
+            "NothingToExtractIsSilent", {{"plain.docx", Entry::NoMedia}, {"plain.pptx", Entry::NoMedia}}, nullptr, {}},
+        // The kind from the content, not from the name.
+        BatchCase{"AKindFromTheContent",
+                  {{"deck.zip", Entry::Presentation}, {"plain.docx", Entry::NoMedia}},
                   "提取成功！",
-                  {}},
+                  {"deck"}},
         BatchCase{"ABatchOfOneIsASingleRun", {{"plain.docx", Entry::NoMedia}}, nullptr, {}},
         BatchCase{"AFolderAloneIsASingleRun", {{"photos", Entry::Folder}}, "提取失败！", {}}),
     [](const testing::TestParamInfo<BatchCase>& info) { return std::string(info.param.name); });
@@ -545,6 +757,9 @@ INSTANTIATE_TEST_SUITE_P(
                         });
                     },
                     "a.png\nsub\\\n"},
+        // A zip that is no Office document fails aloud, whatever its name.
+        PackageCase{"PlainZipNamedAsAPresentation",
+                    [] { return test::ZipBuilder().AddFile("ppt/media/a.png", kPicture).Build(); }, nullptr},
         // The media folder whatever the letter case or separator.
         PackageCase{"MediaNamesInOtherSpellings",
                     [] {
