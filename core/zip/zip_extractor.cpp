@@ -14,6 +14,7 @@
 #include "core/fs/folder_tree.h"
 #include "core/base/little_endian.h"
 #include "core/base/unique_handle.h"
+#include "core/zip/safe_names.h"
 #include "core/zip/zip_entry_name.h"
 #include "core/zip/zip_reader.h"
 

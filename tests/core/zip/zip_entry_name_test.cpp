@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/zip/safe_names.h"
 #include "core/zip/zip_entry_name.h"
 
 namespace dovrel {
