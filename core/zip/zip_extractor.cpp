@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <utility>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "core/fs/folder_tree.h"
 #include "core/base/little_endian.h"
 #include "core/base/unique_handle.h"
+#include "core/zip/safe_names.h"
 #include "core/zip/zip_entry_name.h"
 #include "core/zip/zip_reader.h"
 
@@ -78,24 +80,24 @@ bool HasOverlappingRecords(std::vector<Record> records)
 // A package folder as the selection compares names with it: folded to
 // lower case (unless `fold` is false), "\\" separators, ending in "\\";
 // empty when it names nothing.
-Text FoldedFolder(const Text& packageFolder, bool fold = true)
+Text FolderForm(const Text& packageFolder, bool fold = true)
 {
-    Text folded;
+    Text form;
     for (char byte : packageFolder) {
         byte = byte == '/' ? '\\' : fold ? FoldAsciiCase(byte) : byte;
-        if (byte == '\\' && (folded.empty() || folded.back() == '\\')) continue;
-        folded += byte;
+        if (byte == '\\' && (form.empty() || form.back() == '\\')) continue;
+        form += byte;
     }
-    if (!folded.empty()) folded += '\\';
-    return folded;
+    if (!form.empty()) form += '\\';
+    return form;
 }
 
 // What one call extracts: every entry (ZipExtractor), or only those under
-// the package folders chosen (ZipExtractFolder).
+// the package folders chosen (ZipExtractFolder, ZipExtractFolders).
 struct Selection {
     struct Folder {
-        Text folded;   // as FoldedFolder makes it
-        Text written;  // the name that replaces the folder's in the entry names; empty: kept
+        Text folded;   // as FolderForm folds it
+        Text written;  // where its entries go under the target, in FolderForm's form
     };
     bool everything = true;
     std::vector<Folder> folders;
@@ -113,18 +115,10 @@ struct Selection {
 
     bool Takes(const ZipEntryInfo& info) const { return everything || TakenBy(info) != nullptr; }
 
-    // The entry's name with its folder's replaced, as it is written.
-    Text WrittenName(const ZipEntryInfo& info) const
-    {
-        const Folder* folder = everything ? nullptr : TakenBy(info);
-        if (!folder || folder->written.empty()) return info.name;
-        return folder->written + info.name.substr(folder->folded.size() - 1);
-    }
-
 private:
     static bool Under(const Text& name, const Text& folder)
     {
-        if (folder.empty() || name.size() < folder.size()) return false;
+        if (name.size() < folder.size()) return false;
         // The folder's bytes are ASCII, so a match starts at character
         // starts only: no trail byte can be taken for one of them.
         for (std::size_t i = 0; i < folder.size(); ++i) {
@@ -141,13 +135,9 @@ Selection FolderSelection(const std::vector<PackageFolder>& folders)
     selection.everything = false;
     selection.share = FILE_SHARE_READ | FILE_SHARE_WRITE;
     for (const PackageFolder& folder : folders) {
-        Selection::Folder taken{FoldedFolder(folder.inPackage), {}};
+        Selection::Folder taken{FolderForm(folder.inPackage), FolderForm(folder.written, false)};
         if (taken.folded.empty()) continue;
-        // Written under another name: the entry's own spelling of the
-        // folder is replaced; under its own, the entry keeps it.
-        const Text written = FoldedFolder(folder.written, false);
-        if (FoldAsciiCase(written) != taken.folded && !written.empty())
-            taken.written = written.substr(0, written.size() - 1);
+        if (taken.written.empty()) taken.written = taken.folded;
         selection.folders.push_back(std::move(taken));
     }
     return selection;
@@ -213,14 +203,28 @@ private:
     std::set<Text> known_;
 };
 
-// false: the entry fails the extraction.
-bool ExtractEntry(ZipReader& reader, const ZipEntryInfo& info, const Text& name, const Text& targetFolder,
-                  FolderMaker& folders, Extraction& extraction)
+constexpr std::uint16_t kUtf8NameFlag = 0x0800;
+
+// Where each entry taken from a folder goes: under the folder's written
+// path, by a name Windows writes as it is (SafeNames, one set for all the
+// folders written into one); nothing when none can be made, which fails the
+// extraction: no picture is left out.
+std::optional<Text> FolderDestination(const ZipEntryInfo& info, const Selection::Folder& folder,
+                                      const Text& targetFolder, SafeNames& names)
 {
-    // Only names that stay inside the target folder, unchanged by Windows,
-    // are extracted; any other entry is left out and the walk goes on.
-    if (!IsSafeEntryName(name)) return true;
-    Text destination = DestinationPath(targetFolder, name);
+    const std::optional<Text> rest =
+        names.Assign(info.name.substr(folder.folded.size()), (info.flags & kUtf8NameFlag) != 0);
+    if (!rest) return std::nullopt;
+    Text destination = DestinationPath(targetFolder, folder.written) + *rest;
+    if (!EndsWithBackslash(destination) && IsPathSeparator(info.name.back())) destination += '\\';
+    return destination;
+}
+
+// false: the entry fails the extraction. destination: the file's path (a
+// folder's ends in "\").
+bool ExtractEntry(ZipReader& reader, const ZipEntryInfo& info, const Text& destination, FolderMaker& folders,
+                  Extraction& extraction)
+{
     if (destination.size() >= MAX_PATH) return false;
 
     if (info.IsFolder()) return folders.Ensure(EndsWithBackslash(destination) ? FolderPart(destination) : destination);
@@ -258,6 +262,8 @@ std::int32_t Extract(const Text& archivePath, const Text& targetFolder, const Se
     // without a word.
     std::vector<Record> records;
     std::vector<std::int32_t> taken;
+    std::vector<std::optional<Text>> destinations;  // of the entries taken from folders
+    std::map<Text, SafeNames> names;                // by written folder
     ZipEntryInfo info;
     for (std::int32_t i = 0; i < reader.EntryCount(); ++i) {
         std::uint32_t code = reader.EntryInfo(i, info);
@@ -279,6 +285,12 @@ std::int32_t Extract(const Text& archivePath, const Text& targetFolder, const Se
         }
         if (!takes) continue;
         taken.push_back(i);
+        if (!selection.everything) {
+            const Selection::Folder& folder = *selection.TakenBy(info);
+            destinations.push_back(
+                info.nameTooLong ? std::nullopt
+                                 : FolderDestination(info, folder, targetFolder, names[FoldAsciiCase(folder.written)]));
+        }
         extraction.totalBytes += info.uncompressedSize;
     }
     extraction.total = static_cast<std::int32_t>(taken.size());
@@ -289,7 +301,14 @@ std::int32_t Extract(const Text& archivePath, const Text& targetFolder, const Se
         if (reader.EntryInfo(taken[n], info) != kZipOk) return selection.everything ? 1 : 0;
         // Never cut short: a truncated name would be another file's name.
         if (info.nameTooLong) return 0;
-        if (!ExtractEntry(reader, info, selection.WrittenName(info), targetFolder, folders, extraction)) return 0;
+        if (!selection.everything) {
+            if (!destinations[n] || !ExtractEntry(reader, info, *destinations[n], folders, extraction)) return 0;
+        } else if (IsSafeEntryName(info.name)) {
+            // Taking every entry, only names that stay inside the target
+            // folder, unchanged by Windows, are extracted; any other entry
+            // is left out and the walk goes on.
+            if (!ExtractEntry(reader, info, DestinationPath(targetFolder, info.name), folders, extraction)) return 0;
+        }
         if (extraction.stopRequested) return 1;
         extraction.done = n;
         extraction.Report();
