@@ -217,10 +217,8 @@ void MainWindow::SelectDocuments(const std::vector<Text>& documents)
 
 void MainWindow::OnPathBoxEdited()
 {
-    std::vector<char> text(static_cast<std::size_t>(GetWindowTextLengthA(controls_[kPathBox])) + 1);
-    GetWindowTextA(controls_[kPathBox], text.data(), static_cast<int>(text.size()));
     // What the user types is one path: a file name may itself hold "; ".
-    Text document = DocumentFromPathBox(text.data());
+    Text document = DocumentFromPathBox(WindowTextOf(controls_[kPathBox]));
     SetSelectedDocuments(document.empty() ? std::vector<Text>{} : std::vector<Text>{document});
     UpdateDefaultButton();
 }
@@ -228,7 +226,7 @@ void MainWindow::OnPathBoxEdited()
 void MainWindow::ShowInPathBox(const Text& text)
 {
     writingPathBox_ = true;
-    SetWindowTextA(controls_[kPathBox], text.c_str());
+    SetWindowTextOf(controls_[kPathBox], text);
     writingPathBox_ = false;
 }
 
@@ -337,19 +335,19 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         }
         break;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK MainWindow::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
-        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->window_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     return self->HandleMessage(window, message, wParam, lParam);
 }
 

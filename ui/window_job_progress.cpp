@@ -1,6 +1,7 @@
 #include "ui/window_job_progress.h"
 
 #include "runtime/message_loop.h"
+#include "runtime/window_builder.h"
 
 namespace dovrel {
 
@@ -20,7 +21,7 @@ WindowJobProgress::WindowJobProgress(HWND window, const Text& caption, ITaskbarL
 
 WindowJobProgress::~WindowJobProgress()
 {
-    if (IsWindow(window_)) SetWindowTextA(window_, caption_.c_str());
+    if (IsWindow(window_)) SetWindowTextOf(window_, caption_);
     if (taskbar_) taskbar_->SetProgressState(window_, TBPF_NOPROGRESS);
 }
 
@@ -28,7 +29,7 @@ bool WindowJobProgress::Report(int percent)
 {
     if (percent != shown_ && IsWindow(window_)) {
         shown_ = percent;
-        SetWindowTextA(window_, ProgressTitle(caption_, percent).c_str());
+        SetWindowTextOf(window_, ProgressTitle(caption_, percent));
         if (taskbar_) taskbar_->SetProgressValue(window_, static_cast<ULONGLONG>(percent), 100);
     }
     if (!PumpPendingMessages()) quit_ = true;
@@ -37,7 +38,7 @@ bool WindowJobProgress::Report(int percent)
 
 void WindowJobProgress::Ended(bool failed)
 {
-    if (IsWindow(window_)) SetWindowTextA(window_, caption_.c_str());
+    if (IsWindow(window_)) SetWindowTextOf(window_, caption_);
     if (taskbar_) taskbar_->SetProgressState(window_, failed ? TBPF_ERROR : TBPF_NOPROGRESS);
 }
 

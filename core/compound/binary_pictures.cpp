@@ -13,6 +13,7 @@
 #include "core/base/little_endian.h"
 #include "core/compound/office_art.h"
 #include "core/base/unique_handle.h"
+#include "core/fs/wide_path.h"
 
 namespace dovrel {
 
@@ -28,7 +29,8 @@ constexpr std::uint32_t kStructureLimit = 256u << 20;
 
 bool WriteWholeFile(const Text& path, const std::string& bytes)
 {
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(
+        CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     for (std::size_t done = 0; done < bytes.size();) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 24));

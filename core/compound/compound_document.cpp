@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "core/compound/compound_file_check.h"
-#include "core/text/text_encoding.h"
 #include "core/base/unique_handle.h"
+#include "core/fs/wide_path.h"
 
 namespace dovrel {
 
@@ -18,7 +18,7 @@ constexpr std::uint64_t kReadChunk = 1 << 20;
 
 ComPtr<IStorage> OpenStorageReadOnly(const Text& path, HRESULT& result)
 {
-    const std::wstring widePath = WideFromAnsi(path);
+    const std::wstring widePath = WidePath(path);
     ComPtr<IStorage> storage;
     if (widePath.empty() || !CompoundFileChainsAreSound(path)) {
         result = STG_E_FILENOTFOUND;
@@ -37,8 +37,9 @@ ComPtr<IStorage> OpenStorageReadOnly(const Text& path, HRESULT& result)
 
 bool IsCompoundFile(const Text& path)
 {
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileW(WidePath(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     char head[8];
     DWORD read = 0;
@@ -81,11 +82,12 @@ namespace {
 // (CopyFileA need not).
 bool CopySharedFile(const Text& source, const Text& target)
 {
-    UniqueFile in(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    UniqueFile in(CreateFileW(WidePath(source).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!in) return false;
-    UniqueFile out(
-        CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile out(CreateFileW(WidePath(target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out) return false;
     std::string buffer(kReadChunk, '\0');
     for (;;) {

@@ -8,6 +8,7 @@
 
 #include "core/base/little_endian.h"
 #include "core/base/unique_handle.h"
+#include "core/fs/wide_path.h"
 
 namespace dovrel {
 
@@ -22,8 +23,9 @@ constexpr std::uint32_t kMiniCutoff = 4096;
 class SectorFile {
 public:
     explicit SectorFile(const Text& path)
-        : file_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
+        : file_(CreateFileW(WidePath(path).c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr))
     {
         LARGE_INTEGER size{};
         if (file_ && GetFileSizeEx(file_.get(), &size)) size_ = static_cast<std::uint64_t>(size.QuadPart);

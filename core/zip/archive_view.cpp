@@ -1,4 +1,5 @@
 #include "core/zip/archive_view.h"
+#include "core/fs/wide_path.h"
 
 #include <algorithm>
 
@@ -13,9 +14,9 @@ constexpr std::uint64_t kReadWindowSize = 256u << 10;
 
 bool IsOnLocalFixedDisk(const Text& path)
 {
-    char volume[MAX_PATH];
-    if (!GetVolumePathNameA(path.c_str(), volume, MAX_PATH)) return false;
-    return GetDriveTypeA(volume) == DRIVE_FIXED;
+    wchar_t volume[MAX_PATH];
+    if (!GetVolumePathNameW(WidePath(path).c_str(), volume, MAX_PATH)) return false;
+    return GetDriveTypeW(volume) == DRIVE_FIXED;
 }
 
 bool ArchiveView::Open(HANDLE file, Access access)
@@ -34,7 +35,7 @@ bool ArchiveView::Open(HANDLE file, Access access)
     // The mapping's size is the size read above: a file that grows later
     // shows no more than that, and one cut shorter is refused by Windows
     // while the mapping exists.
-    mapping_ = UniqueHandle(CreateFileMappingA(file, nullptr, PAGE_READONLY, static_cast<DWORD>(size_ >> 32),
+    mapping_ = UniqueHandle(CreateFileMappingW(file, nullptr, PAGE_READONLY, static_cast<DWORD>(size_ >> 32),
                                                static_cast<DWORD>(size_), nullptr));
     if (!mapping_) {
         size_ = 0;

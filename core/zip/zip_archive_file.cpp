@@ -8,6 +8,7 @@
 #include <new>
 
 #include "core/base/unique_handle.h"
+#include "core/fs/wide_path.h"
 
 namespace dovrel {
 
@@ -59,8 +60,8 @@ voidpf ZCALLBACK OpenArchive(voidpf opaque, const void* path, int mode)
 {
     if (!path || (mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
     const DWORD share = opaque ? static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(opaque)) : FILE_SHARE_READ;
-    UniqueFile file(CreateFileA(static_cast<const char*>(path), GENERIC_READ, share, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    UniqueFile file(CreateFileW(WidePath(static_cast<const char*>(path)).c_str(), GENERIC_READ, share, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     LARGE_INTEGER size;
     if (!file || !GetFileSizeEx(file.get(), &size)) return nullptr;
     auto* archive = new (std::nothrow) ArchiveFile;

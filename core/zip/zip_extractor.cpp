@@ -16,6 +16,7 @@
 #include "core/base/unique_handle.h"
 #include "core/zip/zip_entry_name.h"
 #include "core/zip/zip_reader.h"
+#include "core/fs/wide_path.h"
 
 namespace dovrel {
 
@@ -30,8 +31,8 @@ constexpr std::int32_t kEntriesBetweenCountReports = 256;
 // a signed value, are at least 1: the first entry has a name.
 bool IsAcceptedArchive(const Text& path, DWORD share)
 {
-    UniqueFile file(
-        CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileW(WidePath(path).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     char head[kHeadSize];
     DWORD read = 0;
@@ -162,7 +163,7 @@ public:
         if (!Ensure(FolderPart(folder))) return false;
         // Created without asking first: a lookup of a name that is not there
         // yet costs a scan of the folder on some file systems.
-        if (!CreateDirectoryA(folder.c_str(), nullptr) && !IsRealFolder(folder)) return false;
+        if (!CreateDirectoryW(WidePath(folder).c_str(), nullptr) && !IsRealFolder(folder)) return false;
         known_.insert(folder);
         return true;
     }
@@ -195,7 +196,7 @@ bool ExtractEntry(ZipReader& reader, const ZipEntryInfo& info, const Text& targe
     // attributes are reset. Resetting only after a refusal spares every new
     // file a lookup of a name that is not there yet.
     std::uint32_t code = reader.WriteEntry(info.index, destination, written);
-    if (code == kZipCannotOpen && SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_NORMAL))
+    if (code == kZipCannotOpen && SetFileAttributesW(WidePath(destination).c_str(), FILE_ATTRIBUTE_NORMAL))
         code = reader.WriteEntry(info.index, destination, written);
     extraction.doneBytes = before + info.uncompressedSize;
     return code == kZipOk || code == kZipStopped;
