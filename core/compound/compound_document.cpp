@@ -8,6 +8,7 @@
 #include "core/compound/compound_file_check.h"
 #include "core/base/unique_handle.h"
 #include "core/fs/wide_path.h"
+#include "core/fs/disk_file.h"
 
 namespace dovrel {
 
@@ -37,9 +38,7 @@ ComPtr<IStorage> OpenStorageReadOnly(const Text& path, HRESULT& result)
 
 bool IsCompoundFile(const Text& path)
 {
-    UniqueFile file(CreateFileW(WidePath(path).c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file = OpenDiskFileForReading(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     if (!file) return false;
     char head[8];
     DWORD read = 0;
@@ -82,9 +81,8 @@ namespace {
 // (CopyFileA need not).
 bool CopySharedFile(const Text& source, const Text& target)
 {
-    UniqueFile in(CreateFileW(WidePath(source).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    UniqueFile in = OpenDiskFileForReading(source, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           FILE_FLAG_SEQUENTIAL_SCAN);
     if (!in) return false;
     UniqueFile out(CreateFileW(WidePath(target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));

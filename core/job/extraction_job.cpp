@@ -23,6 +23,7 @@ namespace {
 constexpr char kSuccessMessage[] = "提取成功！";
 constexpr char kFailureMessage[] = "提取失败！";
 constexpr char kCaption[] = "提示";
+constexpr std::size_t kFailedNamesShown = 20;
 
 // Not DeleteFolderTree: it leaves dot-named entries (a package's
 // _rels\.rels, a Mac's .DS_Store) and read-only files, which would keep the
@@ -187,7 +188,12 @@ void RunBatch(const WorkPaths& paths, const std::vector<Text>& documents, JobPro
     }
     if (progress) progress->Ended(!failed.empty());
     Text message = failed.empty() ? kSuccessMessage : kFailureMessage;
-    for (const Text& name : failed) message += "\r\n" + name;
+    // The box fits the screen however many failed: the first names, then
+    // how many more.
+    for (std::size_t i = 0; i < failed.size() && i < kFailedNamesShown; ++i) message += "\r\n" + failed[i];
+    if (failed.size() > kFailedNamesShown) {
+        message += "\r\n…（另有 " + ToText(static_cast<std::int32_t>(failed.size() - kFailedNamesShown)) + " 个）";
+    }
     UserSeam& user = CurrentUserSeam();
     user.ShowMessage(message, kCaption);
     if (anyResult) user.OpenInShell(paths.outputRoot);

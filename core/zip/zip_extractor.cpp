@@ -17,6 +17,7 @@
 #include "core/zip/zip_entry_name.h"
 #include "core/zip/zip_reader.h"
 #include "core/fs/wide_path.h"
+#include "core/fs/disk_file.h"
 
 namespace dovrel {
 
@@ -31,8 +32,7 @@ constexpr std::int32_t kEntriesBetweenCountReports = 256;
 // a signed value, are at least 1: the first entry has a name.
 bool IsAcceptedArchive(const Text& path, DWORD share)
 {
-    UniqueFile file(CreateFileW(WidePath(path).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file = OpenDiskFileForReading(path, share);
     if (!file) return false;
     char head[kHeadSize];
     DWORD read = 0;

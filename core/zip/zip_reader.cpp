@@ -10,6 +10,7 @@
 #include "core/base/unique_handle.h"
 #include "core/zip/zip_archive_file.h"
 #include "core/fs/wide_path.h"
+#include "core/fs/disk_file.h"
 
 namespace dovrel {
 
@@ -37,11 +38,8 @@ std::uint32_t ZipReader::Open(const Text& path, unsigned long share)
         unzClose(archive);
         return kZipCannotOpen;
     }
-    data_ = UniqueFile(CreateFileW(WidePath(path).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    const auto access = IsOnLocalFixedDisk(path) ? ArchiveView::Access::Mapped : ArchiveView::Access::Read;
-    // A file that cannot be mapped is read instead.
-    if (!data_ || (!view_.Open(data_.get(), access) && !view_.Open(data_.get(), ArchiveView::Access::Read))) {
+    data_ = OpenDiskFileForReading(path, share, FILE_FLAG_SEQUENTIAL_SCAN);
+    if (!data_ || !view_.Open(data_.get())) {
         data_.reset();
         unzClose(archive);
         return kZipCannotOpen;

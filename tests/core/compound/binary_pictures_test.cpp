@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <functional>
@@ -299,6 +300,44 @@ INSTANTIATE_TEST_SUITE_P(
         DocumentCase{"directory_that_loops", "old.ppt", [] { return Looping(true); }, kFailure, "", {}},
         DocumentCase{"sector_chain_that_loops", "old.ppt", [] { return Looping(false); }, kFailure, "", {}}),
     [](const testing::TestParamInfo<DocumentCase>& info) { return std::string(info.param.name); });
+
+// The process's peak of committed memory so far.
+std::uint64_t PeakCommit()
+{
+    PROCESS_MEMORY_COUNTERS counters{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters.PeakPagefileUsage;
+}
+
+TEST_F(BinaryDocumentJob, ASparseGigabyteFileWhoseHeaderClaimsAHugeTableFailsInBoundedMemory)
+{
+    // As many FAT sectors as the file has sectors, listed in a DIFAT chain
+    // of sector 0 again and again: read whole, a gigabyte of table.
+    std::string header(512, '\0');
+    header.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
+    auto put = [&header](std::size_t at, std::uint32_t value) {
+        for (int i = 0; i < 4; ++i) header[at + i] = static_cast<char>(value >> (8 * i));
+    };
+    put(24, 0x0003003E);
+    put(28, 0x0006FFFE);
+    header[30] = 9;
+    put(44, (1u << 21) - 1);
+    put(60, 0xFFFFFFFE);
+    put(72, 16600);
+    const std::string path = userFiles / "huge.ppt";
+    WriteFileBytes(path, header);
+    {
+        UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        LARGE_INTEGER end;
+        end.QuadPart = 1ll << 30;
+        ASSERT_TRUE(file && SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.get()));
+    }
+    const std::uint64_t peakBefore = PeakCommit();
+    SetSelectedDocument(path);
+    RunExtraction();
+    EXPECT_EQ(user.events, kFailure);
+    EXPECT_LT(PeakCommit() - peakBefore, 64u << 20);
+}
 
 TEST_F(BinaryDocumentJob, ADocumentAnotherProgramHoldsOpenIsReadFromACopy)
 {

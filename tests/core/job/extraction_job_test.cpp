@@ -225,6 +225,36 @@ TEST_F(ExtractionJobTest, ANameWithoutDotGivesAnUnderscoreFolderWhenItsKindIsKno
     EXPECT_EQ(results[0].size(), 7u);
 }
 
+TEST_F(ExtractionJobTest, ATypedPathWithSlashesExtractsLikeTheSamePathWithBackslashes)
+{
+    Text path = PlaceDocument("deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+    for (std::size_t at = path.find('\\', 3); at != Text::npos; at = path.find('\\', at + 2)) path[at] = '/';
+    SetSelectedDocument(path);  // C:\...\x/y/deck.pptx: mixed
+    RunExtraction();
+    EXPECT_EQ(user.events, SuccessEvents());
+    std::vector<std::string> results = ResultFolders();
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].substr(0, 5), "deck_");
+}
+
+TEST_F(ExtractionJobTest, ADeviceFailsAtOnceInsteadOfWaitingForARead)
+{
+    // A pipe whose other end never writes: a read from it waits for ever.
+    const Text pipe = "\\\\.\\pipe\\dovrel-job-" + ToText(static_cast<std::int32_t>(GetCurrentProcessId()));
+    std::vector<UniqueFile> instances;
+    for (int i = 0; i < 8; ++i) {
+        instances.emplace_back(CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE,
+                                                PIPE_UNLIMITED_INSTANCES, 0, 0, 0, nullptr));
+        ASSERT_TRUE(instances.back());
+    }
+    for (const Text& device : {pipe, Text("NUL")}) {
+        user.events.clear();
+        SetSelectedDocument(device);
+        RunExtraction();
+        EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"}) << device;
+    }
+}
+
 TEST_F(ExtractionJobTest, APackageWithoutMediaEndsSilentlyAndClearsTheScratchFolder)
 {
     PlaceDocument("plain.docx", test::MakeOfficePackage(OfficeKind::WordDocument, {}));
@@ -356,6 +386,20 @@ INSTANTIATE_TEST_SUITE_P(
         BatchCase{"AFolderAloneIsASingleRun", {{"photos", Entry::Folder}}, "提取失败！", {}}),
     [](const testing::TestParamInfo<BatchCase>& info) { return std::string(info.param.name); });
 
+TEST_F(ExtractionJobTest, SixtyFailedDocumentsNameTheFirstTwentyAndCountTheRest)
+{
+    std::vector<Text> documents;
+    std::string message = "message:提示:提取失败！";
+    for (int i = 1; i <= 60; ++i) {
+        const Text name = "f" + ToText(i) + ".pptx";
+        test::WriteFileBytes(documents.emplace_back(userFiles / name), "not a zip package");
+        if (i <= 20) message += "\r\n" + name;
+    }
+    SetSelectedDocuments(documents);
+    RunExtraction();
+    EXPECT_EQ(user.events, std::vector<std::string>{message + "\r\n…（另有 40 个）"});
+}
+
 // Records the percents; asks for a stop at the first report from
 // `stopAt` percent on.
 class RecordingProgress : public JobProgress {
@@ -393,6 +437,30 @@ TEST_F(ExtractionJobTest, ABatchReportsItsWholeProgressAndAStopEndsItWithoutAMes
 }
 
 // The window shows and selects what a drop splits into (main window tests).
+TEST_F(ExtractionJobTest, ADocumentCutShorterWhileItIsReadFails)
+{
+    const Text path =
+        PlaceDocument("deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation,
+                                                           {{"movie.mp4", test::MediaBytes("m", 4 << 20)}}));
+    // An editor saving it, a sync client replacing it: cut to 1000 bytes
+    // once a tenth is read.
+    bool cut = false;
+    RecordingProgress progress;
+    progress.answer = [&](int percent) {
+        if (percent < 10 || cut) return true;
+        UniqueFile writer(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+        LARGE_INTEGER at;
+        at.QuadPart = 1000;
+        cut = writer && SetFilePointerEx(writer.get(), at, nullptr, FILE_BEGIN) && SetEndOfFile(writer.get());
+        return true;
+    };
+    RunExtraction(&progress);
+    EXPECT_TRUE(cut);
+    EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"});
+    EXPECT_TRUE(ResultFolders().empty());
+}
+
 TEST(DroppedPaths, EmptyMembersAreNoDocuments)
 {
     EXPECT_EQ(SplitDroppedPaths("a\r\n\r\nb\r\n"), (std::vector<Text>{"a", "b"}));
