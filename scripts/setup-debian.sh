@@ -59,8 +59,14 @@ if [ -n "$missing" ] || [ ! -f "$stamp" ]; then
     touch "$stamp"
 fi
 
-if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
-    sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-    grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
-    locale-gen
-fi
+# zh_CN for the tests' code page 936; en_US and zh_TW for the end-to-end
+# runs under an English (1252) and a Traditional Chinese (950) Windows.
+generate=""
+for locale in zh_CN en_US zh_TW; do
+    if ! locale -a 2>/dev/null | grep -qi "^$locale\.utf8\$"; then
+        sed -i "s/^# *\($locale.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+        grep -q "^$locale.UTF-8 UTF-8" /etc/locale.gen || echo "$locale.UTF-8 UTF-8" >> /etc/locale.gen
+        generate=yes
+    fi
+done
+if [ -n "$generate" ]; then locale-gen; fi

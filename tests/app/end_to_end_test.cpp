@@ -6,6 +6,10 @@
 #include <windows.h>
 
 #include <set>
+#include <string>
+#include <vector>
+
+#include "core/base/unique_handle.h"
 
 #include "tests/support/desktop_driver.h"
 #include "tests/support/drag_source.h"
@@ -346,6 +350,159 @@ TEST_F(EndToEndTest, ABatchDroppedOnTheWindowIsExtractedWithOneMessage)
 
     CloseExpectingExitZeroAndCloseTheFileBrowser(program, window);
 }
+
+// A window's text read as UTF-16 (WM_GETTEXT to the wide window).
+std::wstring WideText(HWND window)
+{
+    wchar_t text[512] = {};
+    SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+    return text;
+}
+
+// Presses 提取 and answers the message box, whose text it returns (UTF-16).
+std::wstring ExtractAndConfirm(const ProgramUnderTest& program, HWND window)
+{
+    ClickWithMouse(ButtonWithCaption(window, "提取"));
+    HWND message = WaitForTopLevelWindow(program.processId(), kDialogClass, "");
+    if (!message) return L"no message box";
+    EXPECT_EQ(WideText(message), L"提示");
+    const std::wstring text = WideText(FindChildById(message, kMessageBoxTextId));
+    PressButton(FindChildById(message, IDOK));
+    WaitUntil([&] { return !IsWindow(message); });
+    return text;
+}
+
+// The names in a folder, as UTF-16.
+std::vector<std::wstring> WideFolderEntries(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (data.cFileName[0] != L'.' && std::wstring(data.cFileName) != L"TMP") names.push_back(data.cFileName);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return names;
+}
+
+std::wstring Wide(const std::string& text)
+{
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(936, 0, text.data(), static_cast<int>(text.size()),
+                                                             wide.data(), static_cast<int>(wide.size()))));
+    return wide;
+}
+
+// A name code page 936 cannot hold, typed into the box with "/" for its
+// separators, is extracted into a folder that carries that name exactly.
+TEST_F(EndToEndTest, ANameCodePage936LacksTypedWithSlashesGivesAFolderOfThatName)
+{
+    const std::wstring name = L"M\u00FCller Pr\u00E4sentation Espa\u00F1a \u00AE\u2122\u2022\uD55C\uAE00\U0001F600";
+    std::wstring folder = Wide(userFiles.path()) + L"\\" + name;
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring document = folder + L"\\" + name + L".pptx";
+    const std::string bytes = MakeOfficePackage(OfficeKind::Presentation, {{"image1.png", "P1"}});
+    {
+        UniqueFile file(CreateFileW(document.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        DWORD written = 0;
+        ASSERT_TRUE(file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    }
+    std::wstring typed = document;
+    for (std::size_t at = 3; at < typed.size(); ++at)
+        if (typed[at] == L'\\') typed[at] = L'/';
+
+    ProgramUnderTest program;
+    HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    HWND pathBox = FindChildByClass(window, "Edit");
+    SendMessageTimeoutW(pathBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()), SMTO_ABORTIFHUNG, 5000,
+                        nullptr);
+    EXPECT_EQ(ExtractAndConfirm(program, window), L"提取成功！");
+    const std::vector<std::wstring> results = WideFolderEntries(Wide(documents / "PPT_RES"));
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].substr(0, name.size() + 1), name + L"_");
+    EXPECT_TRUE(WideFolderEntries(Wide(documents / "PPT_RES\\TMP")).empty());
+    CloseExpectingExitZeroAndCloseTheFileBrowser(program, window);
+}
+
+// Sixty documents that fail: the box names the first twenty and counts the
+// rest, and fits the screen.
+TEST_F(EndToEndTest, SixtyFailedDocumentsGiveABoxThatFitsTheScreen)
+{
+    std::vector<std::string> paths;
+    std::wstring expected = L"提取失败！";
+    for (int i = 1; i <= 60; ++i) {
+        const std::string name = "broken" + std::to_string(i) + ".docx";
+        WriteFileBytes(paths.emplace_back(userFiles / name), "no zip package");
+        if (i <= 20) expected += L"\r\n" + Wide(name);
+    }
+    ProgramUnderTest program;
+    HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    HWND pathBox = FindChildByClass(window, "Edit");
+    RECT box;
+    GetWindowRect(pathBox, &box);
+    DragOutcome outcome = DragFiles(paths, {60, 60}, {(box.left + box.right) / 2, (box.top + box.bottom) / 2});
+    ASSERT_TRUE(outcome.dragEnded) << outcome.failure;
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(pathBox).find("broken60") != std::string::npos; }));
+
+    ClickWithMouse(ButtonWithCaption(window, "提取"));
+    HWND message = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
+    ASSERT_TRUE(message);
+    EXPECT_EQ(WideText(FindChildById(message, kMessageBoxTextId)), expected + L"\r\n…（另有 40 个）");
+    RECT shown;
+    GetWindowRect(message, &shown);
+    EXPECT_LE(shown.bottom - shown.top, GetSystemMetrics(SM_CYSCREEN));
+    PressButton(FindChildById(message, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(message); }));
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(program.WaitForExit(10000), 0u);
+}
+
+// Under an English or a Traditional Chinese Windows (another system code
+// page), the window, its buttons, the dialog's filter and the message boxes
+// show the same Chinese texts.
+class OtherLanguageEndToEndTest : public EndToEndTest, public testing::WithParamInterface<const wchar_t*> {};
+
+TEST_P(OtherLanguageEndToEndTest, ShowsTheSameChineseTexts)
+{
+    const std::string broken = userFiles / "broken.pptx";
+    WriteFileBytes(broken, "no zip package");
+    ProgramUnderTest program(ProgramPath(),
+                             {std::wstring(L"LC_ALL=") + GetParam(), std::wstring(L"LANG=") + GetParam()});
+    HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    EXPECT_EQ(WideText(window), L"Dovrel");
+    std::vector<std::wstring> captions;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (ClassNameOf(child) == "Button") captions.push_back(WideText(child));
+    EXPECT_EQ(std::set<std::wstring>(captions.begin(), captions.end()), (std::set<std::wstring>{L"浏览", L"提取"}));
+
+    // The dialog's first filter, then cancel.
+    ClickWithMouse(ButtonWithCaption(window, "浏览"));
+    HWND dialog = WaitForTopLevelWindow(program.processId(), kDialogClass, "");
+    ASSERT_TRUE(dialog) << "no open dialog";
+    Sleep(300);
+    HWND types = FindChildById(dialog, 0x470);
+    wchar_t filter[256] = {};
+    SendMessageTimeoutW(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(filter), SMTO_ABORTIFHUNG, 5000, nullptr);
+    EXPECT_EQ(std::wstring(filter).substr(0, 8), L"Office文档（");
+    PressButton(FindChildById(dialog, IDCANCEL));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+
+    SendMessageTimeoutW(FindChildByClass(window, "Edit"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(broken).c_str()),
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    EXPECT_EQ(ExtractAndConfirm(program, window), L"提取失败！");
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(program.WaitForExit(10000), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, OtherLanguageEndToEndTest, testing::Values(L"en_US.UTF-8", L"zh_TW.UTF-8"),
+                         [](const testing::TestParamInfo<const wchar_t*>& info) {
+                             return std::wstring(info.param) == L"en_US.UTF-8" ? std::string("English")
+                                                                               : std::string("TraditionalChinese");
+                         });
 
 TEST_F(EndToEndTest, UsableByKeyboardAloneAndATypedPathCounts)
 {

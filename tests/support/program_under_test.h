@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "core/base/unique_handle.h"
 
@@ -18,6 +19,9 @@ std::string BuildFolder();
 class ProgramUnderTest {
 public:
     explicit ProgramUnderTest(const std::string& path = ProgramPath());
+    // Started with these variables ("NAME=value") set in its environment:
+    // under Wine, LC_ALL=en_US.UTF-8 is an English Windows (code page 1252).
+    ProgramUnderTest(const std::string& path, const std::vector<std::wstring>& variables);
     ~ProgramUnderTest();
     ProgramUnderTest(const ProgramUnderTest&) = delete;
     ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
