@@ -111,4 +111,22 @@ std::wstring WideFromText(const Text& text)
     return wide;
 }
 
+std::optional<Text> AnsiFromUtf8Name(const std::string& utf8)
+{
+    if (utf8.empty()) return Text();
+    if (utf8.size() > INT_MAX) return std::nullopt;
+    const int sourceLength = static_cast<int>(utf8.size());
+    const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), sourceLength, nullptr, 0);
+    if (length <= 0) return std::nullopt;
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), sourceLength, wide.data(), length);
+    // The program's code page whatever the system's.
+    const int size =
+        WideCharToMultiByte(kTextCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), length, nullptr, 0, "_", nullptr);
+    if (size <= 0) return std::nullopt;
+    Text ansi(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(kTextCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), length, ansi.data(), size, "_", nullptr);
+    return ansi;
+}
+
 }  // namespace dovrel

@@ -12,6 +12,7 @@
 // "/" or ".", so every search and split of a text stays right; a text
 // without such characters is exactly its code page 936 bytes.
 
+#include <optional>
 #include <string>
 
 #include "core/text/text.h"
@@ -27,5 +28,11 @@ Text TextFromWide(const std::wstring& wide);
 // A program text as UTF-16: the code page 936 bytes converted
 // (MultiByteToWideChar(936, ...)) and the escapes decoded.
 std::wstring WideFromText(const Text& text);
+
+// A name stored as UTF-8 (a zip entry's with flag bit 11) in code page 936,
+// the program's texts whatever the system's code page: nothing when the
+// bytes are not UTF-8. A character the code page lacks becomes "_", never a
+// look-alike the code page has ("/" for U+2215).
+std::optional<Text> AnsiFromUtf8Name(const std::string& utf8);
 
 }  // namespace dovrel
