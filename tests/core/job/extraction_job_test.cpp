@@ -16,6 +16,7 @@
 #include "core/job/result_name.h"
 #include "core/job/work_paths.h"
 #include "core/base/unique_handle.h"
+#include "core/fs/wide_path.h"
 #include "tests/support/current_folder.h"
 #include "tests/support/file_holder.h"
 #include "tests/support/folder_link.h"
@@ -255,6 +256,46 @@ TEST_F(ExtractionJobTest, ADeviceFailsAtOnceInsteadOfWaitingForARead)
         RunExtraction();
         EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"}) << device;
     }
+}
+
+// Names code page 936 lacks, in the Documents folder and in a document's
+// path longer than MAX_PATH, carried to the result folder's name exactly.
+TEST(ExtractionJobNames, CharactersCodePage936LacksAndLongPathsReachTheResultFolder)
+{
+    const Text trademark = "\xFF"
+                           "2122",
+               enye = "\xFF"
+                      "00F1",
+               hangul = "\xFF"
+                        "D55C";  // ™, ñ, 한
+    test::TempFolder root;
+    const Text documents = root / ("Dokumente " + trademark);
+    ASSERT_TRUE(CreateFolder(documents));
+    Text folder = root / ("Espa" + enye + "a");
+    ASSERT_TRUE(CreateFolder(folder));
+    while (folder.size() < 300) ASSERT_TRUE(CreateFolder(folder += "\\" + std::string(40, 'd')));
+    const Text document = folder + "\\" + hangul + " deck.pptx";
+    const std::string bytes = test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}});
+    {
+        UniqueFile file(CreateFileW(WidePath(document).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        DWORD written = 0;
+        ASSERT_TRUE(file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    }
+    test::RecordingUserSeam user{documents + "\\"};
+    ScopedUserSeam seam{user};
+    SetUpWorkPaths();
+    SetSelectedDocument(document);
+    RunExtraction();
+    const Text outputRoot = documents + "\\PPT_RES";
+    EXPECT_EQ(user.events, (std::vector<std::string>{"message:提示:提取成功！", "open:" + outputRoot}));
+    WIN32_FIND_DATAW data;
+    UniqueFind find(FindFirstFileW(WidePath(outputRoot + "\\\xFF"
+                                                         "D55C deck_*")
+                                       .c_str(),
+                                   &data));
+    ASSERT_TRUE(find);
+    EXPECT_EQ(std::wstring(data.cFileName).substr(0, 7), L"\uD55C deck_");
+    ReleaseWorkPaths();
 }
 
 TEST_F(ExtractionJobTest, APackageWithoutMediaEndsSilentlyAndClearsTheScratchFolder)
