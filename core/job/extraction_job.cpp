@@ -12,6 +12,7 @@
 #include "core/job/media_folder.h"
 #include "core/job/result_name.h"
 #include "core/fs/scratch_tree.h"
+#include "core/fs/volume.h"
 #include "core/shell/user_seam.h"
 #include "core/job/work_paths.h"
 #include "core/zip/zip_extractor.h"
@@ -78,7 +79,9 @@ DocumentOutcome MoveMediaToResult(const Text& mediaFolder, const WorkPaths& path
 
 }  // namespace
 
-DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, JobProgress* progress)
+namespace {
+
+DocumentOutcome ExtractInScratchFolder(const WorkPaths& paths, const Text& document, JobProgress* progress)
 {
     // The document is only ever read. One inside the scratch folder would be
     // deleted by the clearing.
@@ -118,6 +121,18 @@ DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, Jo
 
     DocumentOutcome outcome = MoveMediaToResult(JoinTexts({paths.scratchFolder, *packageFolder}), paths, name, suffix);
     if (outcome != DocumentOutcome::Failed) ClearScratchFolder(paths);
+    return outcome;
+}
+
+}  // namespace
+
+DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, JobProgress* progress)
+{
+    const std::uint64_t failedWrites = FailedWrites();
+    const DocumentOutcome outcome = ExtractInScratchFolder(paths, document, progress);
+    // A write that failed (a disk full after all) leaves nothing of this
+    // run behind to fill the disk further.
+    if (outcome == DocumentOutcome::Failed && FailedWrites() != failedWrites) ClearScratchFolder(paths);
     return outcome;
 }
 
