@@ -1,6 +1,6 @@
 #pragma once
-// Deflated bytes inflated into memory, never past a bound: the one inflate
-// for whole pictures (OfficeArt's zlib streams, gzip-packed metafiles).
+// Deflated bytes inflated into memory, never past a bound (gzip-packed
+// metafiles, a whole zlib stream).
 
 #include <cstddef>
 #include <optional>

@@ -6,6 +6,7 @@
 
 #include "core/base/lock_retry.h"
 #include "core/base/unique_handle.h"
+#include "core/fs/volume.h"
 
 namespace dovrel {
 
@@ -27,15 +28,10 @@ bool WriteNewFile(const Text& path, std::string_view bytes)
 {
     UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
-    for (std::size_t done = 0; done < bytes.size();) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 24));
-        DWORD written = 0;
-        if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || written != chunk) {
-            file.reset();
-            RemoveFile(path);
-            return false;
-        }
-        done += chunk;
+    if (!WriteToFile(file.get(), bytes.data(), bytes.size()) || !CloseHandle(file.release())) {
+        file.reset();
+        RemoveFile(path);
+        return false;
     }
     return true;
 }

@@ -17,8 +17,8 @@ bool RemoveFile(const Text& path);  // a read-only file stays
 // Fails if target exists; a refusal by a moment's sharing or access
 // violation is retried over about a second first.
 bool MovePath(const Text& source, const Text& target);
-// Writes a file that must not exist yet; one that cannot be written whole
-// is removed again.
+// Writes a file that must not exist yet, through the current volume; one
+// that cannot be written whole is removed again.
 bool WriteNewFile(const Text& path, std::string_view bytes);
 // The whole file at path; nothing when it cannot be read or is larger than
 // limit bytes.

@@ -14,6 +14,7 @@
 #include "core/job/media_folder.h"
 #include "core/job/result_name.h"
 #include "core/fs/scratch_tree.h"
+#include "core/fs/volume.h"
 #include "core/shell/user_seam.h"
 #include "core/job/work_paths.h"
 #include "core/metafile/metafile_renderer.h"
@@ -94,9 +95,8 @@ DocumentOutcome MoveMediaToResult(const Text& mediaFolder, const WorkPaths& path
 
 namespace {
 
-// resultBaseName: what the result folder is named before its "_<number>".
-DocumentOutcome ExtractNamedDocument(const WorkPaths& paths, const Text& document, const Text& resultBaseName,
-                                     JobProgress* progress)
+DocumentOutcome ExtractInScratchFolder(const WorkPaths& paths, const Text& document, const Text& resultBaseName,
+                                       JobProgress* progress)
 {
     // The document is only ever read. One inside the scratch folder would be
     // deleted by the clearing.
@@ -148,6 +148,18 @@ DocumentOutcome ExtractNamedDocument(const WorkPaths& paths, const Text& documen
 
     DocumentOutcome outcome = MoveMediaToResult(mediaFolder, paths, resultBaseName, suffix);
     if (outcome != DocumentOutcome::Failed) ClearScratchFolder(paths);
+    return outcome;
+}
+
+// resultBaseName: what the result folder is named before its "_<number>".
+DocumentOutcome ExtractNamedDocument(const WorkPaths& paths, const Text& document, const Text& resultBaseName,
+                                     JobProgress* progress)
+{
+    const std::uint64_t failedWrites = FailedWrites();
+    const DocumentOutcome outcome = ExtractInScratchFolder(paths, document, resultBaseName, progress);
+    // A write that failed (a disk full after all) leaves nothing of this
+    // run behind to fill the disk further.
+    if (outcome == DocumentOutcome::Failed && FailedWrites() != failedWrites) ClearScratchFolder(paths);
     return outcome;
 }
 

@@ -11,6 +11,7 @@
 #include "core/base/unique_handle.h"
 #include "core/fs/file_ops.h"
 #include "core/fs/folder_tree.h"
+#include "core/fs/volume.h"
 #include "core/metafile/metafile_records.h"
 #include "core/text/ascii.h"
 
@@ -309,7 +310,11 @@ FolderRendering RenderMetafilesInFolder(const Text& folder, const RenderProgress
                 outcome = RenderMetafile(*unpacked, limits, poll, picture);
         }
         // A file of the picture's name that is there already stays.
-        if (outcome == RenderOutcome::Rendered && !WriteNewFile(path + "." + picture.extension, picture.bytes))
+        // A picture the volume has no room for is not written: the job never
+        // fills the disk.
+        const Text target = path + "." + picture.extension;
+        if (outcome == RenderOutcome::Rendered &&
+            !(HasRoomFor(target, picture.bytes.size(), 1) && WriteNewFile(target, picture.bytes)))
             outcome = RenderOutcome::NotRendered;
         switch (outcome) {
         case RenderOutcome::Rendered: ++result.rendered; break;

@@ -56,7 +56,8 @@ using RenderProgress = std::function<bool(int percent)>;
 
 // Every metafile in folder and its real subfolders (links are not entered)
 // gets "<name>.png" (or "<name>.jpg") beside it, unless a file of that name
-// is there already. A metafile that cannot be rendered is passed over.
+// is there already, or the volume has no room for it. A metafile that
+// cannot be rendered is passed over.
 FolderRendering RenderMetafilesInFolder(const Text& folder, const RenderProgress& progress = nullptr,
                                         const RenderLimits& limits = {});
 
