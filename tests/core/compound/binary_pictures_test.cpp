@@ -14,6 +14,7 @@
 #include "core/job/work_paths.h"
 #include "tests/support/compound_file.h"
 #include "tests/support/fake_volume.h"
+#include "tests/support/metafiles.h"
 #include "tests/support/office_package.h"
 #include "tests/support/program_under_test.h"
 #include "tests/support/recording_user_seam.h"
@@ -239,7 +240,7 @@ INSTANTIATE_TEST_SUITE_P(
                          return MakeCompoundFile(PresentationStreams({Png('a'), Jpeg('b'), kEmfBlip}));
                      },
                      kSuccess,
-                     "image1.png\nimage2.jpeg\nimage3.emf\n",
+                     "image1.png\nimage2.jpeg\nimage3.emf\n",  // the metafile is none GDI can play
                      {{"image1.png", BlipData(Png('a'))}, {"image3.emf", kEmfBytes}}},
         DocumentCase{"one_id_one_picture",
                      "deck.ppt",
@@ -463,6 +464,7 @@ TEST_F(BinaryDocumentJob, ReportsEveryPictureAndStopsWhenAsked)
     StopAfter whole(100);
     EXPECT_EQ(ExtractDocument(CurrentWorkPaths(), path, &whole), DocumentOutcome::Extracted);
     EXPECT_GE(whole.percents.size(), 4u);
+    EXPECT_EQ(whole.percents.back(), 100);  // the rendering's end
     EXPECT_TRUE(std::is_sorted(whole.percents.begin(), whole.percents.end()));
 
     StopAfter stopping(2);
@@ -502,7 +504,8 @@ TEST_F(BinaryDocumentJob, AWorkbookWhosePicturesAddUpToMoreThan256MbGivesEveryOn
 
 // Their PNG and JPEG come out byte for byte (tests/app's end-to-end test,
 // through the real program); here: the metafile the writer stored (a
-// Windows metafile without its placeable header) is one a viewer opens.
+// Windows metafile without its placeable header) is one a viewer opens,
+// and its picture beside it has the frame's shape and something drawn.
 class RealDocumentTest : public BinaryDocumentJob, public testing::WithParamInterface<const char*> {};
 
 TEST_P(RealDocumentTest, GivesAWholeWindowsMetafile)
@@ -512,6 +515,15 @@ TEST_P(RealDocumentTest, GivesAWholeWindowsMetafile)
     ASSERT_GT(metafile.size(), 40u);
     EXPECT_EQ(Le(metafile, 0, 4), 0x9AC6CDD7u);
     EXPECT_EQ(Le(metafile, 22 + 6, 4) * 2, metafile.size() - 22);  // the size the metafile states, in words
+
+    const DecodedPicture picture = DecodePicture(Result("image3.wmf.png"));
+    ASSERT_TRUE(picture.ok);
+    EXPECT_FALSE(picture.Blank());
+    const double frameRatio =
+        (static_cast<std::int16_t>(Le(metafile, 10, 2)) - static_cast<std::int16_t>(Le(metafile, 6, 2))) /
+        static_cast<double>(static_cast<std::int16_t>(Le(metafile, 12, 2)) -
+                            static_cast<std::int16_t>(Le(metafile, 8, 2)));
+    EXPECT_NEAR(static_cast<double>(picture.width) / picture.height / frameRatio, 1.0, 0.02);
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, RealDocumentTest, testing::Values("deck.ppt", "letter.doc", "book.xls"));
