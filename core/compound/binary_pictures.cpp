@@ -12,7 +12,6 @@
 #include "core/fs/folder_path.h"
 #include "core/base/little_endian.h"
 #include "core/compound/office_art.h"
-#include "core/base/unique_handle.h"
 
 namespace dovrel {
 
@@ -25,23 +24,6 @@ constexpr std::uint64_t kWorkbookReadLimit = 256u << 20;
 constexpr std::uint32_t kStructureLimit = 256u << 20;
 
 // ---- Writing -----------------------------------------------------------------
-
-bool WriteWholeFile(const Text& path, const std::string& bytes)
-{
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    for (std::size_t done = 0; done < bytes.size();) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 24));
-        DWORD written = 0;
-        if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || written != chunk) {
-            file.reset();
-            RemoveFile(path);
-            return false;
-        }
-        done += chunk;
-    }
-    return true;
-}
 
 // Each distinct picture once, numbered in the order they come.
 class PictureFolder {
@@ -86,7 +68,7 @@ private:
         if (count_ == 0) MakeFolder();
         const Text path =
             JoinTexts({scratchFolder_, packageFolder_, "\\image", ToText(count_ + 1), ".", picture->extension});
-        if (WriteWholeFile(path, picture->bytes)) {
+        if (WriteNewFile(path, picture->bytes)) {
             ++count_;
         } else {
             failed_ = true;

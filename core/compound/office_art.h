@@ -39,6 +39,10 @@ struct Picture {
 // header states, nor past this.
 constexpr std::uint32_t kMetafileLimit = 256u << 20;
 
+// Inflates a zlib stream into at most `limit` bytes; nothing when the data
+// is damaged or ends before the stream does.
+std::optional<std::string> Inflate(std::string_view packed, std::uint32_t limit);
+
 // in: one BLIP record, header included. Nothing when it is damaged or of a
 // kind no viewer opens.
 std::optional<Picture> PictureFromBlip(std::string_view record);

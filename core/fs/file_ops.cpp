@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "core/base/lock_retry.h"
+#include "core/base/unique_handle.h"
 
 namespace dovrel {
 
@@ -18,6 +21,23 @@ bool RemoveFile(const Text& path) { return DeleteFileA(path.c_str()) != FALSE; }
 bool MovePath(const Text& source, const Text& target)
 {
     return RetryWhileLocked([&] { return MoveFileA(source.c_str(), target.c_str()) != FALSE; });
+}
+
+bool WriteNewFile(const Text& path, std::string_view bytes)
+{
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    for (std::size_t done = 0; done < bytes.size();) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 24));
+        DWORD written = 0;
+        if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || written != chunk) {
+            file.reset();
+            RemoveFile(path);
+            return false;
+        }
+        done += chunk;
+    }
+    return true;
 }
 
 }  // namespace dovrel

@@ -2,6 +2,8 @@
 // Single-call file operations; each answers the platform call's success.
 // None shows anything; callers decide which results matter.
 
+#include <string_view>
+
 #include "core/text/text.h"
 
 namespace dovrel {
@@ -9,6 +11,9 @@ namespace dovrel {
 bool CreateFolder(const Text& path);  // one level only
 bool CopyFileReplacing(const Text& source, const Text& target);
 bool RemoveFile(const Text& path);  // a read-only file stays
+// A new file (never one that is there) holding bytes; removed again when
+// they cannot all be written.
+bool WriteNewFile(const Text& path, std::string_view bytes);
 // Fails if target exists; a refusal by a moment's sharing or access
 // violation is retried over about a second first.
 bool MovePath(const Text& source, const Text& target);
