@@ -74,6 +74,43 @@ std::string MakeCompoundFile(const Streams& streams)
     return ReadFileBytes(path);
 }
 
+std::string EmbedCompoundFile(const std::string& file, const std::wstring& storagePath, const std::string& embedded)
+{
+    TempFolder folder;
+    const std::string outerPath = folder / "outer.cfb", innerPath = folder / "inner.cfb";
+    WriteFileBytes(outerPath, file);
+    WriteFileBytes(innerPath, embedded);
+    {
+        const std::wstring outerWide(outerPath.begin(), outerPath.end()), innerWide(innerPath.begin(), innerPath.end());
+        ComPtr<IStorage> outer, inner;
+        if (FAILED(StgOpenStorageEx(outerWide.c_str(), STGM_READWRITE | STGM_SHARE_EXCLUSIVE, STGFMT_STORAGE, 0,
+                                    nullptr, nullptr, IID_IStorage, outer.put_void())) ||
+            FAILED(StgOpenStorageEx(innerWide.c_str(), STGM_READ | STGM_SHARE_EXCLUSIVE, STGFMT_STORAGE, 0, nullptr,
+                                    nullptr, IID_IStorage, inner.put_void()))) {
+            throw std::runtime_error("not a readable compound file");
+        }
+        std::vector<ComPtr<IStorage>> chain;
+        IStorage* parent = outer.get();
+        std::wstring rest = storagePath;
+        for (;;) {
+            const std::size_t slash = rest.find(L'/');
+            const std::wstring name = rest.substr(0, slash);
+            ComPtr<IStorage> storage;
+            const DWORD mode = STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
+            if (FAILED(parent->OpenStorage(name.c_str(), nullptr, mode, nullptr, 0, storage.put())) &&
+                FAILED(parent->CreateStorage(name.c_str(), mode, 0, 0, storage.put()))) {
+                throw std::runtime_error("CreateStorage failed");
+            }
+            parent = chain.emplace_back(std::move(storage)).get();
+            if (slash == std::wstring::npos) break;
+            rest = rest.substr(slash + 1);
+        }
+        if (FAILED(inner->CopyTo(0, nullptr, nullptr, parent))) throw std::runtime_error("CopyTo failed");
+        outer->Commit(STGC_DEFAULT);
+    }
+    return ReadFileBytes(outerPath);
+}
+
 Streams ReadCompoundStreams(const std::string& file)
 {
     TempFolder folder;

@@ -14,6 +14,9 @@ using Streams = std::vector<std::pair<std::wstring, std::string>>;
 // A compound file holding the streams, in the root storage or, named
 // "storage/inner/name", in storages inside it.
 std::string MakeCompoundFile(const Streams& streams);
+// `file` with the root of the compound file `embedded` copied into the
+// storage at storagePath ("ObjectPool/_1"), as Office embeds an object.
+std::string EmbedCompoundFile(const std::string& file, const std::wstring& storagePath, const std::string& embedded);
 // The streams of a compound file's root storage (storages inside it are
 // left out).
 Streams ReadCompoundStreams(const std::string& file);

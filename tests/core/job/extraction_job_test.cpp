@@ -21,6 +21,7 @@
 #include "tests/support/file_holder.h"
 #include "tests/support/folder_link.h"
 #include "tests/support/office_package.h"
+#include "tests/support/program_under_test.h"
 #include "tests/support/recording_user_seam.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/zip_builder.h"
@@ -1022,6 +1023,25 @@ INSTANTIATE_TEST_SUITE_P(
         // Four levels below the document, however deep they go.
         EmbeddedCase{"ALoopEndsAtTheDepthLimit", "deck.pptx", [] { return Nested(7); }, NestedTree(4)}),
     [](const testing::TestParamInfo<EmbeddedCase>& info) { return std::string(info.param.name); });
+
+// LibreOffice's .doc with LibreOffice's .xls embedded as Office embeds it.
+TEST_F(ExtractionJobTest, ARealDocumentWithARealWorkbookInItGivesThePicturesOfBoth)
+{
+    const std::string fixtures = test::BuildFolder() + "\\binary-documents\\";
+    PlaceDocument("letter.doc",
+                  test::EmbedCompoundFile(test::ReadFileBytes(fixtures + "letter.doc"), L"ObjectPool/_1234567890",
+                                          test::ReadFileBytes(fixtures + "book.xls")));
+    RunExtraction();
+    EXPECT_EQ(user.events, SuccessEvents());
+    std::vector<std::string> results = ResultFolders();
+    ASSERT_EQ(results.size(), 1u);
+    const std::string result = OutputRoot() + "\\" + results[0] + "\\";
+    EXPECT_EQ(test::ListTree(result), "embeddings\\\nembeddings\\_1234567890\\\nembeddings\\_1234567890\\image1.png\n"
+                                      "embeddings\\_1234567890\\image2.jpeg\nembeddings\\_1234567890\\image3.wmf\n"
+                                      "image1.jpeg\nimage2.png\nimage3.wmf\n");
+    EXPECT_EQ(test::ReadFileBytes(result + "embeddings\\_1234567890\\image1.png"),
+              test::ReadFileBytes(fixtures + "picture.png"));
+}
 
 }  // namespace
 }  // namespace dovrel
