@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/compound/compound_file_check.h"
+#include "core/fs/volume.h"
 #include "core/text/text_encoding.h"
 #include "core/base/unique_handle.h"
 
@@ -78,34 +79,52 @@ std::optional<std::string> StorageStream::ReadAll(std::uint64_t limit) const
 namespace {
 
 // A copy that shares the source with whoever holds it open for writing
-// (CopyFileA need not).
-bool CopySharedFile(const Text& source, const Text& target)
+// (CopyFileA need not). The folder's free space bounds it.
+enum class Copy { Made, Failed, Stopped };
+Copy CopySharedFile(const Text& source, const Text& target, const CompoundDocument::CopyProgress& progress)
 {
     UniqueFile in(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!in) return false;
+    LARGE_INTEGER size;
+    if (!in || !GetFileSizeEx(in.get(), &size) || size.QuadPart < 0) return Copy::Failed;
+    const std::uint64_t total = static_cast<std::uint64_t>(size.QuadPart);
+    if (!HasRoomFor(target, total, 1)) return Copy::Failed;
     UniqueFile out(
         CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!out) return false;
+    if (!out) return Copy::Failed;
     std::string buffer(kReadChunk, '\0');
-    for (;;) {
+    Copy outcome = Copy::Made;
+    for (std::uint64_t done = 0;;) {
         DWORD read = 0;
-        if (!ReadFile(in.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) return false;
-        if (read == 0) return true;
-        DWORD written = 0;
-        if (!WriteFile(out.get(), buffer.data(), read, &written, nullptr) || written != read) return false;
+        if (!ReadFile(in.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr) ||
+            !WriteToFile(out.get(), buffer.data(), read)) {
+            outcome = Copy::Failed;
+            break;
+        }
+        if (read == 0) break;
+        done += read;
+        if (progress && !progress(std::min(done, total), total)) {
+            outcome = Copy::Stopped;
+            break;
+        }
     }
+    if (outcome == Copy::Made && CloseHandle(out.release())) return Copy::Made;
+    out.reset();
+    DeleteFileA(target.c_str());
+    return outcome == Copy::Made ? Copy::Failed : outcome;
 }
 
 }  // namespace
 
-std::optional<CompoundDocument> CompoundDocument::Open(const Text& path, const Text& fallbackCopy)
+std::optional<CompoundDocument> CompoundDocument::Open(const Text& path, const Text& fallbackCopy,
+                                                       const CopyProgress& progress, bool* stopped)
 {
     HRESULT result = S_OK;
     ComPtr<IStorage> root = OpenStorageReadOnly(path, result);
-    if (!root && (result == STG_E_SHAREVIOLATION || result == STG_E_LOCKVIOLATION || result == STG_E_ACCESSDENIED) &&
-        CopySharedFile(path, fallbackCopy)) {
-        root = OpenStorageReadOnly(fallbackCopy, result);
+    if (!root && (result == STG_E_SHAREVIOLATION || result == STG_E_LOCKVIOLATION || result == STG_E_ACCESSDENIED)) {
+        const Copy copy = CopySharedFile(path, fallbackCopy, progress);
+        if (stopped) *stopped = copy == Copy::Stopped;
+        if (copy == Copy::Made) root = OpenStorageReadOnly(fallbackCopy, result);
     }
     if (!root) return std::nullopt;
     return CompoundDocument(std::move(root));

@@ -15,8 +15,10 @@
 #include "core/job/media_folder.h"
 #include "core/job/result_name.h"
 #include "core/fs/scratch_tree.h"
+#include "core/fs/volume.h"
 #include "core/shell/user_seam.h"
 #include "core/job/work_paths.h"
+#include "core/metafile/metafile_renderer.h"
 #include "core/zip/zip_extractor.h"
 
 namespace dovrel {
@@ -45,25 +47,36 @@ bool PrepareScratchFolder(const WorkPaths& paths)
     return IsRealFolder(paths.scratchFolder);
 }
 
-// The zip extraction's progress event, forwarded to the job's progress.
+// The share of a document's progress that reading its media takes; the
+// rest is the rendering of its metafiles.
+constexpr int kReadingShare = 90;
+
+// The zip extraction's progress event, forwarded to the job's progress:
+// the reading as the first kReadingShare percent, the rendering after it.
 class ProgressForwarder : public ExtractProgressSink {
 public:
     explicit ProgressForwarder(JobProgress* progress) : progress_(progress) {}
     bool HasWindow() const override { return progress_ != nullptr; }
-    std::optional<bool> Fire(std::int32_t percent) override
+    std::optional<bool> Fire(std::int32_t percent) override { return Report(percent * kReadingShare / 100); }
+    // A report of the reading; false once a stop was asked for.
+    bool Tell(int percent) { return !HasWindow() || *Fire(percent); }
+    // A report of the rendering.
+    bool TellRendering(int percent)
+    {
+        return !HasWindow() || Report(kReadingShare + percent * (100 - kReadingShare) / 100);
+    }
+    bool stopped = false;
+
+private:
+    bool Report(int percent)
     {
         if (!progress_->Report(percent)) stopped = true;
         return !stopped;
     }
-    // A report of the job's own; false once a stop was asked for.
-    bool Tell(int percent) { return !HasWindow() || *Fire(percent); }
-    bool stopped = false;
-
-private:
     JobProgress* progress_;
 };
 
-// Step 2: the package's media folder, unpacked under the scratch folder,
+// Step 3: the package's media folder, unpacked under the scratch folder,
 // straight to its result name in the output root.
 DocumentOutcome MoveMediaToResult(const Text& mediaFolder, const WorkPaths& paths, const Text& baseName,
                                   const Text& suffix)
@@ -83,9 +96,8 @@ DocumentOutcome MoveMediaToResult(const Text& mediaFolder, const WorkPaths& path
 
 namespace {
 
-// resultBaseName: what the result folder is named before its "_<number>".
-DocumentOutcome ExtractNamedDocument(const WorkPaths& paths, const Text& document, const Text& resultBaseName,
-                                     JobProgress* progress)
+DocumentOutcome ExtractInScratchFolder(const WorkPaths& paths, const Text& document, const Text& resultBaseName,
+                                       JobProgress* progress)
 {
     // The document is only ever read. One inside the scratch folder would be
     // deleted by the clearing.
@@ -140,9 +152,32 @@ DocumentOutcome ExtractNamedDocument(const WorkPaths& paths, const Text& documen
         return DocumentOutcome::NothingExtracted;
     }
 
-    DocumentOutcome outcome =
-        MoveMediaToResult(JoinTexts({paths.scratchFolder, *packageFolder}), paths, resultBaseName, suffix);
+    // Step 2: a viewable picture beside each metafile, while the media are
+    // still in the scratch folder, so a stop leaves no half-made result.
+    const Text mediaFolder = JoinTexts({paths.scratchFolder, *packageFolder});
+    if (IsRealFolder(mediaFolder)) {
+        const FolderRendering rendering = RenderMetafilesInFolder(
+            mediaFolder, [&forwarder](int percent) { return forwarder.TellRendering(percent); });
+        if (rendering.stopped || !forwarder.TellRendering(100)) {
+            ClearScratchFolder(paths);
+            return DocumentOutcome::Stopped;
+        }
+    }
+
+    DocumentOutcome outcome = MoveMediaToResult(mediaFolder, paths, resultBaseName, suffix);
     if (outcome != DocumentOutcome::Failed) ClearScratchFolder(paths);
+    return outcome;
+}
+
+// resultBaseName: what the result folder is named before its "_<number>".
+DocumentOutcome ExtractNamedDocument(const WorkPaths& paths, const Text& document, const Text& resultBaseName,
+                                     JobProgress* progress)
+{
+    const std::uint64_t failedWrites = FailedWrites();
+    const DocumentOutcome outcome = ExtractInScratchFolder(paths, document, resultBaseName, progress);
+    // A write that failed (a disk full after all) leaves nothing of this
+    // run behind to fill the disk further.
+    if (outcome == DocumentOutcome::Failed && FailedWrites() != failedWrites) ClearScratchFolder(paths);
     return outcome;
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "core/fs/volume.h"
 #include "core/zip/crc32.h"
 
 namespace dovrel {
@@ -15,12 +16,6 @@ constexpr std::size_t kOutputSize = 64 * 1024;  // one write, and one progress r
 // Input handed to inflate at once: all the window has, within uInt.
 constexpr std::uint64_t kInputPiece = UINT_MAX;
 
-bool WriteAll(HANDLE out, const unsigned char* bytes, std::size_t count)
-{
-    DWORD written = 0;
-    return count == 0 || (WriteFile(out, bytes, static_cast<DWORD>(count), &written, nullptr) && written == count);
-}
-
 class Output {
 public:
     Output(HANDLE out, const std::function<bool(std::uint64_t)>& written) : out_(out), written_(written) {}
@@ -29,7 +24,7 @@ public:
     {
         crc_ = UpdateCrc32(crc_, bytes, count);
         produced_ += count;
-        if (!WriteAll(out_, bytes, count)) return false;
+        if (!WriteToFile(out_, bytes, count)) return false;
         if (!last && written_ && !written_(produced_)) stopped_ = true;
         return true;
     }

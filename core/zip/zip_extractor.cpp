@@ -12,6 +12,7 @@
 #include "core/fs/file_ops.h"
 #include "core/fs/folder_path.h"
 #include "core/fs/folder_tree.h"
+#include "core/fs/volume.h"
 #include "core/base/little_endian.h"
 #include "core/base/unique_handle.h"
 #include "core/zip/safe_names.h"
@@ -262,6 +263,9 @@ std::int32_t Extract(const Text& archivePath, const Text& targetFolder, const Se
     }
     extraction.total = static_cast<std::int32_t>(taken.size());
     if (HasOverlappingRecords(std::move(records))) return 0;
+    // The central directory says what is to be written: when it does not
+    // fit in the free space, nothing is.
+    if (!HasRoomFor(targetFolder, extraction.totalBytes, taken.size())) return 0;
 
     FolderMaker folders(targetFolder);
     for (std::int32_t n = 0; n < extraction.total; ++n) {

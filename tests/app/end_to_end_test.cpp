@@ -11,6 +11,7 @@
 #include "tests/support/drag_source.h"
 #include "tests/support/documents_override.h"
 #include "tests/support/folder_link.h"
+#include "tests/support/metafiles.h"
 #include "tests/support/office_package.h"
 #include "tests/support/program_under_test.h"
 #include "tests/support/temp_folder.h"
@@ -135,6 +136,7 @@ TEST_F(EndToEndTest, BrowseExtractConfirmAndClose)
 {
     const std::map<std::string, std::string> media = {
         {"image1.png", MediaBytes("e2e-png", 20000)},
+        {"image2.emf", EmfFile({0, 0, 999, 749}, {0, 0, 9999, 7499}, EmfDrawing({0, 0, 999, 749}, 0x0000FF))},
         {"media1.mp4", MediaBytes("e2e-mp4", 400000)},
     };
     const std::string document = userFiles / "deck.pptx";
@@ -184,10 +186,13 @@ TEST_F(EndToEndTest, BrowseExtractConfirmAndClose)
     ASSERT_EQ(results[0].size(), std::string("deck_").size() + 6) << results[0];
     EXPECT_EQ(results[0].compare(0, 5, "deck_"), 0);
     EXPECT_EQ(results[0].find_first_not_of("0123456789", 5), std::string::npos);
-    EXPECT_EQ(ListTree(outputRoot + "\\" + results[0]), "image1.png\nmedia1.mp4\n");
+    EXPECT_EQ(ListTree(outputRoot + "\\" + results[0]), "image1.png\nimage2.emf\nimage2.emf.png\nmedia1.mp4\n");
     for (const auto& [name, bytes] : media) {
         EXPECT_EQ(ReadFileBytes(outputRoot + "\\" + results[0] + "\\" + name), bytes) << name;
     }
+    const DecodedPicture drawing = DecodePicture(ReadFileBytes(outputRoot + "\\" + results[0] + "\\image2.emf.png"));
+    EXPECT_EQ(drawing.width, 756);  // 100 mm at 192 DPI
+    EXPECT_FALSE(drawing.Blank());
 
     // Close as with the close button: the process ends with code 0.
     CloseExpectingExitZeroAndCloseTheFileBrowser(program, window);
@@ -299,11 +304,12 @@ TEST_P(OldDocumentEndToEndTest, GivesThePicturesTheWriterStored)
 
 INSTANTIATE_TEST_SUITE_P(
     Writers, OldDocumentEndToEndTest,
-    testing::Values(OldDocument{"deck.ppt", "image1.png\nimage2.jpeg\nimage3.wmf\n", "image1.png", "image2.jpeg"},
-                    // the floating JPEG (in the store) before the inline pictures
-                    OldDocument{"letter.doc", "image1.jpeg\nimage2.png\nimage3.wmf\n", "image2.png", "image1.jpeg"},
-                    OldDocument{"book.xls", "image1.png\nimage2.jpeg\nimage3.wmf\n", "image1.png", "image2.jpeg"},
-                    OldDocument{"writeexcel.xls", "image1.png\nimage2.jpeg\n", "image1.png", "image2.jpeg"}),
+    testing::Values(
+        OldDocument{"deck.ppt", "image1.png\nimage2.jpeg\nimage3.wmf\nimage3.wmf.png\n", "image1.png", "image2.jpeg"},
+        // the floating JPEG (in the store) before the inline pictures
+        OldDocument{"letter.doc", "image1.jpeg\nimage2.png\nimage3.wmf\nimage3.wmf.png\n", "image2.png", "image1.jpeg"},
+        OldDocument{"book.xls", "image1.png\nimage2.jpeg\nimage3.wmf\nimage3.wmf.png\n", "image1.png", "image2.jpeg"},
+        OldDocument{"writeexcel.xls", "image1.png\nimage2.jpeg\n", "image1.png", "image2.jpeg"}),
     [](const testing::TestParamInfo<OldDocument>& info) {
         const std::string file = info.param.file;
         return file.substr(0, file.find('.'));

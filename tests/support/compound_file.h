@@ -55,6 +55,13 @@ std::string PresentationObjectRecord(const std::string& compoundFile);
 // A workbook's stream: the drawing group record split into pieces of
 // `piece` bytes, each further piece in a CONTINUE record.
 Streams WorkbookStreams(const std::string& drawingGroup, std::size_t piece = 8224);
+// A workbook of `pictures` PNG pictures of `pictureSize` bytes each, all in
+// its drawing group, written at `path` through structured storage piece by
+// piece (never whole in memory, however large). Picture n's bytes are
+// PictureByte(n, 0), PictureByte(n, 1), ...
+void WriteLargeWorkbook(const std::string& path, int pictures, std::size_t pictureSize);
+char PictureByte(int picture, std::size_t at);
+
 // A word-processing document: floating pictures as store entries whose
 // BLIPs lie in WordDocument, inline pictures as descriptors in Data that
 // character properties point at (each descriptor holds one entry with its
