@@ -116,7 +116,7 @@ DocumentOutcome ExtractInScratchFolder(const WorkPaths& paths, const Text& docum
     // Where the media go under the scratch folder, and with them the
     // documents embedded (none for a kind the job does not know); a package's
     // embedded parts lie beside its media.
-    std::optional<Text> mediaFolder = packageFolder;
+    std::optional<Text> embeddingFolder = packageFolder;
     std::optional<Text> packageRoot;
     if (packageFolder) packageRoot = PackageRootOf(*packageFolder);
     if (IsCompoundFile(document)) {
@@ -128,7 +128,7 @@ DocumentOutcome ExtractInScratchFolder(const WorkPaths& paths, const Text& docum
         if (!pictures.ok && !pictures.stopped) return DocumentOutcome::Failed;
         forwarder.stopped = forwarder.stopped || pictures.stopped;
         // Pictures of embedded objects go where the document's own do.
-        mediaFolder = pictures.packageFolder.value_or(packageFolder.value_or("\\media"));
+        embeddingFolder = pictures.packageFolder.value_or(packageFolder.value_or("\\media"));
         packageFolder = pictures.packageFolder;
         packageRoot.reset();
     } else if (ZipExtractFolder(document, packageFolder, paths.scratchFolder, &forwarder) != 1) {
@@ -136,12 +136,12 @@ DocumentOutcome ExtractInScratchFolder(const WorkPaths& paths, const Text& docum
         return DocumentOutcome::Failed;
     }
     // Step 1b: the documents embedded in it, below its media.
-    if (!forwarder.stopped && mediaFolder) {
-        const Text media = JoinTexts({paths.scratchFolder, *mediaFolder});
+    if (!forwarder.stopped && embeddingFolder) {
+        const Text media = JoinTexts({paths.scratchFolder, *embeddingFolder});
         if (!ExtractEmbeddedDocuments(document, packageRoot, media, paths.scratchFolder + "\\embedded",
                                       [&forwarder] { return forwarder.Tell(100); }))
             forwarder.stopped = true;
-        if (!packageFolder && FolderExists(media)) packageFolder = mediaFolder;
+        if (!packageFolder && FolderExists(media)) packageFolder = embeddingFolder;
     }
     if (forwarder.stopped) {
         ClearScratchFolder(paths);
