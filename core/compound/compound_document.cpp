@@ -142,4 +142,40 @@ std::optional<StorageStream> CompoundDocument::OpenStream(const wchar_t* name) c
     return StorageStream(std::move(stream), info.cbSize.QuadPart);
 }
 
+std::optional<CompoundDocument> CompoundDocument::OpenStorage(const wchar_t* name) const
+{
+    ComPtr<IStorage> storage;
+    if (FAILED(root_->OpenStorage(name, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, storage.put())))
+        return std::nullopt;
+    return CompoundDocument(std::move(storage));
+}
+
+std::vector<std::wstring> CompoundDocument::StorageNames() const
+{
+    std::vector<std::wstring> names;
+    ComPtr<IEnumSTATSTG> elements;
+    if (FAILED(root_->EnumElements(0, nullptr, 0, elements.put()))) return names;
+    STATSTG info{};
+    while (elements->Next(1, &info, nullptr) == S_OK) {
+        if (info.type == STGTY_STORAGE && info.pwcsName) names.emplace_back(info.pwcsName);
+        CoTaskMemFree(info.pwcsName);
+        info = STATSTG{};
+    }
+    return names;
+}
+
+bool CompoundDocument::CopyToNewFile(const Text& path) const
+{
+    const std::wstring widePath = WideFromAnsi(path);
+    if (widePath.empty()) return false;
+    ComPtr<IStorage> copy;
+    if (FAILED(StgCreateStorageEx(widePath.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, STGFMT_STORAGE,
+                                  0, nullptr, nullptr, IID_IStorage, copy.put_void())))
+        return false;
+    const bool copied = SUCCEEDED(root_->CopyTo(0, nullptr, nullptr, copy.get())) && SUCCEEDED(copy->Commit(0));
+    copy.reset();
+    if (!copied) DeleteFileA(path.c_str());
+    return copied;
+}
+
 }  // namespace dovrel

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/base/com_ptr.h"
 #include "core/text/text.h"
@@ -51,6 +52,13 @@ public:
 
     // A stream of the root storage by name, or nothing.
     std::optional<StorageStream> OpenStream(const wchar_t* name) const;
+    // A storage inside the root, read as a document of its own, or nothing.
+    std::optional<CompoundDocument> OpenStorage(const wchar_t* name) const;
+    // The names of the storages directly inside the root, in the file's order.
+    std::vector<std::wstring> StorageNames() const;
+    // Copies the root with everything in it into a new compound file at
+    // path; false (and no file) when that cannot be done.
+    bool CopyToNewFile(const Text& path) const;
 
 private:
     explicit CompoundDocument(ComPtr<IStorage> root) : root_(std::move(root)) {}

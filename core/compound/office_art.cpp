@@ -215,6 +215,30 @@ Outcome InflateData(ByteSource& body, std::uint64_t packed, std::uint32_t limit,
 
 }  // namespace
 
+std::optional<std::string> Inflate(std::string_view packed, std::uint32_t limit)
+{
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK) return std::nullopt;
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+    z.avail_in = static_cast<uInt>(packed.size());
+    std::string out;
+    int status = Z_OK;
+    while (status == Z_OK && out.size() < limit) {
+        const std::size_t have = out.size();
+        const std::size_t room = std::min<std::size_t>(limit - have, 1 << 16);
+        out.resize(have + room);
+        z.next_out = reinterpret_cast<Bytef*>(out.data() + have);
+        z.avail_out = static_cast<uInt>(room);
+        status = inflate(&z, Z_NO_FLUSH);
+        out.resize(have + room - z.avail_out);
+        if (status == Z_BUF_ERROR && z.avail_in == 0) break;  // input ended early
+    }
+    inflateEnd(&z);
+    // Reaching the stated size is enough: whatever follows is not the picture's.
+    if (status == Z_STREAM_END || out.size() == limit) return out;
+    return std::nullopt;
+}
+
 RecordHeader ParseRecordHeader(std::string_view eight)
 {
     RecordHeader header;

@@ -57,6 +57,10 @@ private:
 // header states, nor past this.
 constexpr std::uint32_t kMetafileLimit = 256u << 20;
 
+// Inflates a zlib stream into at most `limit` bytes; nothing when the data
+// is damaged or ends before the stream does.
+std::optional<std::string> Inflate(std::string_view packed, std::uint32_t limit);
+
 // One BLIP on its way into a file. Open reads what comes before the
 // picture's data (the ids and the metafile header), so the kind, the first
 // id and the file's size are known before anything is written; Write then

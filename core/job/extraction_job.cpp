@@ -7,6 +7,7 @@
 #include "core/compound/compound_document.h"
 #include "core/job/document_folder.h"
 #include "core/job/document_name.h"
+#include "core/job/embedded_documents.h"
 #include "core/fs/file_ops.h"
 #include "core/fs/folder_path.h"
 #include "core/fs/folder_tree.h"
@@ -113,6 +114,12 @@ DocumentOutcome ExtractInScratchFolder(const WorkPaths& paths, const Text& docum
     // Step 1: the document's media into <scratch>\<package media folder>,
     // read where the document is; nothing else of the package is written.
     ProgressForwarder forwarder(progress);
+    // Where the media go under the scratch folder, and with them the
+    // documents embedded (none for a kind the job does not know); a package's
+    // embedded parts lie beside its media.
+    std::optional<Text> embeddingFolder = packageFolder;
+    std::optional<Text> packageRoot;
+    if (packageFolder) packageRoot = PackageRootOf(*packageFolder);
     if (IsCompoundFile(document)) {
         // An old binary document: its pictures are written where a package
         // keeps its media, and the rest of the run is the same.
@@ -121,10 +128,21 @@ DocumentOutcome ExtractInScratchFolder(const WorkPaths& paths, const Text& docum
                                         [&forwarder](int percent) { return forwarder.Tell(percent); });
         if (!pictures.ok && !pictures.stopped) return DocumentOutcome::Failed;
         forwarder.stopped = forwarder.stopped || pictures.stopped;
+        // Pictures of embedded objects go where the document's own do.
+        embeddingFolder = pictures.packageFolder.value_or(packageFolder.value_or("\\media"));
         packageFolder = pictures.packageFolder;
+        packageRoot.reset();
     } else if (ZipExtractFolder(document, packageFolder, paths.scratchFolder, &forwarder) != 1) {
         // The scratch folder stays for inspection; the next run or start clears it.
         return DocumentOutcome::Failed;
+    }
+    // Step 1b: the documents embedded in it, below its media.
+    if (!forwarder.stopped && embeddingFolder) {
+        const Text media = JoinTexts({paths.scratchFolder, *embeddingFolder});
+        if (!ExtractEmbeddedDocuments(document, packageRoot, media, paths.scratchFolder + "\\embedded",
+                                      [&forwarder] { return forwarder.Tell(100); }))
+            forwarder.stopped = true;
+        if (!packageFolder && FolderExists(media)) packageFolder = embeddingFolder;
     }
     if (forwarder.stopped) {
         ClearScratchFolder(paths);

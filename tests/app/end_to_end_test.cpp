@@ -319,6 +319,55 @@ INSTANTIATE_TEST_SUITE_P(
         return file.substr(0, file.find('.'));
     });
 
+// A presentation from LibreOffice embedding a workbook and a document of
+// its own writing: every document's pictures, each in its own folder.
+TEST_F(EndToEndTest, APresentationsEmbeddedDocumentsGiveTheirPicturesToo)
+{
+    const std::string fixtures = BuildFolder() + "\\embedded-documents\\";
+    const std::string document = userFiles / "deck-embeds.pptx";
+    WriteFileBytes(document, ReadFileBytes(fixtures + "deck-embeds.pptx"));
+
+    ProgramUnderTest program;
+    HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    HWND pathBox = FindChildByClass(window, "Edit");
+    RECT box;
+    GetWindowRect(pathBox, &box);
+    DragOutcome outcome = DragFiles({document}, {60, 60}, {(box.left + box.right) / 2, (box.top + box.bottom) / 2});
+    ASSERT_TRUE(outcome.dragEnded) << outcome.failure;
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(pathBox) == document; })) << WindowText(pathBox);
+
+    ClickWithMouse(ButtonWithCaption(window, "提取"));
+    HWND message = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
+    ASSERT_TRUE(message);
+    EXPECT_EQ(WindowText(FindChildById(message, kMessageBoxTextId)), "提取成功！");
+    PressButton(FindChildById(message, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(message); }));
+
+    const std::string outputRoot = documents / "PPT_RES";
+    ASSERT_TRUE(WaitUntil([&] { return !Exists(outputRoot + "\\TMP"); })) << ListTree(outputRoot);
+    std::vector<std::string> results = ResultFolders(outputRoot);
+    ASSERT_EQ(results.size(), 1u) << ListTree(outputRoot);
+    const std::string result = outputRoot + "\\" + results[0] + "\\";
+    EXPECT_EQ(ListTree(result), "embeddings\\\n"
+                                "embeddings\\Microsoft_Excel_Worksheet1.xlsx\\\n"
+                                "embeddings\\Microsoft_Excel_Worksheet1.xlsx\\image1.png\n"
+                                "embeddings\\Microsoft_Excel_Worksheet1.xlsx\\image2.jpeg\n"
+                                "embeddings\\Microsoft_Excel_Worksheet1.xlsx\\image3.wmf\n"
+                                "embeddings\\Microsoft_Word_Document2.docx\\\n"
+                                "embeddings\\Microsoft_Word_Document2.docx\\image1.png\n"
+                                "embeddings\\Microsoft_Word_Document2.docx\\image2.wmf\n"
+                                "embeddings\\Microsoft_Word_Document2.docx\\image3.jpeg\n"
+                                "image1.png\nimage2.jpeg\nimage3.wmf\n");
+    EXPECT_EQ(ReadFileBytes(result + "image1.png"), ReadFileBytes(fixtures + "deck.png"));
+    EXPECT_EQ(ReadFileBytes(result + "embeddings\\Microsoft_Excel_Worksheet1.xlsx\\image1.png"),
+              ReadFileBytes(fixtures + "book.png"));
+    EXPECT_EQ(ReadFileBytes(result + "embeddings\\Microsoft_Word_Document2.docx\\image1.png"),
+              ReadFileBytes(fixtures + "letter.png"));
+
+    CloseExpectingExitZeroAndCloseTheFileBrowser(program, window);
+}
+
 TEST_F(EndToEndTest, ABatchDroppedOnTheWindowIsExtractedWithOneMessage)
 {
     const std::string first = userFiles / "一.pptx";

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <vector>
 
 #include "core/base/com_ptr.h"
 #include "tests/support/temp_folder.h"
@@ -46,11 +47,25 @@ std::string MakeCompoundFile(const Streams& streams)
                                       STGFMT_STORAGE, 0, nullptr, nullptr, IID_IStorage, root.put_void()))) {
             throw std::runtime_error("StgCreateStorageEx failed");
         }
-        for (const auto& [name, bytes] : streams) {
+        for (const auto& [path, bytes] : streams) {
+            // "a/b/name": the stream inside storage b inside storage a.
+            std::vector<ComPtr<IStorage>> chain;
+            IStorage* parent = root.get();
+            std::wstring name = path;
+            for (std::size_t slash; (slash = name.find(L'/')) != std::wstring::npos; name = name.substr(slash + 1)) {
+                const std::wstring storageName = name.substr(0, slash);
+                ComPtr<IStorage> storage;
+                const DWORD mode = STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
+                if (FAILED(parent->OpenStorage(storageName.c_str(), nullptr, mode, nullptr, 0, storage.put())) &&
+                    FAILED(parent->CreateStorage(storageName.c_str(), mode, 0, 0, storage.put()))) {
+                    throw std::runtime_error("CreateStorage failed");
+                }
+                parent = chain.emplace_back(std::move(storage)).get();
+            }
             ComPtr<IStream> stream;
             ULONG written = 0;
-            if (FAILED(root->CreateStream(name.c_str(), STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
-                                          stream.put())) ||
+            if (FAILED(parent->CreateStream(name.c_str(), STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
+                                            stream.put())) ||
                 FAILED(stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written))) {
                 throw std::runtime_error("CreateStream failed");
             }
@@ -58,6 +73,43 @@ std::string MakeCompoundFile(const Streams& streams)
         root->Commit(STGC_DEFAULT);
     }
     return ReadFileBytes(path);
+}
+
+std::string EmbedCompoundFile(const std::string& file, const std::wstring& storagePath, const std::string& embedded)
+{
+    TempFolder folder;
+    const std::string outerPath = folder / "outer.cfb", innerPath = folder / "inner.cfb";
+    WriteFileBytes(outerPath, file);
+    WriteFileBytes(innerPath, embedded);
+    {
+        const std::wstring outerWide(outerPath.begin(), outerPath.end()), innerWide(innerPath.begin(), innerPath.end());
+        ComPtr<IStorage> outer, inner;
+        if (FAILED(StgOpenStorageEx(outerWide.c_str(), STGM_READWRITE | STGM_SHARE_EXCLUSIVE, STGFMT_STORAGE, 0,
+                                    nullptr, nullptr, IID_IStorage, outer.put_void())) ||
+            FAILED(StgOpenStorageEx(innerWide.c_str(), STGM_READ | STGM_SHARE_EXCLUSIVE, STGFMT_STORAGE, 0, nullptr,
+                                    nullptr, IID_IStorage, inner.put_void()))) {
+            throw std::runtime_error("not a readable compound file");
+        }
+        std::vector<ComPtr<IStorage>> chain;
+        IStorage* parent = outer.get();
+        std::wstring rest = storagePath;
+        for (;;) {
+            const std::size_t slash = rest.find(L'/');
+            const std::wstring name = rest.substr(0, slash);
+            ComPtr<IStorage> storage;
+            const DWORD mode = STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
+            if (FAILED(parent->OpenStorage(name.c_str(), nullptr, mode, nullptr, 0, storage.put())) &&
+                FAILED(parent->CreateStorage(name.c_str(), mode, 0, 0, storage.put()))) {
+                throw std::runtime_error("CreateStorage failed");
+            }
+            parent = chain.emplace_back(std::move(storage)).get();
+            if (slash == std::wstring::npos) break;
+            rest = rest.substr(slash + 1);
+        }
+        if (FAILED(inner->CopyTo(0, nullptr, nullptr, parent))) throw std::runtime_error("CopyTo failed");
+        outer->Commit(STGC_DEFAULT);
+    }
+    return ReadFileBytes(outerPath);
 }
 
 Streams ReadCompoundStreams(const std::string& file)
@@ -141,6 +193,13 @@ std::string DrawingGroup(const std::vector<std::string>& entries)
     for (const auto& entry : entries) all += entry;
     const std::string dgg = ArtRecord(0, 0, 0xF006, std::string(16, '\0'));
     return ArtRecord(0xF, 0, 0xF000, dgg + ArtRecord(0xF, static_cast<std::uint16_t>(entries.size()), 0xF001, all));
+}
+
+std::string PresentationObjectRecord(const std::string& compoundFile)
+{
+    std::string body;
+    Put(body, compoundFile.size(), 4);
+    return ArtRecord(0, 1, 0x1011, body + Deflate(compoundFile));
 }
 
 Streams PresentationStreams(const std::vector<std::string>& blips)

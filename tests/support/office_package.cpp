@@ -14,7 +14,8 @@ std::string PackageFolderOf(OfficeKind kind)
     return {};
 }
 
-std::string MakeOfficePackage(OfficeKind kind, const std::map<std::string, std::string>& media)
+std::string MakeOfficePackage(OfficeKind kind, const std::map<std::string, std::string>& media,
+                              const std::map<std::string, std::string>& parts)
 {
     const std::string folder = PackageFolderOf(kind);
     const std::string mainPart = kind == OfficeKind::Presentation   ? "ppt/presentation.xml"
@@ -36,6 +37,7 @@ std::string MakeOfficePackage(OfficeKind kind, const std::map<std::string, std::
         bool video = name.size() > 4 && name.compare(name.size() - 4, 4, ".mp4") == 0;
         package.AddFile(folder + "/media/" + name, bytes, video ? stored : deflated);
     }
+    for (const auto& [name, bytes] : parts) package.AddFile(name, bytes, deflated);
     package.AddFile("docProps/app.xml", "<Properties/>", deflated);
     return package.Build();
 }

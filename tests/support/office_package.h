@@ -14,7 +14,9 @@ std::string PackageFolderOf(OfficeKind kind);
 
 // media: file name inside the media folder -> bytes. Pictures are stored
 // deflated, names ending in ".mp4" stored, as Office does.
-std::string MakeOfficePackage(OfficeKind kind, const std::map<std::string, std::string>& media);
+// parts: further parts by their full name ("ppt/embeddings/a.xlsx"), deflated.
+std::string MakeOfficePackage(OfficeKind kind, const std::map<std::string, std::string>& media,
+                              const std::map<std::string, std::string>& parts = {});
 
 // Recognisable, incompressible-ish bytes for a fake picture or video.
 std::string MediaBytes(const std::string& seed, std::size_t size);

@@ -17,10 +17,12 @@
 #include "core/job/work_paths.h"
 #include "core/base/unique_handle.h"
 #include "core/fs/wide_path.h"
+#include "tests/support/compound_file.h"
 #include "tests/support/current_folder.h"
 #include "tests/support/file_holder.h"
 #include "tests/support/folder_link.h"
 #include "tests/support/office_package.h"
+#include "tests/support/program_under_test.h"
 #include "tests/support/recording_user_seam.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/zip_builder.h"
@@ -988,6 +990,166 @@ TEST(ExtractionJobWithoutDocuments, WorksInARelativeOutputRoot)
     EXPECT_TRUE(test::IsFolder(current / "PPT_RES"));
     ReleaseWorkPaths();
     SetCurrentDirectoryA(previous);
+}
+
+// ---- Embedded documents ------------------------------------------------------
+
+// A workbook and a word-processing document with a picture each, and an old
+// workbook with one PNG.
+std::string Workbook(const std::string& picture = "X")
+{
+    return test::MakeOfficePackage(OfficeKind::Workbook, {{"image1.png", picture}});
+}
+std::string WordDocument() { return test::MakeOfficePackage(OfficeKind::WordDocument, {{"image1.png", "W"}}); }
+std::string OldWorkbookPng() { return test::BitmapBlip(0xF01E, 0x6E0, test::Uid('b'), test::MediaBytes("b", 300)); }
+test::Streams OldWorkbook()
+{
+    return test::WorkbookStreams(test::DrawingGroup({test::StoreEntry(test::Uid('b'), OldWorkbookPng())}));
+}
+std::string Presentation(const std::map<std::string, std::string>& parts, const std::string& picture = "P")
+{
+    std::map<std::string, std::string> media;
+    if (!picture.empty()) media["image1.png"] = picture;
+    return test::MakeOfficePackage(OfficeKind::Presentation, media, parts);
+}
+template <typename... More>
+test::Streams With(test::Streams streams, More... more)
+{
+    (streams.push_back(more), ...);
+    return streams;
+}
+
+// A presentation embedding one a level deeper, `levels` times.
+std::string Nested(int levels)
+{
+    return Presentation(levels > 0 ? std::map<std::string, std::string>{{"ppt/embeddings/e.pptx", Nested(levels - 1)}}
+                                   : std::map<std::string, std::string>{},
+                        ToText(levels));
+}
+// What Nested(levels) gives: a picture at each level.
+std::string NestedTree(int levels)
+{
+    std::vector<std::string> lines;
+    std::string folder;
+    for (int level = 0; level <= levels; ++level) {
+        lines.push_back(folder + "image1.png");
+        if (level == levels) break;
+        lines.push_back(folder + "embeddings\\");
+        folder += "embeddings\\e.pptx\\";
+        lines.push_back(folder);
+    }
+    std::sort(lines.begin(), lines.end());
+    std::string tree;
+    for (const std::string& line : lines) tree += line + "\n";
+    return tree;
+}
+
+struct EmbeddedCase {
+    const char* name;
+    const char* fileName;
+    std::function<std::string()> make;
+    std::string tree;  // of the result folder
+};
+
+void PrintTo(const EmbeddedCase& c, std::ostream* out) { *out << c.name; }
+
+class EmbeddedDocumentTest : public ExtractionJobTest, public testing::WithParamInterface<EmbeddedCase> {};
+
+TEST_P(EmbeddedDocumentTest, ReadsEachEmbeddedDocumentIntoAFolderOfItsOwn)
+{
+    PlaceDocument(GetParam().fileName, GetParam().make());
+    RunExtraction();
+    EXPECT_EQ(user.events, SuccessEvents());
+    std::vector<std::string> results = ResultFolders();
+    ASSERT_EQ(results.size(), 1u) << test::ListTree(OutputRoot());
+    EXPECT_EQ(test::ListTree(OutputRoot() + "\\" + results[0]), GetParam().tree);
+    EXPECT_FALSE(test::Exists(ScratchFolder()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Embeddings, EmbeddedDocumentTest,
+    testing::Values(
+        EmbeddedCase{"PackagesInAPresentation", "deck.pptx",
+                     [] {
+                         return Presentation({{"ppt/embeddings/Microsoft_Excel_Worksheet1.xlsx", Workbook()},
+                                              {"ppt/embeddings/Microsoft_Word_Document2.docx", WordDocument()}});
+                     },
+                     "embeddings\\\nembeddings\\Microsoft_Excel_Worksheet1.xlsx\\\n"
+                     "embeddings\\Microsoft_Excel_Worksheet1.xlsx\\image1.png\n"
+                     "embeddings\\Microsoft_Word_Document2.docx\\\n"
+                     "embeddings\\Microsoft_Word_Document2.docx\\image1.png\nimage1.png\n"},
+        EmbeddedCase{
+            "APackageInAnOleObject", "letter.docx",
+            [] {
+                return test::MakeOfficePackage(
+                    OfficeKind::WordDocument, {{"image1.png", "W"}},
+                    {{"word/embeddings/oleObject1.bin", test::MakeCompoundFile({{L"Package", Workbook()}})}});
+            },
+            "embeddings\\\nembeddings\\oleObject1.bin\\\nembeddings\\oleObject1.bin\\image1.png\nimage1.png\n"},
+        EmbeddedCase{"AnOldWorkbookInAnOleObject", "book.xlsx",
+                     [] {
+                         return test::MakeOfficePackage(
+                             OfficeKind::Workbook, {},
+                             {{"xl/embeddings/oleObject1.bin", test::MakeCompoundFile(OldWorkbook())}});
+                     },
+                     "embeddings\\\nembeddings\\oleObject1.bin\\\nembeddings\\oleObject1.bin\\image1.png\n"},
+        EmbeddedCase{"TheObjectPoolOfAnOldDocument", "letter.doc",
+                     [] {
+                         return test::MakeCompoundFile(
+                             With(test::WordStreams({}, {OldWorkbookPng()}),
+                                  std::pair{std::wstring(L"ObjectPool/_1234/Package"), WordDocument()}));
+                     },
+                     "embeddings\\\nembeddings\\_1234\\\nembeddings\\_1234\\image1.png\nimage1.png\n"},
+        EmbeddedCase{"TheObjectStoragesOfAnOldWorkbook", "book.xls",
+                     [] {
+                         return test::MakeCompoundFile(
+                             With(OldWorkbook(), std::pair{std::wstring(L"MBD0001A2B3/Package"), Workbook()}));
+                     },
+                     "embeddings\\\nembeddings\\MBD0001A2B3\\\nembeddings\\MBD0001A2B3\\image1.png\nimage1.png\n"},
+        EmbeddedCase{"TheObjectsOfAnOldPresentation", "deck.ppt",
+                     [] {
+                         test::Streams streams = test::PresentationStreams({OldWorkbookPng()});
+                         streams[0].second = std::string(16, '\0') +
+                                             test::PresentationObjectRecord(test::MakeCompoundFile(OldWorkbook()));
+                         return test::MakeCompoundFile(streams);
+                     },
+                     "embeddings\\\nembeddings\\object1\\\nembeddings\\object1\\image1.png\nimage1.png\n"},
+        // Damaged ones are passed over; one without pictures leaves no folder.
+        EmbeddedCase{"DamagedOrEmptyEmbeddedDocumentsArePassedOver", "deck.pptx",
+                     [] {
+                         return Presentation(
+                             {{"ppt/embeddings/cut.xlsx", Workbook().substr(0, 200)},
+                              {"ppt/embeddings/bad.xlsx", "PK\x03\x04 and no more"},
+                              {"ppt/embeddings/oleObject1.bin", "\xD0\xCF\x11\xE0 broken"},
+                              {"ppt/embeddings/empty.xlsx", test::MakeOfficePackage(OfficeKind::Workbook, {})}});
+                     },
+                     "image1.png\n"},
+        EmbeddedCase{"OnlyEmbeddedPicturesMakeAResultToo", "deck.pptx",
+                     [] {
+                         return Presentation({{"ppt/embeddings/a.xlsx", Workbook()}}, "");
+                     },
+                     "embeddings\\\nembeddings\\a.xlsx\\\nembeddings\\a.xlsx\\image1.png\n"},
+        // Four levels below the document, however deep they go.
+        EmbeddedCase{"ALoopEndsAtTheDepthLimit", "deck.pptx", [] { return Nested(7); }, NestedTree(4)}),
+    [](const testing::TestParamInfo<EmbeddedCase>& info) { return std::string(info.param.name); });
+
+// LibreOffice's .doc with LibreOffice's .xls embedded as Office embeds it.
+TEST_F(ExtractionJobTest, ARealDocumentWithARealWorkbookInItGivesThePicturesOfBoth)
+{
+    const std::string fixtures = test::BuildFolder() + "\\binary-documents\\";
+    PlaceDocument("letter.doc",
+                  test::EmbedCompoundFile(test::ReadFileBytes(fixtures + "letter.doc"), L"ObjectPool/_1234567890",
+                                          test::ReadFileBytes(fixtures + "book.xls")));
+    RunExtraction();
+    EXPECT_EQ(user.events, SuccessEvents());
+    std::vector<std::string> results = ResultFolders();
+    ASSERT_EQ(results.size(), 1u);
+    const std::string result = OutputRoot() + "\\" + results[0] + "\\";
+    EXPECT_EQ(test::ListTree(result), "embeddings\\\nembeddings\\_1234567890\\\nembeddings\\_1234567890\\image1.png\n"
+                                      "embeddings\\_1234567890\\image2.jpeg\nembeddings\\_1234567890\\image3.wmf\n"
+                                      "image1.jpeg\nimage2.png\nimage3.wmf\n");
+    EXPECT_EQ(test::ReadFileBytes(result + "embeddings\\_1234567890\\image1.png"),
+              test::ReadFileBytes(fixtures + "picture.png"));
 }
 
 }  // namespace
