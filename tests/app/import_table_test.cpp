@@ -116,9 +116,6 @@ TEST_P(ImportTableTest, ImportsOnlyDllsThatWindowsHasInSystem32)
     for (const std::string& dll : imports.dlls) EXPECT_TRUE(kSystemDlls.count(dll)) << dll;
 }
 
-#ifndef DOVREL_SETUP_FILE
-#define DOVREL_SETUP_FILE ""
-#endif
 INSTANTIATE_TEST_SUITE_P(Shipped, ImportTableTest,
                          testing::Values(ShippedProgram{"Program", "Dovrel.exe", true},
                                          ShippedProgram{"ProgramX86", "x86\\Dovrel.exe", DOVREL_SHIPS_X86 != 0},
