@@ -48,9 +48,9 @@ std::string BuildFolder()
 
 std::string ProgramPath() { return BuildFolder() + "\\Dovrel.exe"; }
 
-ProgramUnderTest::ProgramUnderTest(const std::string& path)
+ProgramUnderTest::ProgramUnderTest(const std::string& path, const std::string& arguments, bool waitUntilIdle)
 {
-    std::string commandLine = "\"" + path + "\"";
+    std::string commandLine = "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments);
     // The program and whatever it starts (the shell's file browser) get the
     // null device as their standard handles: under Wine they would otherwise
     // hold the test runner's output pipe open after the test ends.
@@ -66,7 +66,7 @@ ProgramUnderTest::ProgramUnderTest(const std::string& path)
         process_.reset(info.hProcess);
         CloseHandle(info.hThread);
         processId_ = info.dwProcessId;
-        WaitForInputIdle(info.hProcess, 10000);
+        if (waitUntilIdle) WaitForInputIdle(info.hProcess, 10000);
     }
 }
 

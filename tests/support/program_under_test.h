@@ -17,7 +17,10 @@ std::string BuildFolder();
 
 class ProgramUnderTest {
 public:
-    explicit ProgramUnderTest(const std::string& path = ProgramPath());
+    // Started as `"path" arguments`; waits until its window takes input
+    // unless told not to (copies started together, a setup without one).
+    explicit ProgramUnderTest(const std::string& path = ProgramPath(), const std::string& arguments = {},
+                              bool waitUntilIdle = true);
     ~ProgramUnderTest();
     ProgramUnderTest(const ProgramUnderTest&) = delete;
     ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
