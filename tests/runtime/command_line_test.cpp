@@ -85,7 +85,9 @@ TEST_P(HandOverTest, TakesOnlyAWholeHandOver)
                         payload.empty() ? nullptr : &payload[0]};
     auto documents = DocumentsFromHandOver(data);
     ASSERT_EQ(documents.has_value(), GetParam().taken);
-    if (documents) EXPECT_EQ(*documents, GetParam().documents);
+    if (documents) {
+        EXPECT_EQ(*documents, GetParam().documents);
+    }
 }
 
 const std::wstring kTwo = HandOverPayload({L"C:\\一.pptx", L"D:\\b c.docx"});
