@@ -10,7 +10,7 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 stamp=/var/lib/dovrel-setup.stamp
 packages="cmake make g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev g++-mingw-w64-i686-posix mingw-w64-i686-dev \
-libz-mingw-w64-dev wine wine64 xvfb fonts-wine python3 x11-utils xauth imagemagick locales \
+wine wine64 xvfb fonts-wine python3 x11-utils xauth imagemagick locales \
 fonts-wqy-microhei googletest dpkg-dev 7zip ccache nsis clang clang-format libclang-rt-14-dev"
 
 # The x86 program and NSIS setups are 32-bit: Wine runs them with its

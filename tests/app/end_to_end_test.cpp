@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlobj.h>
 
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -20,6 +22,7 @@
 #include "tests/support/program_under_test.h"
 #include "tests/support/temp_folder.h"
 #include "runtime/dpi.h"
+#include "ui/main_window_description.h"
 #include "ui/main_window_layout.h"
 
 namespace dovrel::test {
@@ -739,6 +742,180 @@ TEST_F(EndToEndTest, ASecondCopyShowsTheFirstAndLeavesItsWorkAlone)
 
     PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(first.WaitForExit(10000), 0u);
+}
+
+// The one success box of a run that the program shows, confirmed; empty
+// when no box came.
+std::string ConfirmMessage(DWORD processId, DWORD timeoutMs = 30000)
+{
+    HWND box = WaitForTopLevelWindow(processId, kDialogClass, "提示", timeoutMs);
+    if (!box) return {};
+    std::string text = WindowText(FindChildById(box, kMessageBoxTextId));
+    PressButton(FindChildById(box, IDOK));
+    WaitUntil([&] { return !IsWindow(box); });
+    return text;
+}
+
+TEST_F(EndToEndTest, TwoCopiesStartedTogetherWithDocumentsMakeOneBatch)
+{
+    const std::string first = userFiles / "命令 行.pptx";
+    const std::string second = userFiles / "second.docx";
+    WriteFileBytes(first, MakeOfficePackage(OfficeKind::Presentation, {{"image1.png", "P1"}}));
+    WriteFileBytes(second, MakeOfficePackage(OfficeKind::WordDocument, {{"image1.png", "W1"}}));
+
+    // As Explorer starts them for a selection of two: one process each.
+    ProgramUnderTest a(ProgramPath(), "\"" + first + "\"", false);
+    ProgramUnderTest b(ProgramPath(), "\"" + second + "\"", false);
+    ASSERT_TRUE(WaitUntil([&] { return a.WaitForExit(0) != STILL_ACTIVE || b.WaitForExit(0) != STILL_ACTIVE; }, 30000))
+        << "neither copy handed its document over";
+    ProgramUnderTest& running = a.WaitForExit(0) == STILL_ACTIVE ? a : b;
+    ProgramUnderTest& handedOver = &running == &a ? b : a;
+    EXPECT_EQ(handedOver.WaitForExit(0), 0u);
+
+    EXPECT_EQ(ConfirmMessage(running.processId()), "提取成功！");
+    EXPECT_EQ(ConfirmMessage(running.processId(), 2000), "") << "a second box";
+    std::vector<std::string> results = ResultFolders(documents / "PPT_RES");
+    ASSERT_EQ(results.size(), 2u) << ListTree(documents / "PPT_RES");
+    // Sorted by their bytes: 命 (C3 FC) after s.
+    EXPECT_EQ(results[0].compare(0, 7, "second_"), 0) << results[0];
+    EXPECT_EQ(results[1].compare(0, 8, "命令 行_"), 0) << results[1];
+
+    HWND window = WaitForTopLevelWindow(running.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    const std::string shown = WindowText(FindChildByClass(window, "Edit"));
+    EXPECT_TRUE(shown == first + "; " + second || shown == second + "; " + first) << shown;
+    CloseExpectingExitZeroAndCloseTheFileBrowser(running, window);
+}
+
+TEST_F(EndToEndTest, TheX86ProgramExtractsTheDocumentItIsGiven)
+{
+    if (!DOVREL_SHIPS_X86) GTEST_SKIP() << "this build makes no x86 program";
+    char wow64[MAX_PATH] = {};
+    if (!GetSystemWow64DirectoryA(wow64, MAX_PATH) || !Exists(std::string(wow64) + "\\kernel32.dll")) {
+        GTEST_SKIP() << "this Wine has no 32-bit part (wine32 needs a kernel that runs 32-bit programs), "
+                        "so the x86 program cannot start here";
+    }
+    const std::string document = userFiles / "x86.pptx";
+    WriteFileBytes(document, MakeOfficePackage(OfficeKind::Presentation, {{"image1.png", "PNG"}}));
+    ProgramUnderTest program(BuildFolder() + "\\x86\\Dovrel.exe", "\"" + document + "\"");
+    ASSERT_TRUE(program.started());
+    EXPECT_EQ(ConfirmMessage(program.processId()), "提取成功！");
+    EXPECT_EQ(ResultFolders(documents / "PPT_RES").size(), 1u);
+    HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    CloseExpectingExitZeroAndCloseTheFileBrowser(program, window);
+}
+
+std::optional<std::string> RegistryText(const std::string& key, const char* value)
+{
+    char text[2048];
+    DWORD size = sizeof text;
+    if (RegGetValueA(HKEY_CURRENT_USER, key.c_str(), value, RRF_RT_REG_SZ, nullptr, text, &size)) return std::nullopt;
+    return std::string(text);
+}
+
+bool RegistryKeyExists(const std::string& key)
+{
+    HKEY handle;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &handle)) return false;
+    RegCloseKey(handle);
+    return true;
+}
+
+std::string ShellFolder(int csidl)
+{
+    char path[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+// The extensions the open dialog offers for Office documents.
+std::vector<std::string> OfficeExtensions()
+{
+    const std::string filter = main_window::kOfficeFilter;
+    const std::size_t start = filter.find('|') + 1;
+    const std::string patterns = filter.substr(start, filter.find('|', start) - start);
+    std::vector<std::string> extensions;
+    for (std::size_t at = 0; (at = patterns.find("*.", at)) != std::string::npos; at += 2) {
+        extensions.push_back(patterns.substr(at + 2, patterns.find(';', at) - at - 2));
+    }
+    return extensions;
+}
+
+// A setup installed silently into a fresh prefix, what it registers, the
+// Explorer verb run as Explorer runs it, and the uninstaller. The shipped
+// setup is 32-bit; the same script made as a 64-bit program runs here,
+// where Wine may have no 32-bit part.
+TEST_F(EndToEndTest, TheSetupInstallsRegistersAVerbThatExtractsAndUninstallsWithoutATrace)
+{
+    if (!DOVREL_SHIPS_SETUP) GTEST_SKIP() << "this build makes no setup (no makensis or no x86 program)";
+    const std::string installFolder = ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Dovrel";
+    const std::string uninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dovrel";
+    const std::string startMenuLink = ShellFolder(CSIDL_PROGRAMS) + "\\Dovrel.lnk";
+    const std::string sendToLink = ShellFolder(CSIDL_SENDTO) + "\\Dovrel 提取图片和视频.lnk";
+    auto verbKey = [](const std::string& extension) {
+        return "Software\\Classes\\SystemFileAssociations\\." + extension + "\\shell\\Dovrel";
+    };
+    ASSERT_FALSE(Exists(installFolder)) << "installed before the test";
+
+    ProgramUnderTest setup(BuildFolder() + "\\" DOVREL_TEST_SETUP_FILE, "/S", false);
+    ASSERT_EQ(setup.WaitForExit(60000), 0u);
+    const std::string program = installFolder + "\\Dovrel.exe";
+    EXPECT_EQ(ReadFileBytes(program), ReadFileBytes(ProgramPath()));
+    EXPECT_TRUE(Exists(startMenuLink));
+    EXPECT_TRUE(Exists(sendToLink));
+    EXPECT_EQ(RegistryText(uninstallKey, "DisplayName"), "Dovrel");
+    EXPECT_EQ(RegistryText(uninstallKey, "DisplayVersion"), DOVREL_VERSION);
+    EXPECT_EQ(RegistryText(uninstallKey, "DisplayIcon"), program + ",0");
+    EXPECT_EQ(RegistryText(uninstallKey, "Publisher"), "Dovrel");
+    EXPECT_EQ(RegistryText(uninstallKey, "UninstallString"), "\"" + installFolder + "\\uninstall.exe\"");
+    DWORD size = 0, bytes = sizeof size;
+    EXPECT_EQ(RegGetValueA(HKEY_CURRENT_USER, uninstallKey.c_str(), "EstimatedSize", RRF_RT_REG_DWORD, nullptr, &size,
+                           &bytes),
+              ERROR_SUCCESS);
+    EXPECT_GE(size, ReadFileBytes(program).size() / 1024);
+    const std::string command = "\"" + program + "\" \"%1\"";
+    for (const std::string& extension : OfficeExtensions()) {
+        EXPECT_EQ(RegistryText(verbKey(extension), ""), "提取图片和视频") << extension;
+        EXPECT_EQ(RegistryText(verbKey(extension), "Icon"), program + ",0") << extension;
+        EXPECT_EQ(RegistryText(verbKey(extension) + "\\command", ""), command) << extension;
+    }
+
+    // The verb's command on a document, as Explorer runs it.
+    const std::string document = userFiles / "右键 菜单.pptx";
+    WriteFileBytes(document, MakeOfficePackage(OfficeKind::Presentation, {{"image1.png", "PNG"}}));
+    std::string verb = RegistryText(verbKey("pptx") + "\\command", "").value_or("");
+    ASSERT_EQ(verb.compare(0, program.size() + 3, "\"" + program + "\" "), 0) << verb;
+    std::string arguments = verb.substr(program.size() + 3);
+    arguments.replace(arguments.find("%1"), 2, document);
+    {
+        ProgramUnderTest installed(program, arguments);
+        EXPECT_EQ(ConfirmMessage(installed.processId()), "提取成功！");
+        std::vector<std::string> results = ResultFolders(documents / "PPT_RES");
+        ASSERT_EQ(results.size(), 1u);
+        EXPECT_EQ(results[0].compare(0, 10, "右键 菜单_"), 0) << results[0];
+        HWND window = WaitForTopLevelWindow(installed.processId(), kMainWindowClass, "Dovrel");
+        ASSERT_TRUE(window);
+        CloseExpectingExitZeroAndCloseTheFileBrowser(installed, window);
+    }
+
+    // The quiet uninstall: it hands its work to a copy of itself outside
+    // the folder and ends at once, so what it leaves is waited for.
+    const std::string quiet = RegistryText(uninstallKey, "QuietUninstallString").value_or("");
+    ASSERT_EQ(quiet, "\"" + installFolder + "\\uninstall.exe\" /S");
+    {
+        ProgramUnderTest uninstaller(installFolder + "\\uninstall.exe", "/S", false);
+        EXPECT_EQ(uninstaller.WaitForExit(60000), 0u);
+        EXPECT_TRUE(WaitUntil([&] { return !Exists(installFolder) && !RegistryKeyExists(uninstallKey); }, 60000))
+            << ListTree(installFolder);
+    }
+    EXPECT_FALSE(Exists(startMenuLink));
+    EXPECT_FALSE(Exists(sendToLink));
+    for (const std::string& extension : OfficeExtensions()) {
+        EXPECT_FALSE(RegistryKeyExists(verbKey(extension))) << extension;
+    }
+    // The pictures are the user's: they stay.
+    EXPECT_EQ(ResultFolders(documents / "PPT_RES").size(), 1u);
 }
 
 TEST_F(EndToEndTest, AFailedStartUpIsReportedUntilClosed)

@@ -67,11 +67,15 @@ std::wstring EnvironmentWith(const std::vector<std::wstring>& variables)
     return block + L'\0';
 }
 
-ProgramUnderTest::ProgramUnderTest(const std::string& path) : ProgramUnderTest(path, {}) {}
-
 ProgramUnderTest::ProgramUnderTest(const std::string& path, const std::vector<std::wstring>& variables)
+    : ProgramUnderTest(path, std::string(), true, variables)
 {
-    std::string commandLine = "\"" + path + "\"";
+}
+
+ProgramUnderTest::ProgramUnderTest(const std::string& path, const std::string& arguments, bool waitUntilIdle,
+                                   const std::vector<std::wstring>& variables)
+{
+    std::string commandLine = "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments);
     // The program and whatever it starts (the shell's file browser) get the
     // null device as their standard handles: under Wine they would otherwise
     // hold the test runner's output pipe open after the test ends.
@@ -89,7 +93,7 @@ ProgramUnderTest::ProgramUnderTest(const std::string& path, const std::vector<st
         process_.reset(info.hProcess);
         CloseHandle(info.hThread);
         processId_ = info.dwProcessId;
-        WaitForInputIdle(info.hProcess, 10000);
+        if (waitUntilIdle) WaitForInputIdle(info.hProcess, 10000);
     }
 }
 

@@ -18,9 +18,12 @@ std::string BuildFolder();
 
 class ProgramUnderTest {
 public:
-    explicit ProgramUnderTest(const std::string& path = ProgramPath());
-    // Started with these variables ("NAME=value") set in its environment:
-    // under Wine, LC_ALL=en_US.UTF-8 is an English Windows (code page 1252).
+    // Started as `"path" arguments`; waits until its window takes input
+    // unless told not to (copies started together, a setup without one).
+    // variables ("NAME=value") are set in its environment: under Wine,
+    // LC_ALL=en_US.UTF-8 is an English Windows (code page 1252).
+    explicit ProgramUnderTest(const std::string& path = ProgramPath(), const std::string& arguments = {},
+                              bool waitUntilIdle = true, const std::vector<std::wstring>& variables = {});
     ProgramUnderTest(const std::string& path, const std::vector<std::wstring>& variables);
     ~ProgramUnderTest();
     ProgramUnderTest(const ProgramUnderTest&) = delete;
