@@ -553,7 +553,38 @@ INSTANTIATE_TEST_SUITE_P(
                             d.AddFile("ppt/mediaX/c.png", kPicture).AddFile("ppt/medi", "x");
                         });
                     },
-                    "a.png\nb.png\n"}),
+                    "a.png\nb.png\n"},
+        // Names Windows cannot take as they are: written under safe,
+        // distinct ones; none is left out.
+        PackageCase{"NamesWindowsCannotTakeAsTheyAre",
+                    [] {
+                        return Deck([](auto& d) {
+                            d.AddFile("ppt/media/con.png", kPicture).AddFile("ppt/media/aux.emf", kPicture);
+                            d.AddFile("ppt/media/a.png.", kPicture).AddFile("ppt/media/b.png ", kPicture);
+                            d.AddFile("ppt/media/image1.png", kPicture).AddFile("ppt/media/IMAGE1.PNG", kPicture);
+                            d.AddFile("ppt/media/Sub./Con", kPicture).AddFile("ppt/media/a.png", kPicture);
+                        });
+                    },
+                    "IMAGE1 (2).PNG\nSub\\\nSub\\Con_\na (2).png\na.png\naux_.emf\nb.png\ncon_.png\nimage1.png\n"},
+        PackageCase{"NamesStoredAsUtf8",
+                    [] {
+                        return Deck([](auto& d) {
+                            d.AddFile("ppt/media/\xE5\x9B\xBE\xE8\xA1\xA8.png", kPicture, {.flags = 0x0800});
+                            d.AddFile("ppt/media/\xE5\x9B\xBE\xE8\xA1\xA8.PNG", kPicture, {.flags = 0x0800});
+                        });
+                    },
+                    "图表 (2).PNG\n图表.png\n"},
+        PackageCase{
+            "NameFlaggedUtf8ThatIsNot",
+            [] { return Deck([](auto& d) { d.AddFile("ppt/media/\xFF\xFE.png", kPicture, {.flags = 0x0800}); }); },
+            nullptr},
+        PackageCase{"NameWithNoSafeForm",
+                    [] {
+                        return Deck([](auto& d) {
+                            d.AddFile("ppt/media/a.png", kPicture).AddFile("ppt/media/b?.png", kPicture);
+                        });
+                    },
+                    nullptr}),
     [](const testing::TestParamInfo<PackageCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ExtractionJobTest, ReportsByBytesAtLeastEvery64KbAndStopsWithinAnEntry)
