@@ -12,8 +12,8 @@ Text ProgressTitle(const Text& caption, int percent)
 }
 
 WindowJobProgress::WindowJobProgress(HWND window, const Text& caption, ITaskbarList3* taskbar,
-                                     std::function<bool()> stopRequested)
-    : window_(window), caption_(caption), taskbar_(taskbar), stopRequested_(std::move(stopRequested))
+                                     std::function<bool()> stopRequested, MillisecondClock clock)
+    : window_(window), caption_(caption), taskbar_(taskbar), stopRequested_(std::move(stopRequested)), pace_(clock)
 {
     if (taskbar_) taskbar_->SetProgressState(window_, TBPF_NORMAL);
     Report(0);
@@ -27,12 +27,12 @@ WindowJobProgress::~WindowJobProgress()
 
 bool WindowJobProgress::Report(int percent)
 {
-    if (percent != shown_ && IsWindow(window_)) {
-        shown_ = percent;
+    const ProgressPace::Step step = pace_.Next(percent);
+    if (step.show && IsWindow(window_)) {
         SetWindowTextOf(window_, ProgressTitle(caption_, percent));
         if (taskbar_) taskbar_->SetProgressValue(window_, static_cast<ULONGLONG>(percent), 100);
     }
-    if (!PumpPendingMessages()) quit_ = true;
+    if (step.pump && !PumpPendingMessages()) quit_ = true;
     return !quit_ && !(stopRequested_ && stopRequested_());
 }
 
