@@ -219,7 +219,7 @@ void MainWindow::OnFilesDropped(const Text& text)
 void MainWindow::TakeDocuments(const std::vector<std::wstring>& documents)
 {
     if (!window_ || documents.empty()) return;
-    for (const std::wstring& document : documents) taken_.push_back(AnsiFromWide(document));
+    for (const std::wstring& document : documents) taken_.push_back(TextFromWide(document));
     // A running job keeps its documents; the taken ones are shown when due.
     if (!busy_) SelectDocuments(taken_);
     SetTimer(window_, kTakenDocumentsTimer, kGatherMs, nullptr);

@@ -166,7 +166,7 @@ std::vector<std::wstring> CompoundDocument::StorageNames() const
 
 bool CompoundDocument::CopyToNewFile(const Text& path) const
 {
-    const std::wstring widePath = WideFromAnsi(path);
+    const std::wstring widePath = WidePath(path);
     if (widePath.empty()) return false;
     ComPtr<IStorage> copy;
     if (FAILED(StgCreateStorageEx(widePath.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, STGFMT_STORAGE,
