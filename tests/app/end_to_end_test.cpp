@@ -357,11 +357,13 @@ TEST_F(EndToEndTest, APresentationsEmbeddedDocumentsGiveTheirPicturesToo)
                                 "embeddings\\Microsoft_Excel_Worksheet1.xlsx\\image1.png\n"
                                 "embeddings\\Microsoft_Excel_Worksheet1.xlsx\\image2.jpeg\n"
                                 "embeddings\\Microsoft_Excel_Worksheet1.xlsx\\image3.wmf\n"
+                                "embeddings\\Microsoft_Excel_Worksheet1.xlsx\\image3.wmf.png\n"
                                 "embeddings\\Microsoft_Word_Document2.docx\\\n"
                                 "embeddings\\Microsoft_Word_Document2.docx\\image1.png\n"
                                 "embeddings\\Microsoft_Word_Document2.docx\\image2.wmf\n"
+                                "embeddings\\Microsoft_Word_Document2.docx\\image2.wmf.png\n"
                                 "embeddings\\Microsoft_Word_Document2.docx\\image3.jpeg\n"
-                                "image1.png\nimage2.jpeg\nimage3.wmf\n");
+                                "image1.png\nimage2.jpeg\nimage3.wmf\nimage3.wmf.png\n");
     EXPECT_EQ(ReadFileBytes(result + "image1.png"), ReadFileBytes(fixtures + "deck.png"));
     EXPECT_EQ(ReadFileBytes(result + "embeddings\\Microsoft_Excel_Worksheet1.xlsx\\image1.png"),
               ReadFileBytes(fixtures + "book.png"));

@@ -1147,7 +1147,8 @@ TEST_F(ExtractionJobTest, ARealDocumentWithARealWorkbookInItGivesThePicturesOfBo
     const std::string result = OutputRoot() + "\\" + results[0] + "\\";
     EXPECT_EQ(test::ListTree(result), "embeddings\\\nembeddings\\_1234567890\\\nembeddings\\_1234567890\\image1.png\n"
                                       "embeddings\\_1234567890\\image2.jpeg\nembeddings\\_1234567890\\image3.wmf\n"
-                                      "image1.jpeg\nimage2.png\nimage3.wmf\n");
+                                      "embeddings\\_1234567890\\image3.wmf.png\n"
+                                      "image1.jpeg\nimage2.png\nimage3.wmf\nimage3.wmf.png\n");
     EXPECT_EQ(test::ReadFileBytes(result + "embeddings\\_1234567890\\image1.png"),
               test::ReadFileBytes(fixtures + "picture.png"));
 }
