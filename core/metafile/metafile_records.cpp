@@ -105,16 +105,17 @@ std::optional<WrappedBitmap> DibInRecord(std::string_view record, std::uint32_t 
 // over the picture's bounds, or nothing.
 std::optional<WrappedBitmap> DibOfDrawing(std::string_view record, std::uint32_t type, const Rect& pictureBounds)
 {
-    if (!Covers(RectAt(record, 8), pictureBounds)) return std::nullopt;
+    if (record.size() < (type == kEmrStretchDiBits ? 80u : 108u) || !Covers(RectAt(record, 8), pictureBounds))
+        return std::nullopt;
     std::optional<WrappedBitmap> bitmap;
     std::int32_t xSrc, ySrc, cxSrc, cySrc;
     if (type == kEmrStretchDiBits) {
-        if (record.size() < 80 || ReadLe32(record, 64) != 0 || ReadLe32(record, 68) != kSrcCopy) return std::nullopt;
+        if (ReadLe32(record, 64) != 0 || ReadLe32(record, 68) != kSrcCopy) return std::nullopt;
         xSrc = S32(record, 32), ySrc = S32(record, 36), cxSrc = S32(record, 40), cySrc = S32(record, 44);
         bitmap =
             DibInRecord(record, ReadLe32(record, 48), ReadLe32(record, 52), ReadLe32(record, 56), ReadLe32(record, 60));
     } else {
-        if (record.size() < 108 || ReadLe32(record, 40) != kSrcCopy || ReadLe32(record, 80) != 0) return std::nullopt;
+        if (ReadLe32(record, 40) != kSrcCopy || ReadLe32(record, 80) != 0) return std::nullopt;
         // The source's transform must be the identity: the bitmap as it is.
         const std::uint32_t transform[6] = {ReadLe32(record, 52), ReadLe32(record, 56), ReadLe32(record, 60),
                                             ReadLe32(record, 64), ReadLe32(record, 68), ReadLe32(record, 72)};

@@ -92,8 +92,8 @@ def emf_record(kind, body):
     return struct.pack("<II", kind, 8 + len(body)) + body
 
 
-def emf(records):
-    body = b"".join(records) + emf_record(14, struct.pack("<III", 0, 16, 20))
+def emf(records, ended=True):
+    body = b"".join(records) + (emf_record(14, struct.pack("<III", 0, 16, 20)) if ended else b"")
     header = struct.pack("<II4i4iIIIIHHIII2I2IIII2I", 1, 108, 0, 0, 99, 74, 0, 0, 999, 749, 0x464D4520,
                          0x10000, 108 + len(body), len(records) + 2, 2, 0, 0, 0, 0, 1000, 1000, 100, 100,
                          0, 0, 0, 100000, 100000)
@@ -114,6 +114,8 @@ def metafile_records():
     dib = struct.pack("<4i6iIIIIIIii", 0, 0, 99, 74, 0, 0, 0, 0, 2, 2, 80, 40, 120, len(bits) * 2, 0,
                       0x00CC0020, 100, 75) + info + bits * 2
     put("metafile_records", "bitmap.emf", emf([emf_record(81, dib)]))
+    # a bitmap record too short for its bounds, last in the file
+    put("metafile_records", "short_bitmap.emf", emf([emf_record(81, b"\0" * 12)], ended=False))
     image = struct.pack("<7I", 0xDBC01002, 1, 64, 48, 0, 0, 1) + PNG
     pieces = [image[:len(image) // 2], image[len(image) // 2:]]
     plus = plus_record(0x4001, 0, struct.pack("<4I", 0xDBC01002, 1, 96, 96))
