@@ -5,6 +5,9 @@
 //       Writes a presentation through structured storage: a Pictures
 //       stream of about that size, four fifths PNG and JPEG pictures of
 //       incompressible bytes (1 MB each), one fifth deflated metafiles.
+//   compound_bench workbook <document.xls> <megabytes>
+//       Writes a workbook whose drawing group holds 10 MB PNG pictures of
+//       about that size in all, piece by piece (the tests' writer).
 //   compound_bench run <document.ppt> <work folder>
 //       Runs the job's per-document step (ExtractDocument) with the output
 //       root <work folder>\PPT_RES, and prints one line of key=value pairs.
@@ -23,6 +26,7 @@
 #include "core/base/com_ptr.h"
 #include "core/job/extraction_job.h"
 #include "core/job/work_paths.h"
+#include "tests/support/compound_file.h"
 
 namespace {
 
@@ -130,7 +134,14 @@ int Run(const char* document, const std::string& work)
 int main(int argc, char** argv)
 {
     if (argc == 4 && std::strcmp(argv[1], "make") == 0) return Make(argv[2], std::strtoul(argv[3], nullptr, 10));
+    if (argc == 4 && std::strcmp(argv[1], "workbook") == 0) {
+        const int pictures = static_cast<int>((std::strtoul(argv[3], nullptr, 10) + 9) / 10);
+        dovrel::test::WriteLargeWorkbook(argv[2], pictures, 10u << 20);
+        return 0;
+    }
     if (argc == 4 && std::strcmp(argv[1], "run") == 0) return Run(argv[2], argv[3]);
-    std::fprintf(stderr, "usage: compound_bench make <document.ppt> <megabytes> | run <document.ppt> <work folder>\n");
+    std::fprintf(stderr,
+                 "usage: compound_bench make <document.ppt> <megabytes> | workbook <document.xls> <megabytes> | run "
+                 "<document> <work folder>\n");
     return 2;
 }

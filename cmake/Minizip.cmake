@@ -5,8 +5,6 @@
 # scripts/fetch-minizip.sh fetches it) they are built here as static
 # libraries. Without it, an installed minizip is used (vcpkg's
 # unofficial-minizip, or a library and header found on the search path).
-set(MINIZIP_SOURCE_DIR "" CACHE PATH "zlib's contrib/minizip folder")
-
 if(MINIZIP_SOURCE_DIR)
     set(_mz ${MINIZIP_SOURCE_DIR})
     # minizip's headers are included as <minizip/unzip.h>, as installed

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/text/ascii.h"
+#include "core/text/text_encoding.h"
 
 namespace dovrel {
 
@@ -37,7 +38,10 @@ Text FormatFatalErrorReport(std::int32_t code, const Text& message, const Source
     return report;
 }
 
-void ShowFatalErrorBox(const Text& report) { MessageBoxA(nullptr, report.c_str(), "错误", MB_OK | MB_ICONSTOP); }
+void ShowFatalErrorBox(const Text& report)
+{
+    MessageBoxW(nullptr, WideFromText(report).c_str(), WideFromText("错误").c_str(), MB_OK | MB_ICONSTOP);
+}
 
 ScopedFatalErrorBox::ScopedFatalErrorBox(FatalErrorBox box) : previous_(currentBox) { currentBox = box; }
 

@@ -6,25 +6,25 @@ int RunMessageLoop(HWND dialogWindow)
 {
     MSG message;
     for (;;) {
-        BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) return static_cast<int>(message.wParam);
         if (got == -1) return -1;
-        if (IsWindow(dialogWindow) && IsDialogMessageA(dialogWindow, &message)) continue;
+        if (IsWindow(dialogWindow) && IsDialogMessageW(dialogWindow, &message)) continue;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
 }
 
 bool PumpPendingMessages()
 {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(message.wParam));
             return false;
         }
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     return true;
 }

@@ -1,9 +1,14 @@
 #pragma once
 // One running copy per user logon: two copies would share the scratch
 // folder and clear each other's work mid-run. The first copy holds a named
-// mutex in the Local\ namespace for its lifetime.
+// mutex in the Local\ namespace for its lifetime; a later copy hands the
+// documents it was given to the first one (WM_COPYDATA) and ends.
 
 #include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "core/base/unique_handle.h"
 
@@ -28,5 +33,18 @@ private:
 // Waits up to timeoutMs for a copy that is still starting. False if no
 // such window appeared.
 bool BringRunningCopyToFront(const char* windowClass, DWORD timeoutMs = 5000);
+
+// What a hand-over's COPYDATASTRUCT carries: dwData kHandOverDocuments,
+// the documents as UTF-16 paths, each ended by a zero character.
+inline constexpr ULONG_PTR kHandOverDocuments = 0x44565231;  // "DVR1"
+std::wstring HandOverPayload(const std::vector<std::wstring>& documents);
+// The documents of a hand-over; nothing when data is no hand-over or is
+// cut short (it comes from another process: every size is checked).
+std::optional<std::vector<std::wstring>> DocumentsFromHandOver(const COPYDATASTRUCT& data);
+
+// Sends documents to the running copy's window of windowClass, waiting up
+// to timeoutMs for a copy that is still starting. True once it took them.
+bool HandDocumentsToRunningCopy(const char* windowClass, const std::vector<std::wstring>& documents,
+                                DWORD timeoutMs = 10000);
 
 }  // namespace dovrel

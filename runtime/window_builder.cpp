@@ -1,5 +1,9 @@
 #include "runtime/window_builder.h"
 
+#include <string>
+
+#include "core/text/text_encoding.h"
+
 namespace dovrel {
 
 namespace {
@@ -56,8 +60,10 @@ POINT WindowPositionFor(const UnitDescription& window, const WindowSettings& set
 HWND CreateTopLevelWindow(const UnitDescription& window, const WindowSettings& settings, HINSTANCE instance,
                           WNDPROC procedure, void* instancePointer)
 {
-    WNDCLASSEXA windowClass{};
-    if (!GetClassInfoExA(instance, kWindowClassName, &windowClass)) {
+    const std::wstring className = WideFromText(kWindowClassName);
+    // A wide window class: its windows and its messages carry UTF-16.
+    WNDCLASSEXW windowClass{};
+    if (!GetClassInfoExW(instance, className.c_str(), &windowClass)) {
         windowClass = {};
         windowClass.cbSize = sizeof windowClass;
         windowClass.lpfnWndProc = procedure;
@@ -66,14 +72,14 @@ HWND CreateTopLevelWindow(const UnitDescription& window, const WindowSettings& s
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         windowClass.hIcon = LoadProgramIcon(instance, SM_CXICON, SM_CYICON);
         windowClass.hIconSm = LoadProgramIcon(instance, SM_CXSMICON, SM_CYSMICON);
-        windowClass.lpszClassName = kWindowClassName;
-        if (!RegisterClassExA(&windowClass)) return nullptr;
+        windowClass.lpszClassName = className.c_str();
+        if (!RegisterClassExW(&windowClass)) return nullptr;
     }
     POINT at = WindowPositionFor(window, settings, {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
     DWORD exStyle = settings.alwaysOnTop ? WS_EX_TOPMOST : 0;
-    HWND created =
-        CreateWindowExA(exStyle, kWindowClassName, Text(window.caption).c_str(), WindowStyleFor(window, settings), at.x,
-                        at.y, window.width, window.height, nullptr, nullptr, instance, instancePointer);
+    HWND created = CreateWindowExW(exStyle, className.c_str(), WideFromText(Text(window.caption)).c_str(),
+                                   WindowStyleFor(window, settings), at.x, at.y, window.width, window.height, nullptr,
+                                   nullptr, instance, instancePointer);
     if (created && !settings.movable) DeleteMenu(GetSystemMenu(created, FALSE), SC_MOVE, MF_BYCOMMAND);
     return created;
 }
@@ -83,9 +89,10 @@ HWND CreateControl(const UnitDescription& control, HWND parent, int id, HINSTANC
     const char* platformClass = PlatformClassFor(control.type);
     if (!platformClass) return nullptr;
     DWORD exStyle = control.type == UnitType::EditBox ? WS_EX_CLIENTEDGE : 0;
-    HWND created = CreateWindowExA(exStyle, platformClass, Text(control.caption).c_str(), ControlStyleFor(control),
-                                   control.left, control.top, control.width, control.height, parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    HWND created =
+        CreateWindowExW(exStyle, WideFromText(platformClass).c_str(), WideFromText(Text(control.caption)).c_str(),
+                        ControlStyleFor(control), control.left, control.top, control.width, control.height, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     if (created) SendMessageA(created, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
     return created;
 }
@@ -98,6 +105,15 @@ bool SetProgramIcon(HWND window, HINSTANCE instance)
     SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large));
     SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
     return true;
+}
+
+void SetWindowTextOf(HWND window, const Text& text) { SetWindowTextW(window, WideFromText(text).c_str()); }
+
+Text WindowTextOf(HWND window)
+{
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return TextFromWide(text);
 }
 
 }  // namespace dovrel

@@ -38,4 +38,10 @@ HWND CreateControl(const UnitDescription& control, HWND parent, int id, HINSTANC
 // icon. False if the program has no such resource.
 bool SetProgramIcon(HWND window, HINSTANCE instance);
 
+// A window's text, through the wide calls: the program's texts reach
+// Windows as UTF-16 (WideFromText), so they read the same under every
+// system code page.
+void SetWindowTextOf(HWND window, const Text& text);
+Text WindowTextOf(HWND window);
+
 }  // namespace dovrel

@@ -10,7 +10,7 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 stamp=/var/lib/dovrel-setup.stamp
 packages="cmake make g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev g++-mingw-w64-i686-posix mingw-w64-i686-dev \
-libz-mingw-w64-dev wine wine64 xvfb fonts-wine python3 x11-utils xauth imagemagick locales \
+wine wine64 xvfb fonts-wine python3 x11-utils xauth imagemagick locales \
 fonts-wqy-microhei googletest dpkg-dev 7zip ccache nsis clang clang-format libclang-rt-14-dev"
 
 # The x86 program and NSIS setups are 32-bit: Wine runs them with its
@@ -59,8 +59,14 @@ if [ -n "$missing" ] || [ ! -f "$stamp" ]; then
     touch "$stamp"
 fi
 
-if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
-    sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-    grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
-    locale-gen
-fi
+# zh_CN for the tests' code page 936; en_US and zh_TW for the end-to-end
+# runs under an English (1252) and a Traditional Chinese (950) Windows.
+generate=""
+for locale in zh_CN en_US zh_TW; do
+    if ! locale -a 2>/dev/null | grep -qi "^$locale\.utf8\$"; then
+        sed -i "s/^# *\($locale.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+        grep -q "^$locale.UTF-8 UTF-8" /etc/locale.gen || echo "$locale.UTF-8 UTF-8" >> /etc/locale.gen
+        generate=yes
+    fi
+done
+if [ -n "$generate" ]; then locale-gen; fi

@@ -1,10 +1,14 @@
 #include "ui/main_window.h"
 
+#include <utility>
+
 #include "core/job/document_batch.h"
 #include "core/job/extraction_job.h"
 #include "core/shell/shell.h"
 #include "core/shell/user_seam.h"
+#include "core/text/text_encoding.h"
 #include "core/job/work_paths.h"
+#include "runtime/single_instance.h"
 #include "runtime/window_builder.h"
 #include "runtime/window_registry.h"
 #include "ui/drop/drop_target.h"
@@ -19,6 +23,10 @@ namespace {
 using namespace main_window;
 
 constexpr int kFirstControlId = 1000;
+
+// Taken documents wait this long for more (restarted with each arrival).
+constexpr UINT_PTR kTakenDocumentsTimer = 1;
+constexpr UINT kGatherMs = 1000;
 
 int ControlIdOf(std::size_t unit) { return kFirstControlId + static_cast<int>(unit); }
 
@@ -208,6 +216,24 @@ void MainWindow::OnFilesDropped(const Text& text)
     SelectDocuments(SplitDroppedPaths(text));
 }
 
+void MainWindow::TakeDocuments(const std::vector<std::wstring>& documents)
+{
+    if (!window_ || documents.empty()) return;
+    for (const std::wstring& document : documents) taken_.push_back(TextFromWide(document));
+    // A running job keeps its documents; the taken ones are shown when due.
+    if (!busy_) SelectDocuments(taken_);
+    SetTimer(window_, kTakenDocumentsTimer, kGatherMs, nullptr);
+}
+
+void MainWindow::OnTakenDocumentsDue()
+{
+    if (busy_ || !IsWindowEnabled(window_)) return;
+    KillTimer(window_, kTakenDocumentsTimer);
+    if (taken_.empty()) return;
+    SelectDocuments(std::exchange(taken_, {}));
+    OnExtractClicked();
+}
+
 void MainWindow::SelectDocuments(const std::vector<Text>& documents)
 {
     SetSelectedDocuments(documents);
@@ -217,10 +243,8 @@ void MainWindow::SelectDocuments(const std::vector<Text>& documents)
 
 void MainWindow::OnPathBoxEdited()
 {
-    std::vector<char> text(static_cast<std::size_t>(GetWindowTextLengthA(controls_[kPathBox])) + 1);
-    GetWindowTextA(controls_[kPathBox], text.data(), static_cast<int>(text.size()));
     // What the user types is one path: a file name may itself hold "; ".
-    Text document = DocumentFromPathBox(text.data());
+    Text document = DocumentFromPathBox(WindowTextOf(controls_[kPathBox]));
     SetSelectedDocuments(document.empty() ? std::vector<Text>{} : std::vector<Text>{document});
     UpdateDefaultButton();
 }
@@ -228,7 +252,7 @@ void MainWindow::OnPathBoxEdited()
 void MainWindow::ShowInPathBox(const Text& text)
 {
     writingPathBox_ = true;
-    SetWindowTextA(controls_[kPathBox], text.c_str());
+    SetWindowTextOf(controls_[kPathBox], text);
     writingPathBox_ = false;
 }
 
@@ -277,6 +301,19 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             for (std::size_t unit : {std::size_t{kBrowseButton}, std::size_t{kExtractButton}}) {
                 if (id == ControlIdOf(unit)) RaiseEvent(unit, button_events::kClicked);
             }
+            return 0;
+        }
+        break;
+    case WM_COPYDATA:
+        if (!lParam) return FALSE;
+        if (auto documents = DocumentsFromHandOver(*reinterpret_cast<const COPYDATASTRUCT*>(lParam))) {
+            TakeDocuments(*documents);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_TIMER:
+        if (wParam == kTakenDocumentsTimer) {
+            OnTakenDocumentsDue();
             return 0;
         }
         break;
@@ -337,19 +374,19 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         }
         break;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK MainWindow::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
-        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->window_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     return self->HandleMessage(window, message, wParam, lParam);
 }
 

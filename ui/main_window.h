@@ -8,6 +8,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/text/text.h"
@@ -45,6 +46,13 @@ public:
     // Whether a job runs (the controls are disabled, drops refused).
     bool busy() const { return busy_; }
 
+    // Documents from the command line or from a later copy (WM_COPYDATA),
+    // as full UTF-16 paths. Shown at once when idle, and extracted, exactly
+    // as a drop followed by 提取, once none more came for about a second
+    // (Explorer starts one copy per chosen file), or after the running job:
+    // every document that arrives meanwhile joins one batch.
+    void TakeDocuments(const std::vector<std::wstring>& documents);
+
     // The runtime's event dispatch: runs the handler that the description
     // binds to (unit, event), if any. argument is the event's one text, for
     // events that carry one. Answers whether a handler ran.
@@ -61,6 +69,9 @@ private:
     void OnExtractClicked();
     void OnFilesDropped(const Text& text);
     void OnPathBoxEdited();
+    // The taken documents' moment has come: extracted unless a job runs or
+    // a modal box or dialog is open (then the next tick tries again).
+    void OnTakenDocumentsDue();
     // One document is a single run, two or more a batch.
     void SelectDocuments(const std::vector<Text>& documents);
 
@@ -89,6 +100,7 @@ private:
     bool busy_ = false;
     bool closeRequested_ = false;  // a close came while the job ran
     bool writingPathBox_ = false;  // the program, not the user, writes the box
+    std::vector<Text> taken_;      // documents taken, not yet extracted
 };
 
 }  // namespace dovrel

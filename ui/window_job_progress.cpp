@@ -1,6 +1,7 @@
 #include "ui/window_job_progress.h"
 
 #include "runtime/message_loop.h"
+#include "runtime/window_builder.h"
 
 namespace dovrel {
 
@@ -11,8 +12,8 @@ Text ProgressTitle(const Text& caption, int percent)
 }
 
 WindowJobProgress::WindowJobProgress(HWND window, const Text& caption, ITaskbarList3* taskbar,
-                                     std::function<bool()> stopRequested)
-    : window_(window), caption_(caption), taskbar_(taskbar), stopRequested_(std::move(stopRequested))
+                                     std::function<bool()> stopRequested, MillisecondClock clock)
+    : window_(window), caption_(caption), taskbar_(taskbar), stopRequested_(std::move(stopRequested)), pace_(clock)
 {
     if (taskbar_) taskbar_->SetProgressState(window_, TBPF_NORMAL);
     Report(0);
@@ -20,24 +21,24 @@ WindowJobProgress::WindowJobProgress(HWND window, const Text& caption, ITaskbarL
 
 WindowJobProgress::~WindowJobProgress()
 {
-    if (IsWindow(window_)) SetWindowTextA(window_, caption_.c_str());
+    if (IsWindow(window_)) SetWindowTextOf(window_, caption_);
     if (taskbar_) taskbar_->SetProgressState(window_, TBPF_NOPROGRESS);
 }
 
 bool WindowJobProgress::Report(int percent)
 {
-    if (percent != shown_ && IsWindow(window_)) {
-        shown_ = percent;
-        SetWindowTextA(window_, ProgressTitle(caption_, percent).c_str());
+    const ProgressPace::Step step = pace_.Next(percent);
+    if (step.show && IsWindow(window_)) {
+        SetWindowTextOf(window_, ProgressTitle(caption_, percent));
         if (taskbar_) taskbar_->SetProgressValue(window_, static_cast<ULONGLONG>(percent), 100);
     }
-    if (!PumpPendingMessages()) quit_ = true;
+    if (step.pump && !PumpPendingMessages()) quit_ = true;
     return !quit_ && !(stopRequested_ && stopRequested_());
 }
 
 void WindowJobProgress::Ended(bool failed)
 {
-    if (IsWindow(window_)) SetWindowTextA(window_, caption_.c_str());
+    if (IsWindow(window_)) SetWindowTextOf(window_, caption_);
     if (taskbar_) taskbar_->SetProgressState(window_, failed ? TBPF_ERROR : TBPF_NOPROGRESS);
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 // The job's progress shown on the main window while the job runs on the
-// window's own thread: at each report the thread's waiting messages are
-// dispatched (the window paints, moves and answers), the title reads
-// "Dovrel - 42%" and the task-bar button fills. Ending restores the title
-// and clears the button.
+// window's own thread: at the reports its pace lets through, the thread's
+// waiting messages are dispatched (the window paints, moves and answers),
+// the title reads "Dovrel - 42%" and the task-bar button fills. Ending
+// restores the title and clears the button.
 
 #include <windows.h>
 #include <shobjidl.h>
@@ -13,6 +13,7 @@
 #include "core/base/com_ptr.h"
 #include "core/job/extraction_job.h"
 #include "core/text/text.h"
+#include "ui/progress_pace.h"
 
 namespace dovrel {
 
@@ -22,8 +23,9 @@ Text ProgressTitle(const Text& caption, int percent);
 class WindowJobProgress final : public JobProgress {
 public:
     // taskbar may be null (no task-bar button yet, or none on this system).
-    // stopRequested is asked after each pump: true stops the job.
-    WindowJobProgress(HWND window, const Text& caption, ITaskbarList3* taskbar, std::function<bool()> stopRequested);
+    // stopRequested is asked at each report: true stops the job.
+    WindowJobProgress(HWND window, const Text& caption, ITaskbarList3* taskbar, std::function<bool()> stopRequested,
+                      MillisecondClock clock = SystemMilliseconds);
     ~WindowJobProgress() override;
     WindowJobProgress(const WindowJobProgress&) = delete;
     WindowJobProgress& operator=(const WindowJobProgress&) = delete;
@@ -38,7 +40,7 @@ private:
     // the shell makes the button anew (Explorer restarted) mid-job.
     ComPtr<ITaskbarList3> taskbar_;
     std::function<bool()> stopRequested_;
-    int shown_ = -1;
+    ProgressPace pace_;
     bool quit_ = false;
 };
 

@@ -65,9 +65,28 @@ struct ViewTraits {  // MapViewOfFile
     static void Close(Handle view) { UnmapViewOfFile(view); }
 };
 
+struct GdiObjectTraits {  // fonts, bitmaps, brushes
+    using Handle = HGDIOBJ;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { DeleteObject(h); }
+};
+struct MemoryDcTraits {  // CreateCompatibleDC
+    using Handle = HDC;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { DeleteDC(h); }
+};
+struct EnhMetaFileTraits {  // SetEnhMetaFileBits, SetWinMetaFileBits
+    using Handle = HENHMETAFILE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { DeleteEnhMetaFile(h); }
+};
+
 using UniqueFile = UniqueHandleOf<FileHandleTraits>;
 using UniqueFind = UniqueHandleOf<FindHandleTraits>;
 using UniqueHandle = UniqueHandleOf<KernelHandleTraits>;
 using UniqueView = UniqueHandleOf<ViewTraits>;
+using UniqueGdiObject = UniqueHandleOf<GdiObjectTraits>;
+using UniqueMemoryDc = UniqueHandleOf<MemoryDcTraits>;
+using UniqueEnhMetaFile = UniqueHandleOf<EnhMetaFileTraits>;
 
 }  // namespace dovrel

@@ -7,58 +7,139 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base/little_endian.h"
+#include "core/base/unique_handle.h"
 #include "core/compound/compound_document.h"
+#include "core/compound/office_art.h"
 #include "core/fs/file_ops.h"
 #include "core/fs/folder_path.h"
-#include "core/base/little_endian.h"
-#include "core/compound/office_art.h"
-#include "core/base/unique_handle.h"
+#include "core/fs/volume.h"
+#include "core/fs/wide_path.h"
 
 namespace dovrel {
 
 namespace {
 
-// Bounds for what is read whole: a workbook's drawing group lies in its
-// first part (the globals), a word-processing document's drawing group
-// and picture descriptors are single structures.
-constexpr std::uint64_t kWorkbookReadLimit = 256u << 20;
-constexpr std::uint32_t kStructureLimit = 256u << 20;
+// What one read of a stream takes at once: pictures are read in bounded
+// pieces, never whole, whatever their size.
+constexpr std::size_t kStreamReadSize = 256 * 1024;
+// A word-processing document's character-formatting index is read whole:
+// eight bytes a page of text properties.
+constexpr std::uint32_t kIndexLimit = 16u << 20;
+// The part of the progress a copy of a held document takes.
+constexpr int kCopyShare = 30;
 
-// ---- Writing -----------------------------------------------------------------
+// ---- Reading ------------------------------------------------------------------
 
-bool WriteWholeFile(const Text& path, const std::string& bytes)
-{
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    for (std::size_t done = 0; done < bytes.size();) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 24));
-        DWORD written = 0;
-        if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || written != chunk) {
-            file.reset();
-            RemoveFile(path);
-            return false;
-        }
-        done += chunk;
-    }
-    return true;
-}
-
-// Each distinct picture once, numbered in the order they come.
-class PictureFolder {
+// `length` bytes of a stream from `start`, read ahead in pieces.
+class StreamSource final : public ByteSource {
 public:
-    PictureFolder(Text scratchFolder, Text packageFolder, std::uint64_t documentSize, const PicturesProgress& progress)
-        : scratchFolder_(std::move(scratchFolder)), packageFolder_(std::move(packageFolder)),
-          documentSize_(documentSize), progress_(progress)
+    StreamSource(const StorageStream& stream, std::uint64_t start, std::uint64_t length)
+        : stream_(stream), next_(start),
+          end_(start <= stream.size() ? std::min(length, stream.size() - start) + start : start)
+    {
+    }
+    bool Read(std::size_t count, std::string& bytes) override
+    {
+        bytes.clear();
+        if (count > left()) return false;
+        while (bytes.size() < count) {
+            if (at_ == buffer_.size() && !Refill()) return false;
+            const std::size_t take = std::min(count - bytes.size(), buffer_.size() - at_);
+            bytes.append(buffer_, at_, take);
+            at_ += take;
+        }
+        return true;
+    }
+    bool Skip(std::uint64_t count) override
+    {
+        if (count > left()) return false;
+        const std::uint64_t buffered = buffer_.size() - at_;
+        if (count <= buffered) {
+            at_ += static_cast<std::size_t>(count);
+        } else {
+            next_ += count - buffered;
+            buffer_.clear();
+            at_ = 0;
+        }
+        return true;
+    }
+    std::uint64_t left() const { return end_ - next_ + (buffer_.size() - at_); }
+
+private:
+    bool Refill()
+    {
+        buffer_.clear();
+        at_ = 0;
+        const std::uint64_t count = std::min<std::uint64_t>(kStreamReadSize, end_ - next_);
+        if (count == 0 || !stream_.ReadAt(next_, count, buffer_)) return false;
+        next_ += count;
+        return true;
+    }
+
+    const StorageStream& stream_;
+    std::uint64_t next_;  // the stream offset after the buffer
+    std::uint64_t end_;
+    std::string buffer_;
+    std::size_t at_ = 0;
+};
+
+// ---- Writing ------------------------------------------------------------------
+
+// The first walk: every picture is opened (kind, first id, size) and none
+// written, so a damaged one fails the run before anything is written and
+// the bytes to write are known.
+class PictureSizes final : public BlipVisitor {
+public:
+    bool Blip(const RecordHeader& header, ByteSource& body) override
+    {
+        const std::optional<BlipPicture> picture = BlipPicture::Open(header, body);
+        if (!picture) return Damaged();
+        if (seen_.insert(picture->uid()).second) {
+            bytes_ += picture->MostFileSize();
+            ++files_;
+        }
+        return true;
+    }
+    bool Damaged() override
+    {
+        damaged_ = true;
+        return false;
+    }
+    bool damaged() const { return damaged_; }
+    std::uint64_t bytes() const { return bytes_; }
+    std::uint64_t files() const { return files_; }
+
+private:
+    std::set<std::string> seen_;
+    std::uint64_t bytes_ = 0;
+    std::uint64_t files_ = 0;
+    bool damaged_ = false;
+};
+
+// The second walk: each distinct picture once, numbered in the order they
+// come, written piece by piece.
+class PictureFolder final : public BlipVisitor {
+public:
+    PictureFolder(Text scratchFolder, Text packageFolder, std::uint64_t totalBytes, const PicturesProgress& progress)
+        : scratchFolder_(std::move(scratchFolder)), packageFolder_(std::move(packageFolder)), totalBytes_(totalBytes),
+          progress_(progress)
     {
     }
 
     // false once a stop was asked for or a picture failed: the walk then ends.
-    bool Add(std::string_view blip)
+    bool Blip(const RecordHeader& header, ByteSource& body) override
     {
-        AddPicture(blip);
-        seenBytes_ += blip.size();
-        if (progress_ && !failed_ && !progress_(Percent())) stopped_ = true;
-        return !stopped_ && !failed_;
+        const std::optional<BlipPicture> picture = BlipPicture::Open(header, body);
+        if (!picture) return Damaged();
+        if (seen_.insert(picture->uid()).second && !WritePicture(*picture, body)) failed_ = true;
+        return !stopped_ && !failed_ && Tell();
+    }
+    // A damaged picture fails the run, as a damaged zip entry does.
+    bool Damaged() override
+    {
+        failed_ = true;
+        return false;
     }
 
     int count() const { return count_; }
@@ -66,94 +147,58 @@ public:
     bool stopped() const { return stopped_; }
 
 private:
-    // The pictures make up most of an old document: their share of its
-    // bytes is how far the work is. Never 100 before the end.
-    int Percent() const
+    bool WritePicture(const BlipPicture& picture, ByteSource& body)
     {
-        if (documentSize_ == 0) return 99;
-        return static_cast<int>(std::min<std::uint64_t>(99, seenBytes_ * 100 / documentSize_));
-    }
-
-    void AddPicture(std::string_view blip)
-    {
-        std::optional<Picture> picture = PictureFromBlip(blip);
-        // A damaged picture fails the run, as a damaged zip entry does.
-        if (!picture) {
-            failed_ = true;
-            return;
-        }
-        if (!seen_.insert(picture->uid).second) return;
-        if (count_ == 0) MakeFolder();
+        // A failure shows at the first picture's write.
+        if (count_ == 0) CreateFolderPath(JoinTexts({scratchFolder_, packageFolder_}));
         const Text path =
-            JoinTexts({scratchFolder_, packageFolder_, "\\image", ToText(count_ + 1), ".", picture->extension});
-        if (WriteWholeFile(path, picture->bytes)) {
+            JoinTexts({scratchFolder_, packageFolder_, "\\image", ToText(count_ + 1), ".", picture.extension()});
+        UniqueFile file(
+            CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return false;
+        const BlipPicture::Outcome outcome = picture.Write(body, [&](std::string_view piece) {
+            writtenBytes_ += piece.size();
+            return WriteToFile(file.get(), piece.data(), piece.size()) && Tell();
+        });
+        if (outcome == BlipPicture::Outcome::Written && CloseHandle(file.release())) {
             ++count_;
-        } else {
-            failed_ = true;
+            return true;
         }
+        file.reset();
+        RemoveFile(path);
+        return stopped_;
     }
 
-    // A failure shows at the first picture's write.
-    void MakeFolder() { CreateFolderPath(JoinTexts({scratchFolder_, packageFolder_})); }
+    // How far the pictures are, by the bytes written of all to write; never
+    // 100 before the end. false once a stop was asked for.
+    bool Tell()
+    {
+        if (!progress_ || stopped_) return !stopped_;
+        const std::uint64_t percent =
+            totalBytes_ == 0 ? 99 : std::min<std::uint64_t>(99, writtenBytes_ * 100 / totalBytes_);
+        if (!progress_(static_cast<int>(percent))) stopped_ = true;
+        return !stopped_;
+    }
 
     Text scratchFolder_;
     Text packageFolder_;
-    std::uint64_t documentSize_;
+    std::uint64_t totalBytes_;
     const PicturesProgress& progress_;
     std::set<std::string> seen_;
-    std::uint64_t seenBytes_ = 0;
+    std::uint64_t writtenBytes_ = 0;
     int count_ = 0;
     bool failed_ = false;
     bool stopped_ = false;
 };
 
-std::uint64_t FileSize(const Text& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
-    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
 // ---- Presentations: the Pictures stream, BLIP after BLIP ---------------------
 
-void PresentationBlips(const CompoundDocument& document, const BlipVisitor& visit)
+void PresentationBlips(const CompoundDocument& document, BlipVisitor& visit)
 {
-    constexpr std::uint64_t kWindow = 1 << 16;
     const std::optional<StorageStream> pictures = document.OpenStream(L"Pictures");
     if (!pictures) return;
-    // Headers come from a window read ahead, so a stream of many small
-    // records costs few reads.
-    std::string window;
-    std::uint64_t windowStart = 0;
-    std::string record;
-    for (std::uint64_t offset = 0; offset < pictures->size();) {
-        // The records fill the stream: a header cut short, or a record
-        // running past the end, may be a picture's.
-        if (pictures->size() - offset < kRecordHeaderSize) {
-            visit({});
-            return;
-        }
-        if (offset < windowStart || offset + kRecordHeaderSize > windowStart + window.size()) {
-            windowStart = offset;
-            if (!pictures->ReadAt(offset, std::min(kWindow, pictures->size() - offset), window)) return;
-        }
-        const RecordHeader header = ParseRecordHeader(std::string_view(window).substr(offset - windowStart));
-        const std::uint64_t end = offset + kRecordHeaderSize + std::uint64_t{header.length};
-        if (end > pictures->size()) {
-            visit({});
-            return;
-        }
-        if (IsBlipType(header.type)) {
-            // A record inside the window read ahead needs no read of its own.
-            if (end <= windowStart + window.size()) {
-                if (!visit(std::string_view(window).substr(offset - windowStart, end - offset))) return;
-            } else if (!visit(pictures->ReadAt(offset, end - offset, record) ? std::string_view(record)
-                                                                             : std::string_view())) {
-                return;
-            }
-        }
-        offset = end;
-    }
+    StreamSource source(*pictures, 0, pictures->size());
+    ForEachBlip(source, pictures->size(), visit);
 }
 
 // ---- Word-processing documents -------------------------------------------------
@@ -202,14 +247,6 @@ std::optional<WordLayout> ReadWordLayout(const StorageStream& wordDocument)
     layout.characterIndex = pair(12);
     layout.drawingGroup = pair(50);
     return layout;
-}
-
-std::optional<std::string> ReadPart(const StorageStream& stream, FilePart part)
-{
-    std::string bytes;
-    if (part.size == 0 || part.size > kStructureLimit || !stream.ReadAt(part.offset, part.size, bytes))
-        return std::nullopt;
-    return bytes;
 }
 
 // The Data stream offsets of the inline pictures (sprmCPicLocation), in the
@@ -263,33 +300,35 @@ std::vector<std::uint32_t> InlinePictureOffsets(const StorageStream& wordDocumen
 // `budget`: what all descriptors together may still read. Real ones never
 // overlap, so the Data stream's size is enough for all of them.
 // false when the visitor ended the walk.
-bool InlinePictureBlips(const StorageStream& data, std::uint32_t offset, std::uint64_t& budget,
-                        const BlipVisitor& visit)
+bool InlinePictureBlips(const StorageStream& data, std::uint32_t offset, std::uint64_t& budget, BlipVisitor& visit)
 {
     constexpr std::size_t kHeaderSize = 0x44;
     constexpr std::uint16_t kShapeFile = 0x66;
     std::string head;
-    if (!data.ReadAt(offset, 6, head)) return visit({});
+    if (!data.ReadAt(offset, 8, head)) return visit.Damaged();
     // Another kind of object the text places, without pictures of its own.
     if (ReadLe16(head, 4) != kHeaderSize) return true;
     const std::uint32_t size = ReadLe32(head, 0);
-    if (size < kHeaderSize || size > kStructureLimit || size > budget) return visit({});
+    if (size < kHeaderSize || size > budget || size > data.size() - offset) return visit.Damaged();
     budget -= size;
-    std::string descriptor;
-    if (!data.ReadAt(offset, size, descriptor)) return visit({});
-    std::size_t at = kHeaderSize;
-    if (ReadLe16(descriptor, 6) == kShapeFile) {
-        if (at >= descriptor.size()) return visit({});
-        at += 1 + static_cast<unsigned char>(descriptor[at]);
+    StreamSource descriptor(data, offset, size);
+    std::uint64_t left = size - kHeaderSize;
+    descriptor.Skip(kHeaderSize);
+    if (ReadLe16(head, 6) == kShapeFile) {
+        std::string nameSize;
+        if (!descriptor.Read(1, nameSize)) return visit.Damaged();
+        left -= 1;
+        const std::uint64_t skip = static_cast<unsigned char>(nameSize[0]);
+        if (skip > left || !descriptor.Skip(skip)) return visit.Damaged();
+        left -= skip;
     }
-    if (at >= descriptor.size()) return true;  // a descriptor without a shape
-    const std::string_view records = std::string_view(descriptor).substr(at);
-    const std::optional<RecordHeader> shape = RecordAt(records, 0);
-    if (!shape) return visit({});
-    return ForEachEntryBlip(records.substr(kRecordHeaderSize + shape->length), nullptr, visit);
+    if (left == 0) return true;  // a descriptor without a shape
+    const std::optional<RecordHeader> shape = ReadRecordHeader(descriptor, left);
+    if (!shape || !descriptor.Skip(shape->length)) return visit.Damaged();
+    return ForEachEntryBlip(descriptor, left - shape->length, nullptr, visit);
 }
 
-void WordDocumentBlips(const CompoundDocument& document, const BlipVisitor& visit)
+void WordDocumentBlips(const CompoundDocument& document, BlipVisitor& visit)
 {
     const std::optional<StorageStream> wordDocument = document.OpenStream(L"WordDocument");
     if (!wordDocument) return;
@@ -299,66 +338,111 @@ void WordDocumentBlips(const CompoundDocument& document, const BlipVisitor& visi
     if (!table) return;
 
     // Floating pictures: the store, with the BLIPs in WordDocument at the
-    // entries' delay offsets.
-    // (Entries never share their BLIPs' bytes, so together they read no more
-    // than the stream holds.)
-    std::optional<std::string> group = ReadPart(*table, layout->drawingGroup);
-    if (!group && layout->drawingGroup.size != 0 && !visit({})) return;
-    if (group) {
-        std::uint64_t budget = wordDocument->size();
-        const bool goOn = ForEachStoreBlip(
-            *group,
-            [&](std::uint32_t offset, std::uint32_t size) -> std::optional<std::string> {
-                std::string blip;
-                if (size > budget || !wordDocument->ReadAt(offset, size, blip)) return std::nullopt;
-                budget -= size;
-                return blip;
-            },
-            visit);
-        if (!goOn) return;
+    // entries' delay offsets. (Entries never share their BLIPs' bytes, so
+    // together they read no more than the stream holds.)
+    if (const FilePart group = layout->drawingGroup; group.size != 0) {
+        if (std::uint64_t{group.offset} + group.size > table->size()) {
+            if (!visit.Damaged()) return;
+        } else {
+            std::uint64_t budget = wordDocument->size();
+            StreamSource source(*table, group.offset, group.size);
+            const bool goOn = ForEachStoreBlip(
+                source, group.size,
+                [&](std::uint32_t offset, std::uint32_t size, BlipVisitor& visitor) {
+                    if (size > budget || std::uint64_t{offset} + size > wordDocument->size()) return visitor.Damaged();
+                    budget -= size;
+                    StreamSource blip(*wordDocument, offset, size);
+                    return VisitBlipRecord(blip, size, visitor);
+                },
+                visit);
+            if (!goOn) return;
+        }
     }
     // Inline pictures: the descriptors in Data that the text points at.
     const std::optional<StorageStream> data = document.OpenStream(L"Data");
-    const std::optional<std::string> index = ReadPart(*table, layout->characterIndex);
-    if (!data || !index) return;
+    std::string index;
+    const FilePart part = layout->characterIndex;
+    if (!data || part.size == 0 || part.size > kIndexLimit || !table->ReadAt(part.offset, part.size, index)) return;
     std::uint64_t budget = data->size();
-    for (std::uint32_t offset : InlinePictureOffsets(*wordDocument, *index)) {
+    for (std::uint32_t offset : InlinePictureOffsets(*wordDocument, index)) {
         if (!InlinePictureBlips(*data, offset, budget, visit)) return;
     }
 }
 
 // ---- Workbooks: the drawing group record and its continuations ---------------
 
-void WorkbookBlips(const CompoundDocument& document, const BlipVisitor& visit)
+constexpr std::uint16_t kDrawingGroupRecord = 0x00EB;
+constexpr std::uint16_t kContinue = 0x003C;
+constexpr std::uint16_t kEndOfGlobals = 0x000A;
+
+// The drawing group: the bodies of its record and of the continuation
+// records that follow it, read as one.
+class SplicedRecords final : public ByteSource {
+public:
+    SplicedRecords(ByteSource& book, std::uint64_t firstLength) : book_(book), left_(firstLength) {}
+    bool Read(std::size_t count, std::string& bytes) override
+    {
+        bytes.clear();
+        while (bytes.size() < count) {
+            if (left_ == 0 && !NextRecord()) return false;
+            const std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(count - bytes.size(), left_));
+            if (!book_.Read(take, piece_)) return false;
+            bytes += piece_;
+            left_ -= take;
+        }
+        return true;
+    }
+    bool Skip(std::uint64_t count) override
+    {
+        while (count > 0) {
+            if (left_ == 0 && !NextRecord()) return false;
+            const std::uint64_t take = std::min(count, left_);
+            if (!book_.Skip(take)) return false;
+            count -= take;
+            left_ -= take;
+        }
+        return true;
+    }
+
+private:
+    bool NextRecord()
+    {
+        std::string head;
+        if (!book_.Read(4, head)) return false;
+        const std::uint16_t type = ReadLe16(head, 0);
+        if (type != kContinue && type != kDrawingGroupRecord) return false;
+        left_ = ReadLe16(head, 2);
+        return true;
+    }
+
+    ByteSource& book_;
+    std::uint64_t left_;
+    std::string piece_;
+};
+
+void WorkbookBlips(const CompoundDocument& document, BlipVisitor& visit)
 {
-    constexpr std::uint16_t kDrawingGroupRecord = 0x00EB;
-    constexpr std::uint16_t kContinue = 0x003C;
-    constexpr std::uint16_t kEndOfGlobals = 0x000A;
     std::optional<StorageStream> stream = document.OpenStream(L"Workbook");
     if (!stream) stream = document.OpenStream(L"Book");
     if (!stream) return;
-    std::string book;
-    if (!stream->ReadAt(0, std::min(stream->size(), kWorkbookReadLimit), book)) return;
-
-    std::string group;
-    bool collecting = false;
-    for (std::size_t at = 0; at + 4 <= book.size();) {
-        const std::uint16_t type = ReadLe16(book, at);
-        const std::size_t length = ReadLe16(book, at + 2);
+    StreamSource book(*stream, 0, stream->size());
+    std::string head;
+    while (book.left() >= 4 && book.Read(4, head)) {
+        const std::uint16_t type = ReadLe16(head, 0);
+        const std::uint16_t length = ReadLe16(head, 2);
         // A record running past the end may hold pictures.
-        if (length > book.size() - at - 4) {
-            visit({});
+        if (length > book.left()) {
+            visit.Damaged();
             return;
         }
-        if (type == kDrawingGroupRecord || (collecting && type == kContinue)) {
-            group.append(book, at + 4, length);
-            collecting = true;
-        } else if (collecting || type == kEndOfGlobals) {
-            break;
+        if (type == kDrawingGroupRecord) {
+            SplicedRecords group(book, length);
+            ForEachStoreBlip(group, UINT64_MAX, nullptr, visit);
+            return;
         }
-        at += 4 + length;
+        if (type == kEndOfGlobals) return;
+        book.Skip(length);
     }
-    ForEachStoreBlip(group, nullptr, visit);
 }
 
 // ---- Encryption ------------------------------------------------------------------
@@ -399,7 +483,7 @@ struct KindReader {
     BinaryKind kind;
     const wchar_t* streams[2];  // either one shows the kind
     const char* mediaFolder;    // for an extension of no known kind
-    void (*blips)(const CompoundDocument&, const BlipVisitor&);
+    void (*blips)(const CompoundDocument&, BlipVisitor&);
 };
 
 constexpr KindReader kKinds[] = {
@@ -438,15 +522,31 @@ BinaryPicturesResult WriteBinaryDocumentPictures(const Text& document, const std
                                                  const Text& scratchFolder, const PicturesProgress& progress)
 {
     BinaryPicturesResult result;
-    const std::optional<CompoundDocument> storage = CompoundDocument::Open(document, FallbackCopy(scratchFolder));
+    // A copy of a document another program holds takes the first part of
+    // the progress.
+    int copyShare = 0;
+    const auto copied = [&](std::uint64_t done, std::uint64_t total) {
+        copyShare = kCopyShare;
+        return !progress || progress(static_cast<int>(done * kCopyShare / std::max<std::uint64_t>(total, 1)));
+    };
+    const std::optional<CompoundDocument> storage =
+        CompoundDocument::Open(document, FallbackCopy(scratchFolder), copied, &result.stopped);
     if (!storage || IsEncrypted(*storage)) return result;
     const KindReader* reader = ReaderOf(*storage);
     if (!reader) return result;
-    result.ok = true;
+    const PicturesProgress picturesProgress = [&](int percent) {
+        return !progress || progress(copyShare + percent * (100 - copyShare) / 100);
+    };
+    // Every picture is looked at before any is written: a damaged one, or
+    // pictures that do not fit in the free space, fail the run with nothing
+    // written.
+    PictureSizes sizes;
+    reader->blips(*storage, sizes);
+    if (sizes.damaged() || !HasRoomFor(scratchFolder, sizes.bytes(), sizes.files())) return result;
     const Text mediaFolder = mediaFolderOfName.value_or(reader->mediaFolder);
-    PictureFolder folder(scratchFolder, mediaFolder, FileSize(document), progress);
-    reader->blips(*storage, [&folder](std::string_view blip) { return folder.Add(blip); });
-    if (folder.failed()) result.ok = false;
+    PictureFolder folder(scratchFolder, mediaFolder, sizes.bytes(), picturesProgress);
+    reader->blips(*storage, folder);
+    result.ok = !folder.failed();
     result.stopped = folder.stopped();
     if (folder.count() > 0) result.packageFolder = mediaFolder;
     return result;

@@ -44,19 +44,21 @@ struct BinaryPicturesResult {
     bool stopped = false;
 };
 
-// How far the pictures are, as a percent of the document's bytes; false
-// asks for a stop.
+// How far the work is, as a percent; false asks for a stop.
 using PicturesProgress = std::function<bool(int percent)>;
 
 // Writes each distinct picture of the compound file at `document` once, in
 // the order the document keeps them, as image1.png, image2.jpeg, ... into
 // scratchFolder + mediaFolderOfName, the media folder the document's
 // extension selects (or, without one, the folder of the kind the streams
-// show).
-// A picture that is damaged, of a kind no viewer opens, or not where the
-// document says fails the run (ok false). A copy of a document that another program
-// holds is read from the scratch folder. progress is told after every
-// picture the document holds, so a long document never goes quiet.
+// show). The pictures are read as streams in bounded pieces, never whole.
+// Every picture is looked at before any is written: a picture that is
+// damaged, of a kind no viewer opens, or not where the document says fails
+// the run (ok false), and so do pictures that do not fit in the free space
+// of the scratch folder's volume, with nothing written. A copy of a
+// document that another program holds is read from the scratch folder,
+// bounded by the free space too. progress is told while the copy is made
+// and after every 64 KB written, so a long document never goes quiet.
 BinaryPicturesResult WriteBinaryDocumentPictures(const Text& document, const std::optional<Text>& mediaFolderOfName,
                                                  const Text& scratchFolder, const PicturesProgress& progress = nullptr);
 

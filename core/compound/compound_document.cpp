@@ -6,8 +6,10 @@
 #include <cstring>
 
 #include "core/compound/compound_file_check.h"
-#include "core/text/text_encoding.h"
+#include "core/fs/volume.h"
 #include "core/base/unique_handle.h"
+#include "core/fs/disk_file.h"
+#include "core/fs/wide_path.h"
 
 namespace dovrel {
 
@@ -18,7 +20,7 @@ constexpr std::uint64_t kReadChunk = 1 << 20;
 
 ComPtr<IStorage> OpenStorageReadOnly(const Text& path, HRESULT& result)
 {
-    const std::wstring widePath = WideFromAnsi(path);
+    const std::wstring widePath = WidePath(path);
     ComPtr<IStorage> storage;
     if (widePath.empty() || !CompoundFileChainsAreSound(path)) {
         result = STG_E_FILENOTFOUND;
@@ -37,8 +39,7 @@ ComPtr<IStorage> OpenStorageReadOnly(const Text& path, HRESULT& result)
 
 bool IsCompoundFile(const Text& path)
 {
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file = OpenDiskFileForReading(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     if (!file) return false;
     char head[8];
     DWORD read = 0;
@@ -78,34 +79,53 @@ std::optional<std::string> StorageStream::ReadAll(std::uint64_t limit) const
 namespace {
 
 // A copy that shares the source with whoever holds it open for writing
-// (CopyFileA need not).
-bool CopySharedFile(const Text& source, const Text& target)
+// (CopyFileA need not). The folder's free space bounds it.
+enum class Copy { Made, Failed, Stopped };
+Copy CopySharedFile(const Text& source, const Text& target, const CompoundDocument::CopyProgress& progress)
 {
-    UniqueFile in(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!in) return false;
-    UniqueFile out(
-        CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!out) return false;
+    UniqueFile in = OpenDiskFileForReading(source, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           FILE_FLAG_SEQUENTIAL_SCAN);
+    LARGE_INTEGER size;
+    if (!in || !GetFileSizeEx(in.get(), &size) || size.QuadPart < 0) return Copy::Failed;
+    const std::uint64_t total = static_cast<std::uint64_t>(size.QuadPart);
+    if (!HasRoomFor(target, total, 1)) return Copy::Failed;
+    UniqueFile out(CreateFileW(WidePath(target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out) return Copy::Failed;
     std::string buffer(kReadChunk, '\0');
-    for (;;) {
+    Copy outcome = Copy::Made;
+    for (std::uint64_t done = 0;;) {
         DWORD read = 0;
-        if (!ReadFile(in.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) return false;
-        if (read == 0) return true;
-        DWORD written = 0;
-        if (!WriteFile(out.get(), buffer.data(), read, &written, nullptr) || written != read) return false;
+        if (!ReadFile(in.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr) ||
+            !WriteToFile(out.get(), buffer.data(), read)) {
+            outcome = Copy::Failed;
+            break;
+        }
+        if (read == 0) break;
+        done += read;
+        if (progress && !progress(std::min(done, total), total)) {
+            outcome = Copy::Stopped;
+            break;
+        }
     }
+    if (outcome == Copy::Made && CloseHandle(out.release())) return Copy::Made;
+    out.reset();
+    DeleteFileW(WidePath(target).c_str());
+    return outcome == Copy::Made ? Copy::Failed : outcome;
 }
 
 }  // namespace
 
-std::optional<CompoundDocument> CompoundDocument::Open(const Text& path, const Text& fallbackCopy)
+std::optional<CompoundDocument> CompoundDocument::Open(const Text& path, const Text& fallbackCopy,
+                                                       const CopyProgress& progress, bool* stopped)
 {
     HRESULT result = S_OK;
     ComPtr<IStorage> root = OpenStorageReadOnly(path, result);
-    if (!root && (result == STG_E_SHAREVIOLATION || result == STG_E_LOCKVIOLATION || result == STG_E_ACCESSDENIED) &&
-        CopySharedFile(path, fallbackCopy)) {
-        root = OpenStorageReadOnly(fallbackCopy, result);
+    if (!root && !fallbackCopy.empty() &&
+        (result == STG_E_SHAREVIOLATION || result == STG_E_LOCKVIOLATION || result == STG_E_ACCESSDENIED)) {
+        const Copy copy = CopySharedFile(path, fallbackCopy, progress);
+        if (stopped) *stopped = copy == Copy::Stopped;
+        if (copy == Copy::Made) root = OpenStorageReadOnly(fallbackCopy, result);
     }
     if (!root) return std::nullopt;
     return CompoundDocument(std::move(root));
@@ -121,6 +141,42 @@ std::optional<StorageStream> CompoundDocument::OpenStream(const wchar_t* name) c
     STATSTG info{};
     if (FAILED(stream->Stat(&info, STATFLAG_NONAME))) return std::nullopt;
     return StorageStream(std::move(stream), info.cbSize.QuadPart);
+}
+
+std::optional<CompoundDocument> CompoundDocument::OpenStorage(const wchar_t* name) const
+{
+    ComPtr<IStorage> storage;
+    if (FAILED(root_->OpenStorage(name, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, storage.put())))
+        return std::nullopt;
+    return CompoundDocument(std::move(storage));
+}
+
+std::vector<std::wstring> CompoundDocument::StorageNames() const
+{
+    std::vector<std::wstring> names;
+    ComPtr<IEnumSTATSTG> elements;
+    if (FAILED(root_->EnumElements(0, nullptr, 0, elements.put()))) return names;
+    STATSTG info{};
+    while (elements->Next(1, &info, nullptr) == S_OK) {
+        if (info.type == STGTY_STORAGE && info.pwcsName) names.emplace_back(info.pwcsName);
+        CoTaskMemFree(info.pwcsName);
+        info = STATSTG{};
+    }
+    return names;
+}
+
+bool CompoundDocument::CopyToNewFile(const Text& path) const
+{
+    const std::wstring widePath = WidePath(path);
+    if (widePath.empty()) return false;
+    ComPtr<IStorage> copy;
+    if (FAILED(StgCreateStorageEx(widePath.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, STGFMT_STORAGE,
+                                  0, nullptr, nullptr, IID_IStorage, copy.put_void())))
+        return false;
+    const bool copied = SUCCEEDED(root_->CopyTo(0, nullptr, nullptr, copy.get())) && SUCCEEDED(copy->Commit(0));
+    copy.reset();
+    if (!copied) DeleteFileA(path.c_str());
+    return copied;
 }
 
 }  // namespace dovrel

@@ -7,8 +7,10 @@
 #include <objidl.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/base/com_ptr.h"
 #include "core/text/text.h"
@@ -36,13 +38,28 @@ private:
 
 class CompoundDocument {
 public:
+    // How far the copy is: bytes copied of all; false asks for a stop.
+    using CopyProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
+
     // Opens the document read-only. When another program holds it so that
     // the platform will not share it, a copy is made at `fallbackCopy` and
-    // that is read instead. Nothing when neither can be opened.
-    static std::optional<CompoundDocument> Open(const Text& path, const Text& fallbackCopy);
+    // that is read instead: only when it fits in the free space of its
+    // volume, told to `progress` after every megabyte, and removed again
+    // when a write fails or a stop is asked for (`stopped` then true).
+    // An empty `fallbackCopy` makes no copy. Nothing when neither can be
+    // opened.
+    static std::optional<CompoundDocument> Open(const Text& path, const Text& fallbackCopy,
+                                                const CopyProgress& progress = nullptr, bool* stopped = nullptr);
 
     // A stream of the root storage by name, or nothing.
     std::optional<StorageStream> OpenStream(const wchar_t* name) const;
+    // A storage inside the root, read as a document of its own, or nothing.
+    std::optional<CompoundDocument> OpenStorage(const wchar_t* name) const;
+    // The names of the storages directly inside the root, in the file's order.
+    std::vector<std::wstring> StorageNames() const;
+    // Copies the root with everything in it into a new compound file at
+    // path; false (and no file) when that cannot be done.
+    bool CopyToNewFile(const Text& path) const;
 
 private:
     explicit CompoundDocument(ComPtr<IStorage> root) : root_(std::move(root)) {}

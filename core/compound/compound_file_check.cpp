@@ -15,6 +15,7 @@ constexpr std::uint32_t kNoEntry = 0xFFFFFFFF;
 constexpr std::uint32_t kHeaderDifatEntries = 109;
 constexpr std::size_t kEntrySize = 128;
 constexpr std::uint32_t kMiniCutoff = 4096;
+constexpr std::size_t kMaxDirectoryBytes = 32u << 20;
 
 // Follows chains through one allocation table; a sector met twice, in one
 // chain or two, ends the check.
@@ -57,12 +58,20 @@ public:
         const std::uint32_t fatCount = ReadLe32(header, 44), directoryStart = ReadLe32(header, 48),
                             miniFatStart = ReadLe32(header, 60), difatStart = ReadLe32(header, 68),
                             difatCount = ReadLe32(header, 72);
-        if (fatCount > sectors || difatCount > sectors) return false;
+        // Every count is bounded by what the file's real size needs before
+        // anything is read or allocated: a FAT sector maps perSector sectors
+        // and a DIFAT sector lists perSector - 1 FAT sectors (one sector of
+        // slack each). A sparse file that claims a huge table is refused at
+        // once instead of being read and held whole.
+        const std::uint64_t perSector = sectorSize_ / 4;
+        const std::uint64_t fatNeeded = (sectors + perSector - 1) / perSector + 1;
+        const std::uint64_t listedOutsideHeader = fatCount > kHeaderDifatEntries ? fatCount - kHeaderDifatEntries : 0;
+        const std::uint64_t difatNeeded = (listedOutsideHeader + perSector - 2) / (perSector - 1) + 1;
+        if (fatCount > fatNeeded || difatCount > difatNeeded) return false;
 
         std::vector<std::uint32_t> fatSectors;
         for (std::uint32_t i = 0; i < kHeaderDifatEntries && fatSectors.size() < fatCount; ++i)
             fatSectors.push_back(ReadLe32(header, 76 + 4 * i));
-        const std::size_t perSector = sectorSize_ / 4;
         std::string block;
         std::uint32_t next = difatStart;
         for (std::uint32_t n = 0; fatSectors.size() < fatCount; ++n) {
@@ -80,6 +89,8 @@ public:
         ChainWalker big(fat_);
         std::vector<std::uint32_t> chain;
         if (!big.Walk(directoryStart, &chain)) return false;
+        // Far more entries than any document has; a longer chain is damage.
+        if (chain.size() * sectorSize_ > kMaxDirectoryBytes) return false;
         std::string directory;
         for (std::uint32_t sector : chain) {
             if (!ReadSector(sector, block)) return false;
@@ -87,6 +98,11 @@ public:
         }
         chain.clear();
         if (miniFatStart != kEndOfChain && !big.Walk(miniFatStart, &chain)) return false;
+        // The mini FAT maps the mini stream (the root's stream, inside the
+        // file) in 64-byte sectors: a longer chain is damage.
+        const std::uint64_t miniStreamSize = directory.size() >= kEntrySize ? ReadLe32(directory, 120) : 0;
+        if (miniStreamSize > file_.size()) return false;
+        if (chain.size() > (miniStreamSize / 64 + perSector - 1) / perSector + 1) return false;
         std::vector<std::uint32_t> miniFat;
         for (std::uint32_t sector : chain) {
             if (!ReadSector(sector, block)) return false;

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "core/base/unique_handle.h"
+#include "core/fs/disk_file.h"
 
 namespace dovrel {
 
@@ -12,8 +13,7 @@ namespace {
 class SectorFile : public CompoundBytes {
 public:
     explicit SectorFile(const Text& path)
-        : file_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
+        : file_(OpenDiskFileForReading(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
     {
         LARGE_INTEGER size{};
         if (file_ && GetFileSizeEx(file_.get(), &size)) size_ = static_cast<std::uint64_t>(size.QuadPart);

@@ -8,6 +8,7 @@
 #include "core/text/dbcs.h"
 #include "core/fs/file_ops.h"
 #include "core/fs/folder_tree.h"
+#include "core/text/text_encoding.h"
 
 namespace dovrel {
 
@@ -60,10 +61,10 @@ bool DeleteFolderTreeRefuses(const Text& path)
     if (folder.empty()) return true;
     if (folder.size() >= 2 && folder[1] == ':' && folder.size() <= 3) return true;
 
-    char full[MAX_PATH];
-    DWORD length = GetFullPathNameA(folder.c_str(), MAX_PATH, full, nullptr);
+    wchar_t full[MAX_PATH];
+    DWORD length = GetFullPathNameW(WideFromText(folder).c_str(), MAX_PATH, full, nullptr);
     if (length == 0 || length >= MAX_PATH) return true;  // cannot tell what it names
-    return IsRootOfFullPath(Text(full, length));
+    return IsRootOfFullPath(TextFromWide(std::wstring(full, length)));
 }
 
 bool DeleteFolderTree(const Text& path)

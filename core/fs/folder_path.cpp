@@ -4,6 +4,7 @@
 
 #include "core/text/dbcs.h"
 #include "core/fs/file_ops.h"
+#include "core/fs/wide_path.h"
 
 namespace dovrel {
 
@@ -25,7 +26,7 @@ bool CreateFolderPath(const Text& path)
     ForEachCharacterStart(full.data(), full.size(), [&](std::size_t at) {
         if (CharacterSize(full.data(), full.size(), at) != 1 || full[at] != '\\') return true;
         Text prefix = full.substr(0, at + 1);
-        if (!PathExists(prefix) && !CreateDirectoryA(prefix.c_str(), nullptr)) created = false;
+        if (!PathExists(prefix) && !CreateDirectoryW(WidePath(prefix).c_str(), nullptr)) created = false;
         return created;
     });
     return created;

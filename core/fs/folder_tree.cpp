@@ -6,6 +6,8 @@
 
 #include "core/base/lock_retry.h"
 #include "core/base/unique_handle.h"
+#include "core/fs/wide_path.h"
+#include "core/text/text_encoding.h"
 
 namespace dovrel {
 
@@ -13,7 +15,7 @@ namespace {
 
 DWORD ReparseTagOf(const Text& path)
 {
-    UniqueFile handle(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+    UniqueFile handle(CreateFileW(WidePath(path).c_str(), FILE_READ_ATTRIBUTES,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     FILE_ATTRIBUTE_TAG_INFO info{};
@@ -32,15 +34,16 @@ bool IsLinkAttributes(DWORD attributes, const Text& path)
 std::vector<TreeEntry> ListEntries(const Text& folder, int depth)
 {
     std::vector<TreeEntry> entries;
-    WIN32_FIND_DATAA data{};
-    UniqueFind find(FindFirstFileA((folder + "\\*").c_str(), &data));
+    WIN32_FIND_DATAW data{};
+    UniqueFind find(FindFirstFileW(WidePath(folder + "\\*").c_str(), &data));
     if (!find) return entries;
     do {
-        const char* name = data.cFileName;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
-        const Text path = folder + "\\" + name;
-        entries.push_back({path, name, data.dwFileAttributes, IsLinkAttributes(data.dwFileAttributes, path), depth});
-    } while (FindNextFileA(find.get(), &data));
+        const wchar_t* name = data.cFileName;
+        if (name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'))) continue;
+        const Text text = TextFromWide(name);
+        const Text path = folder + "\\" + text;
+        entries.push_back({path, text, data.dwFileAttributes, IsLinkAttributes(data.dwFileAttributes, path), depth});
+    } while (FindNextFileW(find.get(), &data));
     return entries;
 }
 
@@ -64,8 +67,11 @@ bool RemoveEntry(const Text& path, DWORD attributes, TreeRemoval rules, const Lo
 {
     const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    if (readOnly && rules == TreeRemoval::Everything) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    auto remove = [&] { return folder ? RemoveDirectoryA(path.c_str()) != FALSE : DeleteFileA(path.c_str()) != FALSE; };
+    if (readOnly && rules == TreeRemoval::Everything) SetFileAttributesW(WidePath(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+    auto remove = [&] {
+        return folder ? RemoveDirectoryW(WidePath(path).c_str()) != FALSE
+                      : DeleteFileW(WidePath(path).c_str()) != FALSE;
+    };
     if (readOnly && rules == TreeRemoval::KeepDotNamesAndReadOnly) return remove();
     return RetryWhileLocked(remove, patience);
 }
@@ -93,14 +99,14 @@ bool IsLinkByTag(std::uint32_t attributes, std::uint32_t reparseTag)
 
 bool IsLinkPath(const Text& path)
 {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && IsLinkAttributes(attributes, path);
 }
 
 bool IsRealFolder(const Text& path)
 {
     if (path.empty()) return false;
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
            !IsLinkAttributes(attributes, path);
 }
@@ -113,9 +119,9 @@ bool WalkFolderTree(const Text& folder, const std::function<TreeStep(const TreeE
 
 bool RemoveFolderTree(const Text& path, TreeRemoval rules)
 {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return RemoveDirectoryA(path.c_str()) != FALSE;  // fails, as it should, on a file or nothing
+        return RemoveDirectoryW(WidePath(path).c_str()) != FALSE;  // fails, as it should, on a file or nothing
     }
     const LockPatience patience;  // shared by the whole tree
     if (!IsLinkAttributes(attributes, path)) EmptyFolder(path, rules, patience);

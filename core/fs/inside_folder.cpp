@@ -7,6 +7,8 @@
 #include "core/text/ascii.h"
 #include "core/fs/folder_path.h"
 #include "core/base/unique_handle.h"
+#include "core/fs/wide_path.h"
+#include "core/text/text_encoding.h"
 
 namespace dovrel {
 
@@ -22,25 +24,28 @@ Text WithoutFinalBackslash(Text path)
 
 Text FullPathOf(const Text& path)
 {
-    std::vector<char> full(kLongPath);
-    DWORD length = GetFullPathNameA(path.c_str(), kLongPath, full.data(), nullptr);
+    // Not WidePath: both sides of a comparison are made full the same way,
+    // whatever their length.
+    std::vector<wchar_t> full(kLongPath);
+    DWORD length = GetFullPathNameW(WideFromText(path).c_str(), kLongPath, full.data(), nullptr);
     if (length == 0 || length >= kLongPath) return Text();
-    std::vector<char> longer(kLongPath);
-    DWORD longLength = GetLongPathNameA(full.data(), longer.data(), kLongPath);
-    if (longLength > 0 && longLength < kLongPath) return WithoutFinalBackslash(Text(longer.data(), longLength));
-    return WithoutFinalBackslash(Text(full.data(), length));
+    std::vector<wchar_t> longer(kLongPath);
+    DWORD longLength = GetLongPathNameW(full.data(), longer.data(), kLongPath);
+    if (longLength > 0 && longLength < kLongPath)
+        return WithoutFinalBackslash(TextFromWide(std::wstring(longer.data(), longLength)));
+    return WithoutFinalBackslash(TextFromWide(std::wstring(full.data(), length)));
 }
 
 Text FinalPathOf(const Text& path)
 {
-    UniqueFile handle(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+    UniqueFile handle(CreateFileW(WidePath(path).c_str(), FILE_READ_ATTRIBUTES,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!handle) return Text();
-    std::vector<char> final(kLongPath);
-    DWORD length = GetFinalPathNameByHandleA(handle.get(), final.data(), kLongPath, FILE_NAME_NORMALIZED);
+    std::vector<wchar_t> final(kLongPath);
+    DWORD length = GetFinalPathNameByHandleW(handle.get(), final.data(), kLongPath, FILE_NAME_NORMALIZED);
     if (length == 0 || length >= kLongPath) return Text();
-    return WithoutFinalBackslash(Text(final.data(), length));
+    return WithoutFinalBackslash(TextFromWide(std::wstring(final.data(), length)));
 }
 
 bool IsSameOrInside(const Text& path, const Text& folder)

@@ -12,6 +12,7 @@
 #include "core/job/document_name.h"
 #include "core/job/document_kind.h"
 #include "core/text/dbcs.h"
+#include "core/fs/disk_file.h"
 
 namespace dovrel {
 
@@ -19,16 +20,22 @@ namespace {
 
 constexpr int kEntriesBetweenQuestions = 64;
 
-// A zip package or a compound file: the two containers the job reads.
-bool IsDocumentByContent(const Text& path)
+bool StartsAsZip(const Text& path)
 {
-    if (IsCompoundFile(path)) return true;
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file = OpenDiskFileForReading(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     char head[4];
     DWORD read = 0;
     return file && ReadFile(file.get(), head, sizeof head, &read, nullptr) && read == sizeof head &&
            std::memcmp(head, "PK\x03\x04", sizeof head) == 0;
+}
+
+// A zip package or a compound file of a kind the job reads. A damaged one
+// is taken, to fail aloud; so is a compound file another program holds,
+// which is not copied only to be judged (the job reads it through a copy).
+bool IsDocumentByContent(const Text& path)
+{
+    if (!IsCompoundFile(path) && !StartsAsZip(path)) return false;
+    return DocumentTypeOf(path, Text()).format != DocumentFormat::Foreign;
 }
 
 bool IsDocumentByName(const Text& name)

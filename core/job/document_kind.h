@@ -38,7 +38,8 @@ DocumentKind KindForExtension(const Text& extension);
 
 // The document at `path`, read (only a few entries of a package, the stream
 // names of a compound file). `fallbackCopy`: where a copy of a compound file
-// that another program holds may be made and read.
+// that another program holds may be made and read; empty: none is, and
+// such a file is Unreadable.
 DocumentType DocumentTypeOf(const Text& path, const Text& fallbackCopy);
 
 // What the kind is of an Office Open XML package's [Content_Types].xml: the

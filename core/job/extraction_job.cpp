@@ -6,6 +6,7 @@
 #include "core/compound/binary_pictures.h"
 #include "core/job/document_folder.h"
 #include "core/job/document_name.h"
+#include "core/job/embedded_documents.h"
 #include "core/fs/file_ops.h"
 #include "core/fs/folder_path.h"
 #include "core/fs/folder_tree.h"
@@ -13,8 +14,10 @@
 #include "core/job/document_kind.h"
 #include "core/job/result_name.h"
 #include "core/fs/scratch_tree.h"
+#include "core/fs/volume.h"
 #include "core/shell/user_seam.h"
 #include "core/job/work_paths.h"
+#include "core/metafile/metafile_renderer.h"
 #include "core/zip/zip_extractor.h"
 
 namespace dovrel {
@@ -24,6 +27,7 @@ namespace {
 constexpr char kSuccessMessage[] = "提取成功！";
 constexpr char kFailureMessage[] = "提取失败！";
 constexpr char kCaption[] = "提示";
+constexpr std::size_t kFailedNamesShown = 20;
 
 // Not DeleteFolderTree: it leaves dot-named entries (a package's
 // _rels\.rels, a Mac's .DS_Store) and read-only files, which would keep the
@@ -43,25 +47,36 @@ bool PrepareScratchFolder(const WorkPaths& paths)
     return IsRealFolder(paths.scratchFolder);
 }
 
-// The zip extraction's progress event, forwarded to the job's progress.
+// The share of a document's progress that reading its media takes; the
+// rest is the rendering of its metafiles.
+constexpr int kReadingShare = 90;
+
+// The zip extraction's progress event, forwarded to the job's progress:
+// the reading as the first kReadingShare percent, the rendering after it.
 class ProgressForwarder : public ExtractProgressSink {
 public:
     explicit ProgressForwarder(JobProgress* progress) : progress_(progress) {}
     bool HasWindow() const override { return progress_ != nullptr; }
-    std::optional<bool> Fire(std::int32_t percent) override
+    std::optional<bool> Fire(std::int32_t percent) override { return Report(percent * kReadingShare / 100); }
+    // A report of the reading; false once a stop was asked for.
+    bool Tell(int percent) { return !HasWindow() || *Fire(percent); }
+    // A report of the rendering.
+    bool TellRendering(int percent)
+    {
+        return !HasWindow() || Report(kReadingShare + percent * (100 - kReadingShare) / 100);
+    }
+    bool stopped = false;
+
+private:
+    bool Report(int percent)
     {
         if (!progress_->Report(percent)) stopped = true;
         return !stopped;
     }
-    // A report of the job's own; false once a stop was asked for.
-    bool Tell(int percent) { return !HasWindow() || *Fire(percent); }
-    bool stopped = false;
-
-private:
     JobProgress* progress_;
 };
 
-// Step 2: the package's media folder, unpacked under the scratch folder,
+// Step 3: the package's media folder, unpacked under the scratch folder,
 // straight to its result name in the output root.
 DocumentOutcome MoveMediaToResult(const Text& mediaFolder, const WorkPaths& paths, const Text& baseName,
                                   const Text& suffix)
@@ -81,9 +96,8 @@ DocumentOutcome MoveMediaToResult(const Text& mediaFolder, const WorkPaths& path
 
 namespace {
 
-// resultBaseName: what the result folder is named before its "_<number>".
-DocumentOutcome ExtractNamedDocument(const WorkPaths& paths, const Text& document, const Text& resultBaseName,
-                                     JobProgress* progress)
+DocumentOutcome ExtractInScratchFolder(const WorkPaths& paths, const Text& document, const Text& resultBaseName,
+                                       JobProgress* progress)
 {
     // The document is only ever read. One inside the scratch folder would be
     // deleted by the clearing.
@@ -99,7 +113,9 @@ DocumentOutcome ExtractNamedDocument(const WorkPaths& paths, const Text& documen
     // Step 1: the document's media into <scratch>\<package media folder>,
     // read where the document is; nothing else of the package is written.
     ProgressForwarder forwarder(progress);
-    std::optional<Text> packageFolder;
+    // Where the media go under the scratch folder, and with them the
+    // documents embedded; a package's embedded parts lie beside its media.
+    std::optional<Text> packageFolder, embeddingFolder, packageRoot;
     if (type.format == DocumentFormat::Binary) {
         // An old binary document: its pictures are written where a package
         // keeps its media, and the rest of the run is the same.
@@ -107,12 +123,27 @@ DocumentOutcome ExtractNamedDocument(const WorkPaths& paths, const Text& documen
             document, std::nullopt, paths.scratchFolder, [&forwarder](int percent) { return forwarder.Tell(percent); });
         if (!pictures.ok && !pictures.stopped) return DocumentOutcome::Failed;
         forwarder.stopped = forwarder.stopped || pictures.stopped;
+        // Pictures of embedded objects go where the document's own do.
+        const Text ownMedia = MediaFolderOf(type.kind);
+        embeddingFolder = pictures.packageFolder.value_or(ownMedia.empty() ? Text("\\media") : ownMedia);
         packageFolder = pictures.packageFolder;
     } else {
         const std::vector<PackageFolder> folders = MediaFoldersOf(type);
         // The scratch folder stays for inspection; the next run or start clears it.
         if (ZipExtractFolders(document, folders, paths.scratchFolder, &forwarder) != 1) return DocumentOutcome::Failed;
         if (!folders.empty()) packageFolder = folders.front().written;
+        if (type.format == DocumentFormat::OfficeOpenXml && packageFolder) {
+            embeddingFolder = packageFolder;
+            packageRoot = PackageRootOf(*packageFolder);
+        }
+    }
+    // Step 1b: the documents embedded in it, below its media.
+    if (!forwarder.stopped && embeddingFolder) {
+        const Text media = JoinTexts({paths.scratchFolder, *embeddingFolder});
+        if (!ExtractEmbeddedDocuments(document, packageRoot, media, paths.scratchFolder + "\\embedded",
+                                      [&forwarder] { return forwarder.Tell(100); }))
+            forwarder.stopped = true;
+        if (!packageFolder && FolderExists(media)) packageFolder = embeddingFolder;
     }
     if (forwarder.stopped) {
         ClearScratchFolder(paths);
@@ -123,9 +154,32 @@ DocumentOutcome ExtractNamedDocument(const WorkPaths& paths, const Text& documen
         return DocumentOutcome::NothingExtracted;
     }
 
-    DocumentOutcome outcome =
-        MoveMediaToResult(JoinTexts({paths.scratchFolder, *packageFolder}), paths, resultBaseName, suffix);
+    // Step 2: a viewable picture beside each metafile, while the media are
+    // still in the scratch folder, so a stop leaves no half-made result.
+    const Text mediaFolder = JoinTexts({paths.scratchFolder, *packageFolder});
+    if (IsRealFolder(mediaFolder)) {
+        const FolderRendering rendering = RenderMetafilesInFolder(
+            mediaFolder, [&forwarder](int percent) { return forwarder.TellRendering(percent); });
+        if (rendering.stopped || !forwarder.TellRendering(100)) {
+            ClearScratchFolder(paths);
+            return DocumentOutcome::Stopped;
+        }
+    }
+
+    DocumentOutcome outcome = MoveMediaToResult(mediaFolder, paths, resultBaseName, suffix);
     if (outcome != DocumentOutcome::Failed) ClearScratchFolder(paths);
+    return outcome;
+}
+
+// resultBaseName: what the result folder is named before its "_<number>".
+DocumentOutcome ExtractNamedDocument(const WorkPaths& paths, const Text& document, const Text& resultBaseName,
+                                     JobProgress* progress)
+{
+    const std::uint64_t failedWrites = FailedWrites();
+    const DocumentOutcome outcome = ExtractInScratchFolder(paths, document, resultBaseName, progress);
+    // A write that failed (a disk full after all) leaves nothing of this
+    // run behind to fill the disk further.
+    if (outcome == DocumentOutcome::Failed && FailedWrites() != failedWrites) ClearScratchFolder(paths);
     return outcome;
 }
 
@@ -263,10 +317,14 @@ void RunBatch(const WorkPaths& paths, const std::vector<Text>& chosen, JobProgre
     // Nothing to show and nothing gone wrong: silent, as a single such document is.
     if (failed.empty() && !anyResult) return;
     Text message = failed.empty() ? kSuccessMessage : kFailureMessage;
-    // The output root chosen alone fails as a single run does.
+    // The output root chosen alone fails as a single run does. The box fits
+    // the screen however many failed: the first names, then how many more.
     const bool rootAlone = chosen.size() == 1 && documents->front().refusal == Refusal::OutputRoot;
-    for (const Text& name : failed) {
-        if (!rootAlone) message += "\r\n" + name;
+    if (!rootAlone) {
+        for (std::size_t i = 0; i < failed.size() && i < kFailedNamesShown; ++i) message += "\r\n" + failed[i];
+        if (failed.size() > kFailedNamesShown) {
+            message += "\r\n…（另有 " + ToText(static_cast<std::int32_t>(failed.size() - kFailedNamesShown)) + " 个）";
+        }
     }
     UserSeam& user = CurrentUserSeam();
     user.ShowMessage(message, kCaption);

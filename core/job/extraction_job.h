@@ -32,7 +32,8 @@ enum class DocumentOutcome {
 // shows nothing. The document is read where it is and never changed; a
 // document inside the scratch folder fails before anything is cleared. The
 // scratch folder is cleared afterwards unless the run failed (it then stays,
-// with whatever media it holds, until the next run or start).
+// with whatever media it holds, until the next run or start); a run that
+// failed because a write failed clears it too.
 DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, JobProgress* progress = nullptr);
 
 // The selected documents: one is a single run, told as ExtractDocument's

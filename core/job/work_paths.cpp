@@ -25,7 +25,26 @@ void SetUpWorkPaths()
     RemoveScratchTree(g_workPaths.scratchFolder);
 }
 
-void SetSelectedDocuments(std::vector<Text> paths) { g_workPaths.selectedDocuments = std::move(paths); }
+namespace {
+
+// "/" read as "\", as Windows reads it, so that every path the job splits
+// or compares has one separator; a "\\?\" path is taken literally by
+// Windows and left so. Never a trail byte of code page 936, nor in an escape.
+Text WithBackslashes(Text path)
+{
+    if (path.rfind("\\\\?\\", 0) == 0) return path;
+    for (char& byte : path)
+        if (byte == '/') byte = '\\';
+    return path;
+}
+
+}  // namespace
+
+void SetSelectedDocuments(std::vector<Text> paths)
+{
+    for (Text& path : paths) path = WithBackslashes(std::move(path));
+    g_workPaths.selectedDocuments = std::move(paths);
+}
 
 void SetSelectedDocument(const Text& path) { SetSelectedDocuments({path}); }
 

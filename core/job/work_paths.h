@@ -13,8 +13,9 @@ struct WorkPaths {
     Text outputRoot;      // <Documents>\PPT_RES
     Text scratchFolder;   // OutputRoot\TMP
     Text scratchArchive;  // ScratchFolder\temp.zip: no longer written (the job reads the document in place)
-    // The chosen or dropped paths, as given, in their order: one for a
-    // single run, two or more for a batch; none before the first choice.
+    // The chosen or dropped paths, as given ("/" taken for "\"), in their
+    // order: one for a single run, two or more for a batch; none before the
+    // first choice.
     std::vector<Text> selectedDocuments;
 };
 

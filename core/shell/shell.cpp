@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/text/dbcs.h"
+#include "core/text/text_encoding.h"
 
 namespace dovrel {
 
@@ -20,11 +21,11 @@ Text programFolder;
 template <typename Get>
 Text PathFromSizedCall(Get get)
 {
-    std::vector<char> buffer(MAX_PATH);
+    std::vector<wchar_t> buffer(MAX_PATH);
     for (int attempt = 0; attempt < 2; ++attempt) {
         DWORD length = get(buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0) return Text();
-        if (length < buffer.size()) return Text(buffer.data(), length);
+        if (length < buffer.size()) return TextFromWide(std::wstring(buffer.data(), length));
         buffer.resize(length + 1);
     }
     return Text();
@@ -56,7 +57,8 @@ std::int32_t ButtonCodeOf(int pressed)
 std::int32_t ShowMessage(const Text& message, std::int32_t buttons, std::optional<Text> caption, HWND owner)
 {
     if (owner && !IsWindow(owner)) owner = nullptr;
-    int pressed = MessageBoxA(owner, message.c_str(), MessageBoxCaption(caption).c_str(), MessageBoxStyle(buttons));
+    int pressed = MessageBoxW(owner, WideFromText(message).c_str(), WideFromText(MessageBoxCaption(caption)).c_str(),
+                              MessageBoxStyle(buttons));
     return ButtonCodeOf(pressed);
 }
 
@@ -75,15 +77,15 @@ void InitProgramFolder()
 {
     // A module path of MAX_PATH bytes or more is not cut short: a cut path
     // would name some other folder.
-    std::vector<char> buffer(MAX_PATH);
+    std::vector<wchar_t> buffer(MAX_PATH);
     DWORD length = 0;
     for (;;) {
-        length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length < buffer.size() || buffer.size() >= 32768) break;
         buffer.resize(buffer.size() * 2);
     }
-    programFolder = FolderOfModulePath(Text(buffer.data(), length < buffer.size() ? length : 0));
-    SetCurrentDirectoryA(programFolder.c_str());
+    programFolder = FolderOfModulePath(TextFromWide(std::wstring(buffer.data(), length < buffer.size() ? length : 0)));
+    SetCurrentDirectoryW(WideFromText(programFolder).c_str());
 }
 
 Text ProgramFolder() { return programFolder; }
@@ -128,19 +130,19 @@ Text GetSpecialFolder(std::int32_t index)
     switch (source.kind) {
     case SpecialFolderSource::None: return Text();
     case SpecialFolderSource::ShellFolder: {
-        char buffer[MAX_PATH] = {};
-        if (!SHGetSpecialFolderPathA(nullptr, buffer, source.csidl, FALSE)) return Text();
-        path = buffer;
+        wchar_t buffer[MAX_PATH] = {};
+        if (!SHGetSpecialFolderPathW(nullptr, buffer, source.csidl, FALSE)) return Text();
+        path = TextFromWide(buffer);
         break;
     }
     case SpecialFolderSource::WindowsDirectory:
-        path = PathFromSizedCall([](char* b, DWORD n) { return static_cast<DWORD>(GetWindowsDirectoryA(b, n)); });
+        path = PathFromSizedCall([](wchar_t* b, DWORD n) { return static_cast<DWORD>(GetWindowsDirectoryW(b, n)); });
         break;
     case SpecialFolderSource::SystemDirectory:
-        path = PathFromSizedCall([](char* b, DWORD n) { return static_cast<DWORD>(GetSystemDirectoryA(b, n)); });
+        path = PathFromSizedCall([](wchar_t* b, DWORD n) { return static_cast<DWORD>(GetSystemDirectoryW(b, n)); });
         break;
     case SpecialFolderSource::TempPath:
-        path = PathFromSizedCall([](char* b, DWORD n) { return GetTempPathA(n, b); });
+        path = PathFromSizedCall([](wchar_t* b, DWORD n) { return GetTempPathW(n, b); });
         break;
     }
     return WithTrailingBackslash(path);
@@ -181,8 +183,11 @@ void ShellExecuteVerb(std::int32_t verb, const Text& file, std::optional<Text> p
 {
     const ShellExecuteCall call = ShellExecuteCallOf(verb, file, parameters, folder, show);
     // The result is dropped: a failed open is not reported.
-    ShellExecuteA(nullptr, call.operation, call.file.c_str(), call.parameters ? call.parameters->c_str() : nullptr,
-                  call.folder.c_str(), call.showCommand);
+    const std::wstring operation = call.operation ? WideFromText(call.operation) : std::wstring();
+    const std::wstring wideParameters = call.parameters ? WideFromText(*call.parameters) : std::wstring();
+    ShellExecuteW(nullptr, call.operation ? operation.c_str() : nullptr, WideFromText(call.file).c_str(),
+                  call.parameters ? wideParameters.c_str() : nullptr, WideFromText(call.folder).c_str(),
+                  call.showCommand);
 }
 
 }  // namespace dovrel

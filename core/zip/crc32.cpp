@@ -37,7 +37,10 @@ bool HasCarrylessMultiply()
     return (ecx & kPclmul) != 0 && (ecx & kSse41) != 0;
 }
 
-__m128i Load(const unsigned char* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
+DOVREL_CARRYLESS_TARGET inline __m128i Load(const unsigned char* at)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+}
 
 // x's halves times the constants' low (0x00) and high (0x11) ones, plus next.
 DOVREL_CARRYLESS_TARGET inline __m128i Fold(__m128i x, __m128i k, __m128i next)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "core/fs/volume.h"
 #include "core/zip/crc32.h"
 
 namespace dovrel {
@@ -14,12 +15,6 @@ namespace {
 constexpr std::size_t kOutputSize = 64 * 1024;  // one write, and one progress report, at a time
 // Input handed to inflate at once: all the window has, within uInt.
 constexpr std::uint64_t kInputPiece = UINT_MAX;
-
-bool WriteAll(HANDLE out, const unsigned char* bytes, std::size_t count)
-{
-    DWORD written = 0;
-    return count == 0 || (WriteFile(out, bytes, static_cast<DWORD>(count), &written, nullptr) && written == count);
-}
 
 // Where the bytes go: a file, or memory.
 using Sink = std::function<bool(const unsigned char*, std::size_t)>;
@@ -127,7 +122,7 @@ EntryCopy CopyEntryData(ArchiveView& archive, const ZipEntryInfo& info, HANDLE o
                         const std::function<bool(std::uint64_t)>& written, std::vector<unsigned char>& buffer)
 {
     return Copy(
-        archive, info, [out](const unsigned char* bytes, std::size_t count) { return WriteAll(out, bytes, count); },
+        archive, info, [out](const unsigned char* bytes, std::size_t count) { return WriteToFile(out, bytes, count); },
         written, buffer);
 }
 

@@ -52,7 +52,7 @@ std::optional<Text> SafeComponent(Text part)
 
 std::wstring Key(const Text& path)
 {
-    std::wstring wide = WideFromAnsi(path);
+    std::wstring wide = WideFromText(path);
     if (!wide.empty()) CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
     return wide;
 }

@@ -8,6 +8,8 @@
 #include <new>
 
 #include "core/base/unique_handle.h"
+#include "core/fs/wide_path.h"
+#include "core/fs/disk_file.h"
 
 namespace dovrel {
 
@@ -59,8 +61,7 @@ voidpf ZCALLBACK OpenArchive(voidpf opaque, const void* path, int mode)
 {
     if (!path || (mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
     const DWORD share = opaque ? static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(opaque)) : FILE_SHARE_READ;
-    UniqueFile file(CreateFileA(static_cast<const char*>(path), GENERIC_READ, share, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    UniqueFile file = OpenDiskFileForReading(static_cast<const char*>(path), share, FILE_FLAG_SEQUENTIAL_SCAN);
     LARGE_INTEGER size;
     if (!file || !GetFileSizeEx(file.get(), &size)) return nullptr;
     auto* archive = new (std::nothrow) ArchiveFile;

@@ -13,11 +13,14 @@
 #include "core/fs/file_ops.h"
 #include "core/fs/folder_path.h"
 #include "core/fs/folder_tree.h"
+#include "core/fs/volume.h"
 #include "core/base/little_endian.h"
 #include "core/base/unique_handle.h"
 #include "core/zip/safe_names.h"
 #include "core/zip/zip_entry_name.h"
 #include "core/zip/zip_reader.h"
+#include "core/fs/wide_path.h"
+#include "core/fs/disk_file.h"
 
 namespace dovrel {
 
@@ -32,8 +35,7 @@ constexpr std::int32_t kEntriesBetweenCountReports = 256;
 // a signed value, are at least 1: the first entry has a name.
 bool IsAcceptedArchive(const Text& path, DWORD share)
 {
-    UniqueFile file(
-        CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file = OpenDiskFileForReading(path, share);
     if (!file) return false;
     char head[kHeadSize];
     DWORD read = 0;
@@ -193,7 +195,7 @@ public:
         if (!Ensure(FolderPart(folder))) return false;
         // Created without asking first: a lookup of a name that is not there
         // yet costs a scan of the folder on some file systems.
-        if (!CreateDirectoryA(folder.c_str(), nullptr) && !IsRealFolder(folder)) return false;
+        if (!CreateDirectoryW(WidePath(folder).c_str(), nullptr) && !IsRealFolder(folder)) return false;
         known_.insert(folder);
         return true;
     }
@@ -240,7 +242,7 @@ bool ExtractEntry(ZipReader& reader, const ZipEntryInfo& info, const Text& desti
     // attributes are reset. Resetting only after a refusal spares every new
     // file a lookup of a name that is not there yet.
     std::uint32_t code = reader.WriteEntry(info.index, destination, written);
-    if (code == kZipCannotOpen && SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_NORMAL))
+    if (code == kZipCannotOpen && SetFileAttributesW(WidePath(destination).c_str(), FILE_ATTRIBUTE_NORMAL))
         code = reader.WriteEntry(info.index, destination, written);
     extraction.doneBytes = before + info.uncompressedSize;
     return code == kZipOk || code == kZipStopped;
@@ -295,6 +297,9 @@ std::int32_t Extract(const Text& archivePath, const Text& targetFolder, const Se
     }
     extraction.total = static_cast<std::int32_t>(taken.size());
     if (HasOverlappingRecords(std::move(records))) return 0;
+    // The central directory says what is to be written: when it does not
+    // fit in the free space, nothing is.
+    if (!HasRoomFor(targetFolder, extraction.totalBytes, taken.size())) return 0;
 
     FolderMaker folders(targetFolder);
     for (std::int32_t n = 0; n < extraction.total; ++n) {

@@ -34,8 +34,9 @@ std::int32_t ZipExtractor(const Text& archivePath, const Text& targetFolder, Ext
 // "/" or "\" as separator) into the same place under targetFolder; nothing
 // selects no entry (the archive is still checked). The archive is opened
 // sharing read and write access, so a document open in an office program can
-// be read. The whole central directory is read first: a damaged directory
-// or overlapping entries refuse the archive before anything is written. An
+// be read. The whole central directory is read first: a damaged directory,
+// overlapping entries, or entries that do not fit in the free space of the
+// target folder's volume refuse the archive before anything is written. An
 // entry outside the folder that cannot be read is passed over; one inside
 // it that cannot be read or written fails the extraction (0), and only an
 // unsafe name is skipped. Percent by bytes.

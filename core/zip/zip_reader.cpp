@@ -10,6 +10,8 @@
 #include "core/zip/entry_data.h"
 #include "core/base/unique_handle.h"
 #include "core/zip/zip_archive_file.h"
+#include "core/fs/wide_path.h"
+#include "core/fs/disk_file.h"
 
 namespace dovrel {
 
@@ -37,11 +39,8 @@ std::uint32_t ZipReader::Open(const Text& path, unsigned long share)
         unzClose(archive);
         return kZipCannotOpen;
     }
-    data_ = UniqueFile(
-        CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    const auto access = IsOnLocalFixedDisk(path) ? ArchiveView::Access::Mapped : ArchiveView::Access::Read;
-    // A file that cannot be mapped is read instead.
-    if (!data_ || (!view_.Open(data_.get(), access) && !view_.Open(data_.get(), ArchiveView::Access::Read))) {
+    data_ = OpenDiskFileForReading(path, share, FILE_FLAG_SEQUENTIAL_SCAN);
+    if (!data_ || !view_.Open(data_.get())) {
         data_.reset();
         unzClose(archive);
         return kZipCannotOpen;
@@ -221,11 +220,11 @@ std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationP
     // a file truncated to nothing has its data written out when it is
     // closed, which under Wine holds the extraction for tens of
     // milliseconds at a large file.
-    UniqueFile file(
-        CreateFileA(destinationPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, info.attributes, nullptr));
+    UniqueFile file(CreateFileW(WidePath(destinationPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                info.attributes, nullptr));
     if (!file && (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS))
-        file = UniqueFile(
-            CreateFileA(destinationPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, info.attributes, nullptr));
+        file = UniqueFile(CreateFileW(WidePath(destinationPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      info.attributes, nullptr));
     if (!file) return kZipCannotOpen;
 
     bool failed = false;
@@ -250,7 +249,7 @@ std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationP
         normal = SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof basic) != 0;
     }
     if (!CloseHandle(file.release())) failed = true;
-    if (!failed && !normal) SetFileAttributesA(destinationPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!failed && !normal) SetFileAttributesW(WidePath(destinationPath).c_str(), FILE_ATTRIBUTE_NORMAL);
     return failed ? kZipReadFailed : kZipOk;
 }
 

@@ -4,17 +4,25 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlobj.h>
 
+#include <optional>
 #include <set>
+#include <string>
+#include <vector>
+
+#include "core/base/unique_handle.h"
 
 #include "tests/support/desktop_driver.h"
 #include "tests/support/drag_source.h"
 #include "tests/support/documents_override.h"
 #include "tests/support/folder_link.h"
+#include "tests/support/metafiles.h"
 #include "tests/support/office_package.h"
 #include "tests/support/program_under_test.h"
 #include "tests/support/temp_folder.h"
 #include "runtime/dpi.h"
+#include "ui/main_window_description.h"
 #include "ui/main_window_layout.h"
 
 namespace dovrel::test {
@@ -135,6 +143,7 @@ TEST_F(EndToEndTest, BrowseExtractConfirmAndClose)
 {
     const std::map<std::string, std::string> media = {
         {"image1.png", MediaBytes("e2e-png", 20000)},
+        {"image2.emf", EmfFile({0, 0, 999, 749}, {0, 0, 9999, 7499}, EmfDrawing({0, 0, 999, 749}, 0x0000FF))},
         {"media1.mp4", MediaBytes("e2e-mp4", 400000)},
     };
     const std::string document = userFiles / "deck.pptx";
@@ -184,10 +193,13 @@ TEST_F(EndToEndTest, BrowseExtractConfirmAndClose)
     ASSERT_EQ(results[0].size(), std::string("deck_").size() + 6) << results[0];
     EXPECT_EQ(results[0].compare(0, 5, "deck_"), 0);
     EXPECT_EQ(results[0].find_first_not_of("0123456789", 5), std::string::npos);
-    EXPECT_EQ(ListTree(outputRoot + "\\" + results[0]), "image1.png\nmedia1.mp4\n");
+    EXPECT_EQ(ListTree(outputRoot + "\\" + results[0]), "image1.png\nimage2.emf\nimage2.emf.png\nmedia1.mp4\n");
     for (const auto& [name, bytes] : media) {
         EXPECT_EQ(ReadFileBytes(outputRoot + "\\" + results[0] + "\\" + name), bytes) << name;
     }
+    const DecodedPicture drawing = DecodePicture(ReadFileBytes(outputRoot + "\\" + results[0] + "\\image2.emf.png"));
+    EXPECT_EQ(drawing.width, 756);  // 100 mm at 192 DPI
+    EXPECT_FALSE(drawing.Blank());
 
     // Close as with the close button: the process ends with code 0.
     CloseExpectingExitZeroAndCloseTheFileBrowser(program, window);
@@ -259,7 +271,8 @@ void PrintTo(const OldDocument& document, std::ostream* out) { *out << document.
 
 constexpr char kOpenDocumentTree[] =
     "100000000000004000000030FBE4A492BB9E4AD7.png\n10000000000000500000003C31855933B875E966."
-    "jpg\n1000000100000060000000489B77C3E4A70466FA.png\n1000007C000009EC00000771045280976E140F54.wmf\n";
+    "jpg\n1000000100000060000000489B77C3E4A70466FA.png\n1000007C000009EC00000771045280976E140F54.wmf\n"
+    "1000007C000009EC00000771045280976E140F54.wmf.png\n";
 constexpr char kOpenDocumentPng[] = "100000000000004000000030FBE4A492BB9E4AD7.png";
 constexpr char kOpenDocumentJpeg[] = "10000000000000500000003C31855933B875E966.jpg";
 
@@ -305,22 +318,74 @@ TEST_P(OldDocumentEndToEndTest, GivesThePicturesTheWriterStored)
 
 INSTANTIATE_TEST_SUITE_P(
     Writers, OldDocumentEndToEndTest,
-    testing::Values(OldDocument{"deck.ppt", "image1.png\nimage2.jpeg\nimage3.wmf\n", "image1.png", "image2.jpeg"},
-                    // the floating JPEG (in the store) before the inline pictures
-                    OldDocument{"letter.doc", "image1.jpeg\nimage2.png\nimage3.wmf\n", "image2.png", "image1.jpeg"},
-                    OldDocument{"book.xls", "image1.png\nimage2.jpeg\nimage3.wmf\n", "image1.png", "image2.jpeg"},
-                    OldDocument{"writeexcel.xls", "image1.png\nimage2.jpeg\n", "image1.png", "image2.jpeg"},
-                    // LibreOffice names pictures after their content; the
-                    // second PNG is the bitmap it keeps beside the metafile.
-                    OldDocument{"deck.odp", kOpenDocumentTree, kOpenDocumentPng, kOpenDocumentJpeg},
-                    OldDocument{"letter.odt", kOpenDocumentTree, kOpenDocumentPng, kOpenDocumentJpeg},
-                    OldDocument{"book.ods", kOpenDocumentTree, kOpenDocumentPng, kOpenDocumentJpeg},
-                    OldDocument{"drawing.odg", kOpenDocumentTree, kOpenDocumentPng, kOpenDocumentJpeg}),
+    testing::Values(
+        OldDocument{"deck.ppt", "image1.png\nimage2.jpeg\nimage3.wmf\nimage3.wmf.png\n", "image1.png", "image2.jpeg"},
+        // the floating JPEG (in the store) before the inline pictures
+        OldDocument{"letter.doc", "image1.jpeg\nimage2.png\nimage3.wmf\nimage3.wmf.png\n", "image2.png", "image1.jpeg"},
+        OldDocument{"book.xls", "image1.png\nimage2.jpeg\nimage3.wmf\nimage3.wmf.png\n", "image1.png", "image2.jpeg"},
+        OldDocument{"writeexcel.xls", "image1.png\nimage2.jpeg\n", "image1.png", "image2.jpeg"},
+        // LibreOffice names pictures after their content; the
+        // second PNG is the bitmap it keeps beside the metafile.
+        OldDocument{"deck.odp", kOpenDocumentTree, kOpenDocumentPng, kOpenDocumentJpeg},
+        OldDocument{"letter.odt", kOpenDocumentTree, kOpenDocumentPng, kOpenDocumentJpeg},
+        OldDocument{"book.ods", kOpenDocumentTree, kOpenDocumentPng, kOpenDocumentJpeg},
+        OldDocument{"drawing.odg", kOpenDocumentTree, kOpenDocumentPng, kOpenDocumentJpeg}),
     [](const testing::TestParamInfo<OldDocument>& info) {
         std::string file = info.param.file;
         file[file.find('.')] = '_';
         return file;
     });
+
+// A presentation from LibreOffice embedding a workbook and a document of
+// its own writing: every document's pictures, each in its own folder.
+TEST_F(EndToEndTest, APresentationsEmbeddedDocumentsGiveTheirPicturesToo)
+{
+    const std::string fixtures = BuildFolder() + "\\embedded-documents\\";
+    const std::string document = userFiles / "deck-embeds.pptx";
+    WriteFileBytes(document, ReadFileBytes(fixtures + "deck-embeds.pptx"));
+
+    ProgramUnderTest program;
+    HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    HWND pathBox = FindChildByClass(window, "Edit");
+    RECT box;
+    GetWindowRect(pathBox, &box);
+    DragOutcome outcome = DragFiles({document}, {60, 60}, {(box.left + box.right) / 2, (box.top + box.bottom) / 2});
+    ASSERT_TRUE(outcome.dragEnded) << outcome.failure;
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(pathBox) == document; })) << WindowText(pathBox);
+
+    ClickWithMouse(ButtonWithCaption(window, "提取"));
+    HWND message = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
+    ASSERT_TRUE(message);
+    EXPECT_EQ(WindowText(FindChildById(message, kMessageBoxTextId)), "提取成功！");
+    PressButton(FindChildById(message, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(message); }));
+
+    const std::string outputRoot = documents / "PPT_RES";
+    ASSERT_TRUE(WaitUntil([&] { return !Exists(outputRoot + "\\TMP"); })) << ListTree(outputRoot);
+    std::vector<std::string> results = ResultFolders(outputRoot);
+    ASSERT_EQ(results.size(), 1u) << ListTree(outputRoot);
+    const std::string result = outputRoot + "\\" + results[0] + "\\";
+    EXPECT_EQ(ListTree(result), "embeddings\\\n"
+                                "embeddings\\Microsoft_Excel_Worksheet1.xlsx\\\n"
+                                "embeddings\\Microsoft_Excel_Worksheet1.xlsx\\image1.png\n"
+                                "embeddings\\Microsoft_Excel_Worksheet1.xlsx\\image2.jpeg\n"
+                                "embeddings\\Microsoft_Excel_Worksheet1.xlsx\\image3.wmf\n"
+                                "embeddings\\Microsoft_Excel_Worksheet1.xlsx\\image3.wmf.png\n"
+                                "embeddings\\Microsoft_Word_Document2.docx\\\n"
+                                "embeddings\\Microsoft_Word_Document2.docx\\image1.png\n"
+                                "embeddings\\Microsoft_Word_Document2.docx\\image2.wmf\n"
+                                "embeddings\\Microsoft_Word_Document2.docx\\image2.wmf.png\n"
+                                "embeddings\\Microsoft_Word_Document2.docx\\image3.jpeg\n"
+                                "image1.png\nimage2.jpeg\nimage3.wmf\nimage3.wmf.png\n");
+    EXPECT_EQ(ReadFileBytes(result + "image1.png"), ReadFileBytes(fixtures + "deck.png"));
+    EXPECT_EQ(ReadFileBytes(result + "embeddings\\Microsoft_Excel_Worksheet1.xlsx\\image1.png"),
+              ReadFileBytes(fixtures + "book.png"));
+    EXPECT_EQ(ReadFileBytes(result + "embeddings\\Microsoft_Word_Document2.docx\\image1.png"),
+              ReadFileBytes(fixtures + "letter.png"));
+
+    CloseExpectingExitZeroAndCloseTheFileBrowser(program, window);
+}
 
 TEST_F(EndToEndTest, ABatchDroppedOnTheWindowIsExtractedWithOneMessage)
 {
@@ -360,6 +425,159 @@ TEST_F(EndToEndTest, ABatchDroppedOnTheWindowIsExtractedWithOneMessage)
 
     CloseExpectingExitZeroAndCloseTheFileBrowser(program, window);
 }
+
+// A window's text read as UTF-16 (WM_GETTEXT to the wide window).
+std::wstring WideText(HWND window)
+{
+    wchar_t text[512] = {};
+    SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+    return text;
+}
+
+// Presses 提取 and answers the message box, whose text it returns (UTF-16).
+std::wstring ExtractAndConfirm(const ProgramUnderTest& program, HWND window)
+{
+    ClickWithMouse(ButtonWithCaption(window, "提取"));
+    HWND message = WaitForTopLevelWindow(program.processId(), kDialogClass, "");
+    if (!message) return L"no message box";
+    EXPECT_EQ(WideText(message), L"提示");
+    const std::wstring text = WideText(FindChildById(message, kMessageBoxTextId));
+    PressButton(FindChildById(message, IDOK));
+    WaitUntil([&] { return !IsWindow(message); });
+    return text;
+}
+
+// The names in a folder, as UTF-16.
+std::vector<std::wstring> WideFolderEntries(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (data.cFileName[0] != L'.' && std::wstring(data.cFileName) != L"TMP") names.push_back(data.cFileName);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return names;
+}
+
+std::wstring Wide(const std::string& text)
+{
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(936, 0, text.data(), static_cast<int>(text.size()),
+                                                             wide.data(), static_cast<int>(wide.size()))));
+    return wide;
+}
+
+// A name code page 936 cannot hold, typed into the box with "/" for its
+// separators, is extracted into a folder that carries that name exactly.
+TEST_F(EndToEndTest, ANameCodePage936LacksTypedWithSlashesGivesAFolderOfThatName)
+{
+    const std::wstring name = L"M\u00FCller Pr\u00E4sentation Espa\u00F1a \u00AE\u2122\u2022\uD55C\uAE00\U0001F600";
+    std::wstring folder = Wide(userFiles.path()) + L"\\" + name;
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring document = folder + L"\\" + name + L".pptx";
+    const std::string bytes = MakeOfficePackage(OfficeKind::Presentation, {{"image1.png", "P1"}});
+    {
+        UniqueFile file(CreateFileW(document.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        DWORD written = 0;
+        ASSERT_TRUE(file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    }
+    std::wstring typed = document;
+    for (std::size_t at = 3; at < typed.size(); ++at)
+        if (typed[at] == L'\\') typed[at] = L'/';
+
+    ProgramUnderTest program;
+    HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    HWND pathBox = FindChildByClass(window, "Edit");
+    SendMessageTimeoutW(pathBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()), SMTO_ABORTIFHUNG, 5000,
+                        nullptr);
+    EXPECT_EQ(ExtractAndConfirm(program, window), L"提取成功！");
+    const std::vector<std::wstring> results = WideFolderEntries(Wide(documents / "PPT_RES"));
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].substr(0, name.size() + 1), name + L"_");
+    EXPECT_TRUE(WideFolderEntries(Wide(documents / "PPT_RES\\TMP")).empty());
+    CloseExpectingExitZeroAndCloseTheFileBrowser(program, window);
+}
+
+// Sixty documents that fail: the box names the first twenty and counts the
+// rest, and fits the screen.
+TEST_F(EndToEndTest, SixtyFailedDocumentsGiveABoxThatFitsTheScreen)
+{
+    std::vector<std::string> paths;
+    std::wstring expected = L"提取失败！";
+    for (int i = 1; i <= 60; ++i) {
+        const std::string name = "broken" + std::to_string(i) + ".docx";
+        WriteFileBytes(paths.emplace_back(userFiles / name), "no zip package");
+        if (i <= 20) expected += L"\r\n" + Wide(name);
+    }
+    ProgramUnderTest program;
+    HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    HWND pathBox = FindChildByClass(window, "Edit");
+    RECT box;
+    GetWindowRect(pathBox, &box);
+    DragOutcome outcome = DragFiles(paths, {60, 60}, {(box.left + box.right) / 2, (box.top + box.bottom) / 2});
+    ASSERT_TRUE(outcome.dragEnded) << outcome.failure;
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(pathBox).find("broken60") != std::string::npos; }));
+
+    ClickWithMouse(ButtonWithCaption(window, "提取"));
+    HWND message = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
+    ASSERT_TRUE(message);
+    EXPECT_EQ(WideText(FindChildById(message, kMessageBoxTextId)), expected + L"\r\n…（另有 40 个）");
+    RECT shown;
+    GetWindowRect(message, &shown);
+    EXPECT_LE(shown.bottom - shown.top, GetSystemMetrics(SM_CYSCREEN));
+    PressButton(FindChildById(message, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(message); }));
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(program.WaitForExit(10000), 0u);
+}
+
+// Under an English or a Traditional Chinese Windows (another system code
+// page), the window, its buttons, the dialog's filter and the message boxes
+// show the same Chinese texts.
+class OtherLanguageEndToEndTest : public EndToEndTest, public testing::WithParamInterface<const wchar_t*> {};
+
+TEST_P(OtherLanguageEndToEndTest, ShowsTheSameChineseTexts)
+{
+    const std::string broken = userFiles / "broken.pptx";
+    WriteFileBytes(broken, "no zip package");
+    ProgramUnderTest program(ProgramPath(),
+                             {std::wstring(L"LC_ALL=") + GetParam(), std::wstring(L"LANG=") + GetParam()});
+    HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    EXPECT_EQ(WideText(window), L"Dovrel");
+    std::vector<std::wstring> captions;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (ClassNameOf(child) == "Button") captions.push_back(WideText(child));
+    EXPECT_EQ(std::set<std::wstring>(captions.begin(), captions.end()), (std::set<std::wstring>{L"浏览", L"提取"}));
+
+    // The dialog's first filter, then cancel.
+    ClickWithMouse(ButtonWithCaption(window, "浏览"));
+    HWND dialog = WaitForTopLevelWindow(program.processId(), kDialogClass, "");
+    ASSERT_TRUE(dialog) << "no open dialog";
+    Sleep(300);
+    HWND types = FindChildById(dialog, 0x470);
+    wchar_t filter[256] = {};
+    SendMessageTimeoutW(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(filter), SMTO_ABORTIFHUNG, 5000, nullptr);
+    EXPECT_EQ(std::wstring(filter).substr(0, 9), L"Office文档（");
+    PressButton(FindChildById(dialog, IDCANCEL));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+
+    SendMessageTimeoutW(FindChildByClass(window, "Edit"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(broken).c_str()),
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    EXPECT_EQ(ExtractAndConfirm(program, window), L"提取失败！");
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(program.WaitForExit(10000), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, OtherLanguageEndToEndTest, testing::Values(L"en_US.UTF-8", L"zh_TW.UTF-8"),
+                         [](const testing::TestParamInfo<const wchar_t*>& info) {
+                             return std::wstring(info.param) == L"en_US.UTF-8" ? std::string("English")
+                                                                               : std::string("TraditionalChinese");
+                         });
 
 TEST_F(EndToEndTest, AFolderDroppedOnTheWindowGivesOneResultPerDocumentInIt)
 {
@@ -540,6 +758,180 @@ TEST_F(EndToEndTest, ASecondCopyShowsTheFirstAndLeavesItsWorkAlone)
 
     PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(first.WaitForExit(10000), 0u);
+}
+
+// The one success box of a run that the program shows, confirmed; empty
+// when no box came.
+std::string ConfirmMessage(DWORD processId, DWORD timeoutMs = 30000)
+{
+    HWND box = WaitForTopLevelWindow(processId, kDialogClass, "提示", timeoutMs);
+    if (!box) return {};
+    std::string text = WindowText(FindChildById(box, kMessageBoxTextId));
+    PressButton(FindChildById(box, IDOK));
+    WaitUntil([&] { return !IsWindow(box); });
+    return text;
+}
+
+TEST_F(EndToEndTest, TwoCopiesStartedTogetherWithDocumentsMakeOneBatch)
+{
+    const std::string first = userFiles / "命令 行.pptx";
+    const std::string second = userFiles / "second.docx";
+    WriteFileBytes(first, MakeOfficePackage(OfficeKind::Presentation, {{"image1.png", "P1"}}));
+    WriteFileBytes(second, MakeOfficePackage(OfficeKind::WordDocument, {{"image1.png", "W1"}}));
+
+    // As Explorer starts them for a selection of two: one process each.
+    ProgramUnderTest a(ProgramPath(), "\"" + first + "\"", false);
+    ProgramUnderTest b(ProgramPath(), "\"" + second + "\"", false);
+    ASSERT_TRUE(WaitUntil([&] { return a.WaitForExit(0) != STILL_ACTIVE || b.WaitForExit(0) != STILL_ACTIVE; }, 30000))
+        << "neither copy handed its document over";
+    ProgramUnderTest& running = a.WaitForExit(0) == STILL_ACTIVE ? a : b;
+    ProgramUnderTest& handedOver = &running == &a ? b : a;
+    EXPECT_EQ(handedOver.WaitForExit(0), 0u);
+
+    EXPECT_EQ(ConfirmMessage(running.processId()), "提取成功！");
+    EXPECT_EQ(ConfirmMessage(running.processId(), 2000), "") << "a second box";
+    std::vector<std::string> results = ResultFolders(documents / "PPT_RES");
+    ASSERT_EQ(results.size(), 2u) << ListTree(documents / "PPT_RES");
+    // Sorted by their bytes: 命 (C3 FC) after s.
+    EXPECT_EQ(results[0].compare(0, 7, "second_"), 0) << results[0];
+    EXPECT_EQ(results[1].compare(0, 8, "命令 行_"), 0) << results[1];
+
+    HWND window = WaitForTopLevelWindow(running.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    const std::string shown = WindowText(FindChildByClass(window, "Edit"));
+    EXPECT_TRUE(shown == first + "; " + second || shown == second + "; " + first) << shown;
+    CloseExpectingExitZeroAndCloseTheFileBrowser(running, window);
+}
+
+TEST_F(EndToEndTest, TheX86ProgramExtractsTheDocumentItIsGiven)
+{
+    if (!DOVREL_SHIPS_X86) GTEST_SKIP() << "this build makes no x86 program";
+    char wow64[MAX_PATH] = {};
+    if (!GetSystemWow64DirectoryA(wow64, MAX_PATH) || !Exists(std::string(wow64) + "\\kernel32.dll")) {
+        GTEST_SKIP() << "this Wine has no 32-bit part (wine32 needs a kernel that runs 32-bit programs), "
+                        "so the x86 program cannot start here";
+    }
+    const std::string document = userFiles / "x86.pptx";
+    WriteFileBytes(document, MakeOfficePackage(OfficeKind::Presentation, {{"image1.png", "PNG"}}));
+    ProgramUnderTest program(BuildFolder() + "\\x86\\Dovrel.exe", "\"" + document + "\"");
+    ASSERT_TRUE(program.started());
+    EXPECT_EQ(ConfirmMessage(program.processId()), "提取成功！");
+    EXPECT_EQ(ResultFolders(documents / "PPT_RES").size(), 1u);
+    HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    CloseExpectingExitZeroAndCloseTheFileBrowser(program, window);
+}
+
+std::optional<std::string> RegistryText(const std::string& key, const char* value)
+{
+    char text[2048];
+    DWORD size = sizeof text;
+    if (RegGetValueA(HKEY_CURRENT_USER, key.c_str(), value, RRF_RT_REG_SZ, nullptr, text, &size)) return std::nullopt;
+    return std::string(text);
+}
+
+bool RegistryKeyExists(const std::string& key)
+{
+    HKEY handle;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &handle)) return false;
+    RegCloseKey(handle);
+    return true;
+}
+
+std::string ShellFolder(int csidl)
+{
+    char path[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+// The extensions the open dialog offers for Office documents.
+std::vector<std::string> OfficeExtensions()
+{
+    const std::string filter = main_window::kOfficeFilter;
+    const std::size_t start = filter.find('|') + 1;
+    const std::string patterns = filter.substr(start, filter.find('|', start) - start);
+    std::vector<std::string> extensions;
+    for (std::size_t at = 0; (at = patterns.find("*.", at)) != std::string::npos; at += 2) {
+        extensions.push_back(patterns.substr(at + 2, patterns.find(';', at) - at - 2));
+    }
+    return extensions;
+}
+
+// A setup installed silently into a fresh prefix, what it registers, the
+// Explorer verb run as Explorer runs it, and the uninstaller. The shipped
+// setup is 32-bit; the same script made as a 64-bit program runs here,
+// where Wine may have no 32-bit part.
+TEST_F(EndToEndTest, TheSetupInstallsRegistersAVerbThatExtractsAndUninstallsWithoutATrace)
+{
+    if (!DOVREL_SHIPS_SETUP) GTEST_SKIP() << "this build makes no setup (no makensis or no x86 program)";
+    const std::string installFolder = ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Dovrel";
+    const std::string uninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dovrel";
+    const std::string startMenuLink = ShellFolder(CSIDL_PROGRAMS) + "\\Dovrel.lnk";
+    const std::string sendToLink = ShellFolder(CSIDL_SENDTO) + "\\Dovrel 提取图片和视频.lnk";
+    auto verbKey = [](const std::string& extension) {
+        return "Software\\Classes\\SystemFileAssociations\\." + extension + "\\shell\\Dovrel";
+    };
+    ASSERT_FALSE(Exists(installFolder)) << "installed before the test";
+
+    ProgramUnderTest setup(BuildFolder() + "\\" DOVREL_TEST_SETUP_FILE, "/S", false);
+    ASSERT_EQ(setup.WaitForExit(60000), 0u);
+    const std::string program = installFolder + "\\Dovrel.exe";
+    EXPECT_EQ(ReadFileBytes(program), ReadFileBytes(ProgramPath()));
+    EXPECT_TRUE(Exists(startMenuLink));
+    EXPECT_TRUE(Exists(sendToLink));
+    EXPECT_EQ(RegistryText(uninstallKey, "DisplayName"), "Dovrel");
+    EXPECT_EQ(RegistryText(uninstallKey, "DisplayVersion"), DOVREL_VERSION);
+    EXPECT_EQ(RegistryText(uninstallKey, "DisplayIcon"), program + ",0");
+    EXPECT_EQ(RegistryText(uninstallKey, "Publisher"), "Dovrel");
+    EXPECT_EQ(RegistryText(uninstallKey, "UninstallString"), "\"" + installFolder + "\\uninstall.exe\"");
+    DWORD size = 0, bytes = sizeof size;
+    EXPECT_EQ(RegGetValueA(HKEY_CURRENT_USER, uninstallKey.c_str(), "EstimatedSize", RRF_RT_REG_DWORD, nullptr, &size,
+                           &bytes),
+              ERROR_SUCCESS);
+    EXPECT_GE(size, ReadFileBytes(program).size() / 1024);
+    const std::string command = "\"" + program + "\" \"%1\"";
+    for (const std::string& extension : OfficeExtensions()) {
+        EXPECT_EQ(RegistryText(verbKey(extension), ""), "提取图片和视频") << extension;
+        EXPECT_EQ(RegistryText(verbKey(extension), "Icon"), program + ",0") << extension;
+        EXPECT_EQ(RegistryText(verbKey(extension) + "\\command", ""), command) << extension;
+    }
+
+    // The verb's command on a document, as Explorer runs it.
+    const std::string document = userFiles / "右键 菜单.pptx";
+    WriteFileBytes(document, MakeOfficePackage(OfficeKind::Presentation, {{"image1.png", "PNG"}}));
+    std::string verb = RegistryText(verbKey("pptx") + "\\command", "").value_or("");
+    ASSERT_EQ(verb.compare(0, program.size() + 3, "\"" + program + "\" "), 0) << verb;
+    std::string arguments = verb.substr(program.size() + 3);
+    arguments.replace(arguments.find("%1"), 2, document);
+    {
+        ProgramUnderTest installed(program, arguments);
+        EXPECT_EQ(ConfirmMessage(installed.processId()), "提取成功！");
+        std::vector<std::string> results = ResultFolders(documents / "PPT_RES");
+        ASSERT_EQ(results.size(), 1u);
+        EXPECT_EQ(results[0].compare(0, 10, "右键 菜单_"), 0) << results[0];
+        HWND window = WaitForTopLevelWindow(installed.processId(), kMainWindowClass, "Dovrel");
+        ASSERT_TRUE(window);
+        CloseExpectingExitZeroAndCloseTheFileBrowser(installed, window);
+    }
+
+    // The quiet uninstall: it hands its work to a copy of itself outside
+    // the folder and ends at once, so what it leaves is waited for.
+    const std::string quiet = RegistryText(uninstallKey, "QuietUninstallString").value_or("");
+    ASSERT_EQ(quiet, "\"" + installFolder + "\\uninstall.exe\" /S");
+    {
+        ProgramUnderTest uninstaller(installFolder + "\\uninstall.exe", "/S", false);
+        EXPECT_EQ(uninstaller.WaitForExit(60000), 0u);
+        EXPECT_TRUE(WaitUntil([&] { return !Exists(installFolder) && !RegistryKeyExists(uninstallKey); }, 60000))
+            << ListTree(installFolder);
+    }
+    EXPECT_FALSE(Exists(startMenuLink));
+    EXPECT_FALSE(Exists(sendToLink));
+    for (const std::string& extension : OfficeExtensions()) {
+        EXPECT_FALSE(RegistryKeyExists(verbKey(extension))) << extension;
+    }
+    // The pictures are the user's: they stay.
+    EXPECT_EQ(ResultFolders(documents / "PPT_RES").size(), 1u);
 }
 
 TEST_F(EndToEndTest, AFailedStartUpIsReportedUntilClosed)

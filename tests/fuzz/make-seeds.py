@@ -87,6 +87,49 @@ def text():
         put("text", "text%d" % i, t)
 
 
+def emf_record(kind, body):
+    body += b"\0" * (-len(body) % 4)
+    return struct.pack("<II", kind, 8 + len(body)) + body
+
+
+def emf(records, ended=True):
+    body = b"".join(records) + (emf_record(14, struct.pack("<III", 0, 16, 20)) if ended else b"")
+    header = struct.pack("<II4i4iIIIIHHIII2I2IIII2I", 1, 108, 0, 0, 99, 74, 0, 0, 999, 749, 0x464D4520,
+                         0x10000, 108 + len(body), len(records) + 2, 2, 0, 0, 0, 0, 1000, 1000, 100, 100,
+                         0, 0, 0, 100000, 100000)
+    return header + body
+
+
+def plus_record(kind, flags, data):
+    return struct.pack("<HHII", kind, flags, 12 + (len(data) + 3) // 4 * 4, len(data)) + data + \
+        b"\0" * (-len(data) % 4)
+
+
+def metafile_records():
+    drawing = [emf_record(39, struct.pack("<IIII", 1, 0, 0xFF, 0)), emf_record(37, struct.pack("<I", 1)),
+               emf_record(43, struct.pack("<4i", 0, 0, 99, 74)), emf_record(42, struct.pack("<4i", 20, 20, 80, 60))]
+    put("metafile_records", "drawing.emf", emf(drawing))
+    bits = b"\x10\x20\x30" * 2 + b"\0\0"
+    info = struct.pack("<IiiHHIIiiII", 40, 2, 2, 1, 24, 0, len(bits) * 2, 0, 0, 0, 0)
+    dib = struct.pack("<4i6iIIIIIIii", 0, 0, 99, 74, 0, 0, 0, 0, 2, 2, 80, 40, 120, len(bits) * 2, 0,
+                      0x00CC0020, 100, 75) + info + bits * 2
+    put("metafile_records", "bitmap.emf", emf([emf_record(81, dib)]))
+    # a bitmap record too short for its bounds, last in the file
+    put("metafile_records", "short_bitmap.emf", emf([emf_record(81, b"\0" * 12)], ended=False))
+    image = struct.pack("<7I", 0xDBC01002, 1, 64, 48, 0, 0, 1) + PNG
+    pieces = [image[:len(image) // 2], image[len(image) // 2:]]
+    plus = plus_record(0x4001, 0, struct.pack("<4I", 0xDBC01002, 1, 96, 96))
+    plus += b"".join(plus_record(0x4008, 0x8500, struct.pack("<I", len(image)) + p) for p in pieces)
+    plus += plus_record(0x401A, 0, struct.pack("<II8f", 0, 2, 0, 0, 64, 48, 0, 0, 100, 75))
+    plus += plus_record(0x4002, 0, b"")
+    put("metafile_records", "plus.emf",
+        emf([emf_record(70, struct.pack("<I", 4 + len(plus)) + b"EMF+" + plus)] + drawing))
+    put("metafile_records", "placeable.wmf", WMF)
+    put("metafile_records", "plain.wmf", WMF[22:])
+    gz = zlib.compressobj(9, zlib.DEFLATED, 31)
+    put("metafile_records", "drawing.emz", gz.compress(emf(drawing)) + gz.flush())
+
+
 if __name__ == "__main__":
     shutil.rmtree(os.path.join(here, "corpus"), ignore_errors=True)
     os.makedirs(os.path.join(here, "corpus", "compound_chains"))
@@ -94,4 +137,5 @@ if __name__ == "__main__":
     zip_directory()
     compound_chains()
     text()
+    metafile_records()
     sys.exit(0)

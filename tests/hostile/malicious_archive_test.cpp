@@ -6,12 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <list>
 #include <memory>
 
 #include <cstdio>
 
 #include "tests/hostile/hostile_harness.h"
+#include "tests/support/compound_file.h"
+#include "tests/support/fake_volume.h"
 #include "tests/support/office_package.h"
 
 namespace dovrel::test {
@@ -364,6 +367,54 @@ class ManyEntries : public testing::TestWithParam<HostileCase> {};
 TEST_P(ManyEntries, ThroughZipExtractor) { CheckExtractorOn(GetParam()); }
 TEST_P(ManyEntries, ThroughTheJob) { CheckJobOn(GetParam()); }
 INSTANTIATE_TEST_SUITE_P(Malicious, ManyEntries, testing::ValuesIn(kManyEntryCases), CaseName);
+
+// ---- A disk too small, or one that fills up mid-run ---------------------------
+// The sizes are known before anything is written (the central directory,
+// the pictures' headers): what does not fit fails with nothing written. A
+// write that fails all the same leaves nothing of the run in the scratch
+// folder.
+
+struct DiskCase {
+    const char* name;
+    std::function<std::string()> make;
+    std::uint64_t free;
+    std::uint64_t fillsAfter;  // UINT64_MAX: never
+};
+void PrintTo(const DiskCase& c, std::ostream* out) { *out << c.name; }
+
+std::string OldPresentation()
+{
+    return MakeCompoundFile(PresentationStreams({BitmapBlip(0xF01E, 0x6E0, Uid('a'), MediaBytes("a", 5000)),
+                                                 BitmapBlip(0xF01D, 0x46A, Uid('b'), MediaBytes("b", 5000))}));
+}
+
+const DiskCase kDiskCases[] = {
+    {"PackageLargerThanTheFreeSpace", GoodPresentation, 30000, UINT64_MAX},
+    {"OldDocumentLargerThanTheFreeSpace", OldPresentation, 9000, UINT64_MAX},
+    {"PackageFillingTheDiskMidRun", GoodPresentation, UINT64_MAX, 6000},
+    {"OldDocumentFillingTheDiskMidRun", OldPresentation, UINT64_MAX, 7000},
+};
+
+class FullDisk : public testing::TestWithParam<DiskCase> {};
+
+TEST_P(FullDisk, FailsAloudAndLeavesNothingToFillItFurther)
+{
+    JobSandbox box;
+    {
+        FakeVolume volume(GetParam().free, GetParam().fillsAfter);
+        ScopedVolume seam(volume);
+        EXPECT_EQ(box.Run(GetParam().make(), {}, GetParam().name), JobOutcome::Failure);
+        if (GetParam().fillsAfter == UINT64_MAX) {
+            EXPECT_EQ(volume.written, 0u) << "written although it did not fit";
+        }
+        EXPECT_TRUE(!Exists(box.ScratchFolder()) || ListTree(box.ScratchFolder()).empty())
+            << ListTree(box.ScratchFolder());
+    }
+    box.ExpectNextGoodRunSucceeds();
+}
+
+INSTANTIATE_TEST_SUITE_P(Malicious, FullDisk, testing::ValuesIn(kDiskCases),
+                         [](const testing::TestParamInfo<DiskCase>& info) { return std::string(info.param.name); });
 
 // ---- Links planted in the scratch folder ---------------------------------------
 // A link in the scratch folder, or the scratch folder itself a link: the run

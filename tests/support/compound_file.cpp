@@ -4,7 +4,9 @@
 #include <objbase.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <stdexcept>
+#include <vector>
 
 #include "core/base/com_ptr.h"
 #include "tests/support/temp_folder.h"
@@ -45,11 +47,25 @@ std::string MakeCompoundFile(const Streams& streams)
                                       STGFMT_STORAGE, 0, nullptr, nullptr, IID_IStorage, root.put_void()))) {
             throw std::runtime_error("StgCreateStorageEx failed");
         }
-        for (const auto& [name, bytes] : streams) {
+        for (const auto& [path, bytes] : streams) {
+            // "a/b/name": the stream inside storage b inside storage a.
+            std::vector<ComPtr<IStorage>> chain;
+            IStorage* parent = root.get();
+            std::wstring name = path;
+            for (std::size_t slash; (slash = name.find(L'/')) != std::wstring::npos; name = name.substr(slash + 1)) {
+                const std::wstring storageName = name.substr(0, slash);
+                ComPtr<IStorage> storage;
+                const DWORD mode = STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
+                if (FAILED(parent->OpenStorage(storageName.c_str(), nullptr, mode, nullptr, 0, storage.put())) &&
+                    FAILED(parent->CreateStorage(storageName.c_str(), mode, 0, 0, storage.put()))) {
+                    throw std::runtime_error("CreateStorage failed");
+                }
+                parent = chain.emplace_back(std::move(storage)).get();
+            }
             ComPtr<IStream> stream;
             ULONG written = 0;
-            if (FAILED(root->CreateStream(name.c_str(), STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
-                                          stream.put())) ||
+            if (FAILED(parent->CreateStream(name.c_str(), STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
+                                            stream.put())) ||
                 FAILED(stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written))) {
                 throw std::runtime_error("CreateStream failed");
             }
@@ -57,6 +73,43 @@ std::string MakeCompoundFile(const Streams& streams)
         root->Commit(STGC_DEFAULT);
     }
     return ReadFileBytes(path);
+}
+
+std::string EmbedCompoundFile(const std::string& file, const std::wstring& storagePath, const std::string& embedded)
+{
+    TempFolder folder;
+    const std::string outerPath = folder / "outer.cfb", innerPath = folder / "inner.cfb";
+    WriteFileBytes(outerPath, file);
+    WriteFileBytes(innerPath, embedded);
+    {
+        const std::wstring outerWide(outerPath.begin(), outerPath.end()), innerWide(innerPath.begin(), innerPath.end());
+        ComPtr<IStorage> outer, inner;
+        if (FAILED(StgOpenStorageEx(outerWide.c_str(), STGM_READWRITE | STGM_SHARE_EXCLUSIVE, STGFMT_STORAGE, 0,
+                                    nullptr, nullptr, IID_IStorage, outer.put_void())) ||
+            FAILED(StgOpenStorageEx(innerWide.c_str(), STGM_READ | STGM_SHARE_EXCLUSIVE, STGFMT_STORAGE, 0, nullptr,
+                                    nullptr, IID_IStorage, inner.put_void()))) {
+            throw std::runtime_error("not a readable compound file");
+        }
+        std::vector<ComPtr<IStorage>> chain;
+        IStorage* parent = outer.get();
+        std::wstring rest = storagePath;
+        for (;;) {
+            const std::size_t slash = rest.find(L'/');
+            const std::wstring name = rest.substr(0, slash);
+            ComPtr<IStorage> storage;
+            const DWORD mode = STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
+            if (FAILED(parent->OpenStorage(name.c_str(), nullptr, mode, nullptr, 0, storage.put())) &&
+                FAILED(parent->CreateStorage(name.c_str(), mode, 0, 0, storage.put()))) {
+                throw std::runtime_error("CreateStorage failed");
+            }
+            parent = chain.emplace_back(std::move(storage)).get();
+            if (slash == std::wstring::npos) break;
+            rest = rest.substr(slash + 1);
+        }
+        if (FAILED(inner->CopyTo(0, nullptr, nullptr, parent))) throw std::runtime_error("CopyTo failed");
+        outer->Commit(STGC_DEFAULT);
+    }
+    return ReadFileBytes(outerPath);
 }
 
 Streams ReadCompoundStreams(const std::string& file)
@@ -140,6 +193,13 @@ std::string DrawingGroup(const std::vector<std::string>& entries)
     for (const auto& entry : entries) all += entry;
     const std::string dgg = ArtRecord(0, 0, 0xF006, std::string(16, '\0'));
     return ArtRecord(0xF, 0, 0xF000, dgg + ArtRecord(0xF, static_cast<std::uint16_t>(entries.size()), 0xF001, all));
+}
+
+std::string PresentationObjectRecord(const std::string& compoundFile)
+{
+    std::string body;
+    Put(body, compoundFile.size(), 4);
+    return ArtRecord(0, 1, 0x1011, body + Deflate(compoundFile));
 }
 
 Streams PresentationStreams(const std::vector<std::string>& blips)
@@ -227,6 +287,95 @@ Streams WordStreams(const std::vector<std::string>& floatingBlips, const std::ve
     Set(word, kPairs + 50 * 8, 0, 4);  // fcDggInfo
     Set(word, kPairs + 50 * 8 + 4, group.size(), 4);
     return {{L"WordDocument", word}, {L"1Table", table}, {L"Data", data}};
+}
+
+char PictureByte(int picture, std::size_t at)
+{
+    return static_cast<char>((at * 7 + (at >> 20) + static_cast<std::size_t>(picture) * 13) & 0xFF);
+}
+
+void WriteLargeWorkbook(const std::string& path, int pictures, std::size_t pictureSize)
+{
+    constexpr std::size_t kPiece = 8224;  // a BIFF record's most
+    const std::wstring widePath(path.begin(), path.end());
+    ComPtr<IStorage> root;
+    ComPtr<IStream> stream;
+    if (FAILED(StgCreateStorageEx(widePath.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, STGFMT_STORAGE,
+                                  0, nullptr, nullptr, IID_IStorage, root.put_void())) ||
+        FAILED(root->CreateStream(L"Workbook", STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, stream.put()))) {
+        throw std::runtime_error("cannot create the workbook");
+    }
+    std::string out;  // records not yet written
+    auto flush = [&](bool all) {
+        if (out.size() < (all ? 1 : 1u << 20)) return;
+        ULONG written = 0;
+        if (FAILED(stream->Write(out.data(), static_cast<ULONG>(out.size()), &written)) || written != out.size())
+            throw std::runtime_error("cannot write the workbook");
+        out.clear();
+    };
+    auto record = [&](std::uint16_t type, const char* data, std::size_t size) {
+        Put(out, type, 2);
+        Put(out, size, 2);
+        out.append(data, size);
+        flush(false);
+    };
+    // The drawing group's bytes go out in records of kPiece bytes.
+    std::string group;
+    bool first = true;
+    auto emit = [&](const std::string& bytes, bool last) {
+        group += bytes;
+        std::size_t at = 0;
+        for (; group.size() - at >= kPiece || (last && at < group.size()); at += std::min(kPiece, group.size() - at)) {
+            record(first ? 0x00EB : 0x003C, group.data() + at, std::min(kPiece, group.size() - at));
+            first = false;
+        }
+        group.erase(0, at);
+    };
+
+    record(0x0809, std::string(16, '\0').data(), 16);  // BOF
+    const std::uint64_t blipSize = 8 + 17 + pictureSize;
+    const std::uint64_t entrySize = 8 + 36 + blipSize;
+    const std::string dgg = ArtRecord(0, 0, 0xF006, std::string(16, '\0'));
+    const std::uint64_t storeSize = entrySize * pictures;
+    std::string head;
+    Put(head, 0x000F, 2);
+    Put(head, 0xF000, 2);
+    Put(head, dgg.size() + 8 + storeSize, 4);
+    head += dgg;
+    Put(head, 0x000F | pictures << 4, 2);
+    Put(head, 0xF001, 2);
+    Put(head, storeSize, 4);
+    emit(head, false);
+    std::string data(1 << 20, '\0');
+    for (int n = 0; n < pictures; ++n) {
+        std::string uid(16, '\0');
+        Set(uid, 0, 0x9E3779B9u * (n + 1), 4);
+        std::string entry;
+        Put(entry, 2 | 6 << 4, 2);  // FBSE: version 2, PNG
+        Put(entry, 0xF007, 2);
+        Put(entry, 36 + blipSize, 4);
+        entry += std::string(2, '\x06') + uid;
+        Put(entry, 0xFF, 2);
+        Put(entry, blipSize, 4);
+        Put(entry, 1, 4);
+        Put(entry, 0, 4);
+        entry += std::string(4, '\0');
+        Put(entry, 0x6E0 << 4, 2);
+        Put(entry, 0xF01E, 2);
+        Put(entry, 17 + pictureSize, 4);
+        entry += uid + '\xFF';
+        emit(entry, false);
+        for (std::size_t at = 0; at < pictureSize; at += data.size()) {
+            const std::size_t size = std::min(data.size(), pictureSize - at);
+            for (std::size_t i = 0; i < size; ++i) data[i] = PictureByte(n, at + i);
+            emit(data.substr(0, size), false);
+        }
+    }
+    emit("", true);
+    record(0x000A, "", 0);  // end of the globals
+    flush(true);
+    stream.reset();
+    root->Commit(STGC_DEFAULT);
 }
 
 }  // namespace dovrel::test

@@ -11,8 +11,12 @@ namespace dovrel::test {
 
 using Streams = std::vector<std::pair<std::wstring, std::string>>;
 
-// A compound file holding the streams, in the root storage.
+// A compound file holding the streams, in the root storage or, named
+// "storage/inner/name", in storages inside it.
 std::string MakeCompoundFile(const Streams& streams);
+// `file` with the root of the compound file `embedded` copied into the
+// storage at storagePath ("ObjectPool/_1"), as Office embeds an object.
+std::string EmbedCompoundFile(const std::string& file, const std::wstring& storagePath, const std::string& embedded);
 // The streams of a compound file's root storage (storages inside it are
 // left out).
 Streams ReadCompoundStreams(const std::string& file);
@@ -45,9 +49,19 @@ std::string DrawingGroup(const std::vector<std::string>& entries);
 
 // A presentation's streams: the BLIPs one after another in Pictures.
 Streams PresentationStreams(const std::vector<std::string>& blips);
+// An embedded object of a presentation's document stream (ExOleObjStg):
+// the object's compound file, deflated after its size.
+std::string PresentationObjectRecord(const std::string& compoundFile);
 // A workbook's stream: the drawing group record split into pieces of
 // `piece` bytes, each further piece in a CONTINUE record.
 Streams WorkbookStreams(const std::string& drawingGroup, std::size_t piece = 8224);
+// A workbook of `pictures` PNG pictures of `pictureSize` bytes each, all in
+// its drawing group, written at `path` through structured storage piece by
+// piece (never whole in memory, however large). Picture n's bytes are
+// PictureByte(n, 0), PictureByte(n, 1), ...
+void WriteLargeWorkbook(const std::string& path, int pictures, std::size_t pictureSize);
+char PictureByte(int picture, std::size_t at);
+
 // A word-processing document: floating pictures as store entries whose
 // BLIPs lie in WordDocument, inline pictures as descriptors in Data that
 // character properties point at (each descriptor holds one entry with its

@@ -1,5 +1,7 @@
 #include "tests/support/file_dialog_driver.h"
 
+#include "core/text/text_encoding.h"
+
 #include <commdlg.h>
 #include <dlgs.h>
 
@@ -122,9 +124,10 @@ FileDialogView ViewOf(HWND dialog)
             if (copied != CB_ERR) view.selectedFilter = text.substr(0, static_cast<std::size_t>(copied));
         }
     }
-    char folder[MAX_PATH] = {};
-    LRESULT length = Send(dialog, CDM_GETFOLDERPATH, sizeof folder, reinterpret_cast<LPARAM>(folder), -1);
-    if (length > 0) view.folder = folder;
+    // The dialog is a wide one: its own messages are not converted.
+    wchar_t folder[MAX_PATH] = {};
+    LRESULT length = Send(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder), -1);
+    if (length > 0) view.folder = TextFromWide(folder);
     view.controls = DescribeControls(dialog);
     return view;
 }

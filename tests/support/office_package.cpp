@@ -36,7 +36,8 @@ std::string ContentTypes(const std::string& mainPart, const std::string& mainTyp
     return types + "</Types>";
 }
 
-std::string MakeOfficePackage(OfficeKind kind, const std::map<std::string, std::string>& media, bool namesItsKind)
+std::string MakeOfficePackage(OfficeKind kind, const std::map<std::string, std::string>& media,
+                              const std::map<std::string, std::string>& parts, bool namesItsKind)
 {
     const std::string folder = PackageFolderOf(kind);
     const std::string mainPart = kind == OfficeKind::Presentation   ? "ppt/presentation.xml"
@@ -55,6 +56,7 @@ std::string MakeOfficePackage(OfficeKind kind, const std::map<std::string, std::
         bool video = name.size() > 4 && name.compare(name.size() - 4, 4, ".mp4") == 0;
         package.AddFile(folder + "/media/" + name, bytes, video ? stored : deflated);
     }
+    for (const auto& [name, bytes] : parts) package.AddFile(name, bytes, deflated);
     package.AddFile("docProps/app.xml", "<Properties/>", deflated);
     return package.Build();
 }

@@ -18,11 +18,12 @@ std::string MainContentType(OfficeKind kind);
 std::string ContentTypes(const std::string& mainPart, const std::string& mainType);
 
 // media: file name inside the media folder -> bytes. Pictures are stored
-// deflated, names ending in ".mp4" stored, as Office does. namesItsKind:
-// [Content_Types].xml names the main part's type; without it, only the
-// document's name can tell the kind.
+// deflated, names ending in ".mp4" stored, as Office does.
+// parts: further parts by their full name ("ppt/embeddings/a.xlsx"), deflated.
+// namesItsKind: [Content_Types].xml names the main part's type; without it,
+// only the document's name can tell the kind.
 std::string MakeOfficePackage(OfficeKind kind, const std::map<std::string, std::string>& media,
-                              bool namesItsKind = true);
+                              const std::map<std::string, std::string>& parts = {}, bool namesItsKind = true);
 
 // An OpenDocument package: the mimetype entry, the usual parts and
 // `entries` (full entry name -> bytes; those under Media/ stored, the

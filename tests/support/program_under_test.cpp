@@ -2,6 +2,7 @@
 
 #include <tlhelp32.h>
 
+#include <cwchar>
 #include <vector>
 
 namespace dovrel::test {
@@ -48,9 +49,33 @@ std::string BuildFolder()
 
 std::string ProgramPath() { return BuildFolder() + "\\Dovrel.exe"; }
 
-ProgramUnderTest::ProgramUnderTest(const std::string& path)
+// The process's environment block with the variables set (replacing those
+// of the same name).
+std::wstring EnvironmentWith(const std::vector<std::wstring>& variables)
 {
-    std::string commandLine = "\"" + path + "\"";
+    std::wstring block;
+    auto name = [](const std::wstring& variable) { return variable.substr(0, variable.find(L'=', 1) + 1); };
+    if (wchar_t* current = GetEnvironmentStringsW()) {
+        for (const wchar_t* entry = current; *entry; entry += wcslen(entry) + 1) {
+            bool replaced = false;
+            for (const std::wstring& variable : variables) replaced = replaced || name(entry) == name(variable);
+            if (!replaced) block += std::wstring(entry) + L'\0';
+        }
+        FreeEnvironmentStringsW(current);
+    }
+    for (const std::wstring& variable : variables) block += variable + L'\0';
+    return block + L'\0';
+}
+
+ProgramUnderTest::ProgramUnderTest(const std::string& path, const std::vector<std::wstring>& variables)
+    : ProgramUnderTest(path, std::string(), true, variables)
+{
+}
+
+ProgramUnderTest::ProgramUnderTest(const std::string& path, const std::string& arguments, bool waitUntilIdle,
+                                   const std::vector<std::wstring>& variables)
+{
+    std::string commandLine = "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments);
     // The program and whatever it starts (the shell's file browser) get the
     // null device as their standard handles: under Wine they would otherwise
     // hold the test runner's output pipe open after the test ends.
@@ -62,11 +87,13 @@ ProgramUnderTest::ProgramUnderTest(const std::string& path)
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = startup.hStdOutput = startup.hStdError = nul.get();
     PROCESS_INFORMATION info{};
-    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+    std::wstring environment = EnvironmentWith(variables);
+    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
+                       variables.empty() ? nullptr : environment.data(), nullptr, &startup, &info)) {
         process_.reset(info.hProcess);
         CloseHandle(info.hThread);
         processId_ = info.dwProcessId;
-        WaitForInputIdle(info.hProcess, 10000);
+        if (waitUntilIdle) WaitForInputIdle(info.hProcess, 10000);
     }
 }
 

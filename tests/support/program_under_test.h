@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "core/base/unique_handle.h"
 
@@ -17,7 +18,13 @@ std::string BuildFolder();
 
 class ProgramUnderTest {
 public:
-    explicit ProgramUnderTest(const std::string& path = ProgramPath());
+    // Started as `"path" arguments`; waits until its window takes input
+    // unless told not to (copies started together, a setup without one).
+    // variables ("NAME=value") are set in its environment: under Wine,
+    // LC_ALL=en_US.UTF-8 is an English Windows (code page 1252).
+    explicit ProgramUnderTest(const std::string& path = ProgramPath(), const std::string& arguments = {},
+                              bool waitUntilIdle = true, const std::vector<std::wstring>& variables = {});
+    ProgramUnderTest(const std::string& path, const std::vector<std::wstring>& variables);
     ~ProgramUnderTest();
     ProgramUnderTest(const ProgramUnderTest&) = delete;
     ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;

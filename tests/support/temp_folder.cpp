@@ -1,5 +1,8 @@
 #include "tests/support/temp_folder.h"
 
+#include "core/fs/wide_path.h"
+#include "core/text/text_encoding.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -96,27 +99,30 @@ std::vector<std::string> FolderEntries(const std::string& folder, const std::str
     return names;
 }
 
+// Wide, so that names code page 936 lacks (held as the program's escapes)
+// and long paths go too.
 void ForceRemoveTree(const std::string& path)
 {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    const std::wstring wide = WidePath(path);
+    DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileA(path.c_str());
+        DeleteFileW(wide.c_str());
         return;
     }
     if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        WIN32_FIND_DATAA data;
-        HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW(WidePath(path + "\\*").c_str(), &data);
         if (find != INVALID_HANDLE_VALUE) {
             do {
-                std::string name = data.cFileName;
-                if (name != "." && name != "..") ForceRemoveTree(path + "\\" + name);
-            } while (FindNextFileA(find, &data));
+                const std::wstring name = data.cFileName;
+                if (name != L"." && name != L"..") ForceRemoveTree(path + "\\" + TextFromWide(name));
+            } while (FindNextFileW(find, &data));
             FindClose(find);
         }
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(wide.c_str());
 }
 
 }  // namespace dovrel::test

@@ -8,6 +8,7 @@
 
 #include "core/text/dbcs.h"
 #include "core/fs/folder_path.h"
+#include "core/text/text_encoding.h"
 #include "ui/dialog/common_dialog.h"
 #include "ui/dialog/file_dialog_seam.h"
 
@@ -47,10 +48,10 @@ const char* TextOrNone(const Text& text) { return text.empty() ? nullptr : text.
 // The process's current folder, or nothing when it does not fit MAX_PATH.
 std::optional<Text> CurrentFolder()
 {
-    char folder[MAX_PATH];
-    DWORD length = GetCurrentDirectoryA(MAX_PATH, folder);
+    wchar_t folder[MAX_PATH];
+    DWORD length = GetCurrentDirectoryW(MAX_PATH, folder);
     if (length == 0 || length >= MAX_PATH) return std::nullopt;
-    return Text(folder, length);
+    return TextFromWide(std::wstring(folder, length));
 }
 
 }  // namespace
@@ -189,13 +190,13 @@ bool ShowFileDialog(CommonDialog& dialog, HWND owner)
         file.resize(std::min<std::size_t>(std::max(needed, file.size() * 2), kMaxFileBufferSize));
     }
     if (!confirmed || dialog.KeepCurrentFolder()) {
-        if (folderBefore) SetCurrentDirectoryA(folderBefore->c_str());
+        if (folderBefore) SetCurrentDirectoryW(WideFromText(*folderBefore).c_str());
         if (!confirmed) return false;
     }
     dialog.SetFileNames(ChosenFiles(file.data(), file.size(), request.nFileOffset));
     if (!dialog.KeepCurrentFolder()) {
         const Text folder = FolderOfChosenFile(dialog.FileName());
-        if (!folder.empty()) SetCurrentDirectoryA(folder.c_str());
+        if (!folder.empty()) SetCurrentDirectoryW(WideFromText(folder).c_str());
     }
     return true;
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The narrow seam through which ShowFileDialog reaches the platform's modal
-// file dialogs. The default is the real GetOpenFileNameA/GetSaveFileNameA;
-// tests of callers install a fake that answers at once.
+// file dialogs. The request holds the program's texts (code page 936 bytes,
+// core/text/text_encoding.h); the default seam hands it to the real
+// GetOpenFileNameW/GetSaveFileNameW as UTF-16 and brings the answer back as
+// program texts. Tests of callers install a fake that answers at once.
 
 #include <windows.h>
 #include <commdlg.h>

@@ -97,15 +97,16 @@ std::optional<std::vector<Text>> FetchDroppedPaths(IDataObject* data)
     if (!Fetch(data, CF_HDROP, medium)) return std::nullopt;
     if (!IsWellFormedDropFiles(medium.global())) return std::nullopt;
     HDROP drop = static_cast<HDROP>(medium.global());
-    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    // Wide: the shell's names as Explorer shows them, whatever the code page.
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     std::vector<Text> paths;
     paths.reserve(count);
     for (UINT i = 0; i < count; ++i) {
-        const UINT length = DragQueryFileA(drop, i, nullptr, 0);
-        Text path(length + 1, '\0');
-        const UINT copied = DragQueryFileA(drop, i, path.data(), length + 1);
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring path(length + 1, L'\0');
+        const UINT copied = DragQueryFileW(drop, i, path.data(), length + 1);
         path.resize(copied <= length ? copied : length);
-        paths.push_back(std::move(path));
+        paths.push_back(TextFromWide(path));
     }
     return paths;
 }
@@ -126,7 +127,7 @@ Text TextFromHtmlPayload(const std::string& utf8)
     std::wstring wide = WideFromUtf8(utf8);
     for (wchar_t& character : wide)
         if (character == L'\u00A0') character = L' ';
-    return AnsiFromWide(wide);
+    return TextFromWide(wide);
 }
 
 bool OffersAcceptedKind(IDataObject* data, const DropSwitches& switches, const DropFormats& formats)

@@ -16,11 +16,13 @@
 #include "core/job/result_name.h"
 #include "core/job/work_paths.h"
 #include "core/base/unique_handle.h"
+#include "core/fs/wide_path.h"
 #include "tests/support/compound_file.h"
 #include "tests/support/current_folder.h"
 #include "tests/support/file_holder.h"
 #include "tests/support/folder_link.h"
 #include "tests/support/office_package.h"
+#include "tests/support/program_under_test.h"
 #include "tests/support/recording_user_seam.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/zip_builder.h"
@@ -182,7 +184,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Where the content does not tell, the name does.
         DocumentTypeCase{"no_main_part_named_as_a_document",
                          "letter.DOCX",
-                         [] { return test::MakeOfficePackage(OfficeKind::Presentation, {}, false); },
+                         [] { return test::MakeOfficePackage(OfficeKind::Presentation, {}, {}, false); },
                          {DocumentFormat::OfficeOpenXml, DocumentKind::WordDocument}},
         DocumentTypeCase{"unreadable_content_types", "deck.pptx",
                          [] {
@@ -195,7 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
                          },
                          kOoxmlPresentation},
         DocumentTypeCase{"no_main_part_and_no_kind_in_the_name", "deck.zip",
-                         [] { return test::MakeOfficePackage(OfficeKind::Presentation, {}, false); }, kForeign},
+                         [] { return test::MakeOfficePackage(OfficeKind::Presentation, {}, {}, false); }, kForeign},
         DocumentTypeCase{"plain_zip_named_as_a_presentation", "deck.pptx",
                          [] { return test::ZipBuilder().AddFile("ppt/media/a.png", "A").Build(); }, kForeign},
         DocumentTypeCase{
@@ -415,6 +417,76 @@ TEST_F(ExtractionJobTest, ANameWithoutDotGivesAnUnderscoreFolderWhenItsKindIsKno
     EXPECT_EQ(results[0].size(), 7u);
 }
 
+TEST_F(ExtractionJobTest, ATypedPathWithSlashesExtractsLikeTheSamePathWithBackslashes)
+{
+    Text path = PlaceDocument("deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+    for (std::size_t at = path.find('\\', 3); at != Text::npos; at = path.find('\\', at + 2)) path[at] = '/';
+    SetSelectedDocument(path);  // C:\...\x/y/deck.pptx: mixed
+    RunExtraction();
+    EXPECT_EQ(user.events, SuccessEvents());
+    std::vector<std::string> results = ResultFolders();
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].substr(0, 5), "deck_");
+}
+
+TEST_F(ExtractionJobTest, ADeviceFailsAtOnceInsteadOfWaitingForARead)
+{
+    // A pipe whose other end never writes: a read from it waits for ever.
+    const Text pipe = "\\\\.\\pipe\\dovrel-job-" + ToText(static_cast<std::int32_t>(GetCurrentProcessId()));
+    std::vector<UniqueFile> instances;
+    for (int i = 0; i < 8; ++i) {
+        instances.emplace_back(CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE,
+                                                PIPE_UNLIMITED_INSTANCES, 0, 0, 0, nullptr));
+        ASSERT_TRUE(instances.back());
+    }
+    for (const Text& device : {pipe, Text("NUL")}) {
+        user.events.clear();
+        SetSelectedDocument(device);
+        RunExtraction();
+        EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"}) << device;
+    }
+}
+
+// Names code page 936 lacks, in the Documents folder and in a document's
+// path longer than MAX_PATH, carried to the result folder's name exactly.
+TEST(ExtractionJobNames, CharactersCodePage936LacksAndLongPathsReachTheResultFolder)
+{
+    const Text trademark = "\xFF"
+                           "2122",
+               enye = "\xFF"
+                      "00F1",
+               hangul = "\xFF"
+                        "D55C";  // ™, ñ, 한
+    test::TempFolder root;
+    const Text documents = root / ("Dokumente " + trademark);
+    ASSERT_TRUE(CreateFolder(documents));
+    Text folder = root / ("Espa" + enye + "a");
+    ASSERT_TRUE(CreateFolder(folder));
+    while (folder.size() < 300) ASSERT_TRUE(CreateFolder(folder += "\\" + std::string(40, 'd')));
+    const Text document = folder + "\\" + hangul + " deck.pptx";
+    const std::string bytes = test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}});
+    {
+        UniqueFile file(CreateFileW(WidePath(document).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        DWORD written = 0;
+        ASSERT_TRUE(file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    }
+    test::RecordingUserSeam user{documents + "\\"};
+    ScopedUserSeam seam{user};
+    SetUpWorkPaths();
+    SetSelectedDocument(document);
+    RunExtraction();
+    const Text outputRoot = documents + "\\PPT_RES";
+    EXPECT_EQ(user.events, (std::vector<std::string>{"message:提示:提取成功！", "open:" + outputRoot}));
+    WIN32_FIND_DATAW data;
+    UniqueFind find(FindFirstFileW(WidePath(outputRoot + "\\\xFF"
+                                                         "D55C deck_*")
+                                       .c_str(),
+                                   &data));
+    ASSERT_TRUE(find);
+    EXPECT_EQ(std::wstring(data.cFileName).substr(0, 7), L"\uD55C deck_");
+    ReleaseWorkPaths();
+}
+
 TEST_F(ExtractionJobTest, APackageWithoutMediaEndsSilentlyAndClearsTheScratchFolder)
 {
     PlaceDocument("plain.docx", test::MakeOfficePackage(OfficeKind::WordDocument, {}));
@@ -503,8 +575,9 @@ enum class Entry {
     NotAZip,
     Folder,
     Damaged,
-    Hidden
-};  // OfficeKind's first
+    Hidden,
+    PlainZip  // a zip package of no kind Dovrel reads
+};            // OfficeKind's first
 static_assert(static_cast<int>(Entry::Workbook) == static_cast<int>(OfficeKind::Workbook));
 
 struct BatchCase {
@@ -534,6 +607,12 @@ TEST_P(BatchTest, ExtractsEachDocumentAsASingleRunAndTellsOnce)
         case Entry::Folder: CreateFolder(path); break;
         case Entry::NotAZip: test::WriteFileBytes(path, "not a zip package, whatever its name says"); break;
         case Entry::Damaged: test::WriteFileBytes(path, "PK\x03\x04 and then no zip package"); break;
+        case Entry::PlainZip: {
+            test::ZipBuilder zip;
+            zip.AddFile("readme.txt", "a plain zip");
+            test::WriteFileBytes(path, zip.Build());
+            break;
+        }
         case Entry::NoMedia: test::WriteFileBytes(path, test::MakeOfficePackage(OfficeKind::WordDocument, {})); break;
         case Entry::Hidden:
             test::WriteFileBytes(path, test::MakeOfficePackage(OfficeKind::Presentation, picture));
@@ -581,6 +660,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"decks\\~$a.pptx", Entry::Presentation},
                    {"decks\\secret.pptx", Entry::Hidden},
                    {"decks\\fake.pptx", Entry::NotAZip},
+                   {"decks\\archive.pptx", Entry::PlainZip},
                    {"decks\\notes.txt", Entry::NotAZip},
                    {"d.docx", Entry::WordDocument}},
                   "提取成功！",
@@ -614,6 +694,20 @@ INSTANTIATE_TEST_SUITE_P(
                   "提取成功！",
                   {"a"}}),
     [](const testing::TestParamInfo<BatchCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ExtractionJobTest, SixtyFailedDocumentsNameTheFirstTwentyAndCountTheRest)
+{
+    std::vector<Text> documents;
+    std::string message = "message:提示:提取失败！";
+    for (int i = 1; i <= 60; ++i) {
+        const Text name = "f" + ToText(i) + ".pptx";
+        test::WriteFileBytes(documents.emplace_back(userFiles / name), "not a zip package");
+        if (i <= 20) message += "\r\n" + name;
+    }
+    SetSelectedDocuments(documents);
+    RunExtraction();
+    EXPECT_EQ(user.events, std::vector<std::string>{message + "\r\n…（另有 40 个）"});
+}
 
 // Records the percents; asks for a stop at the first report from
 // `stopAt` percent on.
@@ -652,6 +746,30 @@ TEST_F(ExtractionJobTest, ABatchReportsItsWholeProgressAndAStopEndsItWithoutAMes
 }
 
 // The window shows and selects what a drop splits into (main window tests).
+TEST_F(ExtractionJobTest, ADocumentCutShorterWhileItIsReadFails)
+{
+    const Text path =
+        PlaceDocument("deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation,
+                                                           {{"movie.mp4", test::MediaBytes("m", 4 << 20)}}));
+    // An editor saving it, a sync client replacing it: cut to 1000 bytes
+    // once a tenth is read.
+    bool cut = false;
+    RecordingProgress progress;
+    progress.answer = [&](int percent) {
+        if (percent < 10 || cut) return true;
+        UniqueFile writer(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+        LARGE_INTEGER at;
+        at.QuadPart = 1000;
+        cut = writer && SetFilePointerEx(writer.get(), at, nullptr, FILE_BEGIN) && SetEndOfFile(writer.get());
+        return true;
+    };
+    RunExtraction(&progress);
+    EXPECT_TRUE(cut);
+    EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"});
+    EXPECT_TRUE(ResultFolders().empty());
+}
+
 TEST(DroppedPaths, EmptyMembersAreNoDocuments)
 {
     EXPECT_EQ(SplitDroppedPaths("a\r\n\r\nb\r\n"), (std::vector<Text>{"a", "b"}));
@@ -1094,6 +1212,167 @@ TEST(ExtractionJobWithoutDocuments, WorksInARelativeOutputRoot)
     EXPECT_TRUE(test::IsFolder(current / "PPT_RES"));
     ReleaseWorkPaths();
     SetCurrentDirectoryA(previous);
+}
+
+// ---- Embedded documents ------------------------------------------------------
+
+// A workbook and a word-processing document with a picture each, and an old
+// workbook with one PNG.
+std::string Workbook(const std::string& picture = "X")
+{
+    return test::MakeOfficePackage(OfficeKind::Workbook, {{"image1.png", picture}});
+}
+std::string WordDocument() { return test::MakeOfficePackage(OfficeKind::WordDocument, {{"image1.png", "W"}}); }
+std::string OldWorkbookPng() { return test::BitmapBlip(0xF01E, 0x6E0, test::Uid('b'), test::MediaBytes("b", 300)); }
+test::Streams OldWorkbook()
+{
+    return test::WorkbookStreams(test::DrawingGroup({test::StoreEntry(test::Uid('b'), OldWorkbookPng())}));
+}
+std::string Presentation(const std::map<std::string, std::string>& parts, const std::string& picture = "P")
+{
+    std::map<std::string, std::string> media;
+    if (!picture.empty()) media["image1.png"] = picture;
+    return test::MakeOfficePackage(OfficeKind::Presentation, media, parts);
+}
+template <typename... More>
+test::Streams With(test::Streams streams, More... more)
+{
+    (streams.push_back(more), ...);
+    return streams;
+}
+
+// A presentation embedding one a level deeper, `levels` times.
+std::string Nested(int levels)
+{
+    return Presentation(levels > 0 ? std::map<std::string, std::string>{{"ppt/embeddings/e.pptx", Nested(levels - 1)}}
+                                   : std::map<std::string, std::string>{},
+                        ToText(levels));
+}
+// What Nested(levels) gives: a picture at each level.
+std::string NestedTree(int levels)
+{
+    std::vector<std::string> lines;
+    std::string folder;
+    for (int level = 0; level <= levels; ++level) {
+        lines.push_back(folder + "image1.png");
+        if (level == levels) break;
+        lines.push_back(folder + "embeddings\\");
+        folder += "embeddings\\e.pptx\\";
+        lines.push_back(folder);
+    }
+    std::sort(lines.begin(), lines.end());
+    std::string tree;
+    for (const std::string& line : lines) tree += line + "\n";
+    return tree;
+}
+
+struct EmbeddedCase {
+    const char* name;
+    const char* fileName;
+    std::function<std::string()> make;
+    std::string tree;  // of the result folder
+};
+
+void PrintTo(const EmbeddedCase& c, std::ostream* out) { *out << c.name; }
+
+class EmbeddedDocumentTest : public ExtractionJobTest, public testing::WithParamInterface<EmbeddedCase> {};
+
+TEST_P(EmbeddedDocumentTest, ReadsEachEmbeddedDocumentIntoAFolderOfItsOwn)
+{
+    PlaceDocument(GetParam().fileName, GetParam().make());
+    RunExtraction();
+    EXPECT_EQ(user.events, SuccessEvents());
+    std::vector<std::string> results = ResultFolders();
+    ASSERT_EQ(results.size(), 1u) << test::ListTree(OutputRoot());
+    EXPECT_EQ(test::ListTree(OutputRoot() + "\\" + results[0]), GetParam().tree);
+    EXPECT_FALSE(test::Exists(ScratchFolder()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Embeddings, EmbeddedDocumentTest,
+    testing::Values(
+        EmbeddedCase{"PackagesInAPresentation", "deck.pptx",
+                     [] {
+                         return Presentation({{"ppt/embeddings/Microsoft_Excel_Worksheet1.xlsx", Workbook()},
+                                              {"ppt/embeddings/Microsoft_Word_Document2.docx", WordDocument()}});
+                     },
+                     "embeddings\\\nembeddings\\Microsoft_Excel_Worksheet1.xlsx\\\n"
+                     "embeddings\\Microsoft_Excel_Worksheet1.xlsx\\image1.png\n"
+                     "embeddings\\Microsoft_Word_Document2.docx\\\n"
+                     "embeddings\\Microsoft_Word_Document2.docx\\image1.png\nimage1.png\n"},
+        EmbeddedCase{
+            "APackageInAnOleObject", "letter.docx",
+            [] {
+                return test::MakeOfficePackage(
+                    OfficeKind::WordDocument, {{"image1.png", "W"}},
+                    {{"word/embeddings/oleObject1.bin", test::MakeCompoundFile({{L"Package", Workbook()}})}});
+            },
+            "embeddings\\\nembeddings\\oleObject1.bin\\\nembeddings\\oleObject1.bin\\image1.png\nimage1.png\n"},
+        EmbeddedCase{"AnOldWorkbookInAnOleObject", "book.xlsx",
+                     [] {
+                         return test::MakeOfficePackage(
+                             OfficeKind::Workbook, {},
+                             {{"xl/embeddings/oleObject1.bin", test::MakeCompoundFile(OldWorkbook())}});
+                     },
+                     "embeddings\\\nembeddings\\oleObject1.bin\\\nembeddings\\oleObject1.bin\\image1.png\n"},
+        EmbeddedCase{"TheObjectPoolOfAnOldDocument", "letter.doc",
+                     [] {
+                         return test::MakeCompoundFile(
+                             With(test::WordStreams({}, {OldWorkbookPng()}),
+                                  std::pair{std::wstring(L"ObjectPool/_1234/Package"), WordDocument()}));
+                     },
+                     "embeddings\\\nembeddings\\_1234\\\nembeddings\\_1234\\image1.png\nimage1.png\n"},
+        EmbeddedCase{"TheObjectStoragesOfAnOldWorkbook", "book.xls",
+                     [] {
+                         return test::MakeCompoundFile(
+                             With(OldWorkbook(), std::pair{std::wstring(L"MBD0001A2B3/Package"), Workbook()}));
+                     },
+                     "embeddings\\\nembeddings\\MBD0001A2B3\\\nembeddings\\MBD0001A2B3\\image1.png\nimage1.png\n"},
+        EmbeddedCase{"TheObjectsOfAnOldPresentation", "deck.ppt",
+                     [] {
+                         test::Streams streams = test::PresentationStreams({OldWorkbookPng()});
+                         streams[0].second = std::string(16, '\0') +
+                                             test::PresentationObjectRecord(test::MakeCompoundFile(OldWorkbook()));
+                         return test::MakeCompoundFile(streams);
+                     },
+                     "embeddings\\\nembeddings\\object1\\\nembeddings\\object1\\image1.png\nimage1.png\n"},
+        // Damaged ones are passed over; one without pictures leaves no folder.
+        EmbeddedCase{"DamagedOrEmptyEmbeddedDocumentsArePassedOver", "deck.pptx",
+                     [] {
+                         return Presentation(
+                             {{"ppt/embeddings/cut.xlsx", Workbook().substr(0, 200)},
+                              {"ppt/embeddings/bad.xlsx", "PK\x03\x04 and no more"},
+                              {"ppt/embeddings/oleObject1.bin", "\xD0\xCF\x11\xE0 broken"},
+                              {"ppt/embeddings/empty.xlsx", test::MakeOfficePackage(OfficeKind::Workbook, {})}});
+                     },
+                     "image1.png\n"},
+        EmbeddedCase{"OnlyEmbeddedPicturesMakeAResultToo", "deck.pptx",
+                     [] {
+                         return Presentation({{"ppt/embeddings/a.xlsx", Workbook()}}, "");
+                     },
+                     "embeddings\\\nembeddings\\a.xlsx\\\nembeddings\\a.xlsx\\image1.png\n"},
+        // Four levels below the document, however deep they go.
+        EmbeddedCase{"ALoopEndsAtTheDepthLimit", "deck.pptx", [] { return Nested(7); }, NestedTree(4)}),
+    [](const testing::TestParamInfo<EmbeddedCase>& info) { return std::string(info.param.name); });
+
+// LibreOffice's .doc with LibreOffice's .xls embedded as Office embeds it.
+TEST_F(ExtractionJobTest, ARealDocumentWithARealWorkbookInItGivesThePicturesOfBoth)
+{
+    const std::string fixtures = test::BuildFolder() + "\\binary-documents\\";
+    PlaceDocument("letter.doc",
+                  test::EmbedCompoundFile(test::ReadFileBytes(fixtures + "letter.doc"), L"ObjectPool/_1234567890",
+                                          test::ReadFileBytes(fixtures + "book.xls")));
+    RunExtraction();
+    EXPECT_EQ(user.events, SuccessEvents());
+    std::vector<std::string> results = ResultFolders();
+    ASSERT_EQ(results.size(), 1u);
+    const std::string result = OutputRoot() + "\\" + results[0] + "\\";
+    EXPECT_EQ(test::ListTree(result), "embeddings\\\nembeddings\\_1234567890\\\nembeddings\\_1234567890\\image1.png\n"
+                                      "embeddings\\_1234567890\\image2.jpeg\nembeddings\\_1234567890\\image3.wmf\n"
+                                      "embeddings\\_1234567890\\image3.wmf.png\n"
+                                      "image1.jpeg\nimage2.png\nimage3.wmf\nimage3.wmf.png\n");
+    EXPECT_EQ(test::ReadFileBytes(result + "embeddings\\_1234567890\\image1.png"),
+              test::ReadFileBytes(fixtures + "picture.png"));
 }
 
 }  // namespace

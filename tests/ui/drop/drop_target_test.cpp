@@ -322,10 +322,11 @@ TEST_F(DropTargetTest, HtmlKeepsItsHeaderLinesAndLosesItsNoBreakSpaces)
     data->Offer(CF_TEXT, std::string("a  b\0", 5));
     data->Offer(HtmlFormat(), payload + std::string("\0tail", 5));
     DragAndDrop(*component, data.get());
-    // 中文 in code page 936; the Thai letter has no place there and becomes
-    // the code page's default character.
+    // 中文 in code page 936; the Thai letter, which has no place there, is
+    // kept in the text's escape.
     EXPECT_EQ(events_, (Events{{kHtml, "Version:0.9\r\nStartHTML:00000097\r\nEndHTML:00000170\r\n"
-                                       "<html><body>a  b \xD6\xD0\xCE\xC4 ?</body></html>"}}));
+                                       "<html><body>a  b \xD6\xD0\xCE\xC4 \xFF"
+                                       "0E01</body></html>"}}));
 }
 
 TEST_F(DropTargetTest, MalformedUtf8InHtmlStillArrives)
