@@ -1,5 +1,7 @@
 #include "runtime/window_builder.h"
 
+#include <commctrl.h>
+
 #include <string>
 
 #include "core/text/text_encoding.h"
@@ -45,7 +47,9 @@ DWORD ControlStyleFor(const UnitDescription& control)
     if (control.flags & unit_flags::kTabStop) style |= WS_TABSTOP;
     switch (control.type) {
     case UnitType::EditBox: style |= ES_LEFT | ES_AUTOHSCROLL; break;
-    case UnitType::Button: style |= BS_PUSHBUTTON | BS_CENTER | BS_VCENTER; break;
+    case UnitType::Button:
+        style |= ((control.flags & unit_flags::kDropDown) ? BS_SPLITBUTTON : BS_PUSHBUTTON) | BS_CENTER | BS_VCENTER;
+        break;
     default: break;
     }
     return style;

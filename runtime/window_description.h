@@ -35,6 +35,9 @@ namespace unit_flags {
 constexpr unsigned kVisible = 1;
 constexpr unsigned kDisabled = 2;
 constexpr unsigned kTabStop = 4;
+// A button with a drop-down arrow beside its caption (a split button): a
+// click on the caption is its click, the arrow offers more.
+constexpr unsigned kDropDown = 8;
 }  // namespace unit_flags
 
 struct UnitDescription {

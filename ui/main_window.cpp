@@ -1,5 +1,8 @@
 #include "ui/main_window.h"
 
+#include <commctrl.h>
+#include <windowsx.h>
+
 #include <utility>
 
 #include "core/job/document_batch.h"
@@ -11,6 +14,7 @@
 #include "runtime/single_instance.h"
 #include "runtime/window_builder.h"
 #include "runtime/window_registry.h"
+#include "ui/dialog/file_dialog_seam.h"
 #include "ui/drop/drop_target.h"
 #include "ui/main_window_layout.h"
 #include "ui/path_box.h"
@@ -27,6 +31,9 @@ constexpr int kFirstControlId = 1000;
 // Taken documents wait this long for more (restarted with each arrival).
 constexpr UINT_PTR kTakenDocumentsTimer = 1;
 constexpr UINT kGatherMs = 1000;
+
+// The width of 浏览's drop-down arrow at the design DPI.
+constexpr int kSplitArrowWidth = 12;
 
 int ControlIdOf(std::size_t unit) { return kFirstControlId + static_cast<int>(unit); }
 
@@ -109,6 +116,11 @@ void MainWindow::ApplyDpi(int dpi, const RECT* suggested)
     MoveControl(controls_[kPathBox], layout.pathBox);
     MoveControl(controls_[kBrowseButton], layout.browseButton);
     MoveControl(controls_[kExtractButton], layout.extractButton);
+    // 浏览's arrow as narrow as its glyph allows, so the caption keeps its room.
+    BUTTON_SPLITINFO split{};
+    split.mask = BCSIF_SIZE;
+    split.size = {MulDiv(kSplitArrowWidth, dpi, kDesignDpi), 0};
+    SendMessageW(controls_[kBrowseButton], BCM_SETSPLITINFO, 0, reinterpret_cast<LPARAM>(&split));
 
     UniqueGdiObject font = CreateMessageFont(dpi);
     if (!font) return;
@@ -193,6 +205,23 @@ void MainWindow::OnWindowDestroying()
 void MainWindow::OnBrowseClicked()
 {
     if (!ShowFileDialog(dialog_, window_)) return;
+    SelectDocuments(dialog_.FileNames());
+}
+
+void MainWindow::OnBrowseMenu(POINT at)
+{
+    if (busy_) return;
+    const std::vector<Text> items = {Text(kBrowseFilesItem), Text(kBrowseFolderItem)};
+    switch (CurrentFileDialogSeam().ChooseFromMenu(window_, at, items)) {
+    case 1: OnBrowseClicked(); break;
+    case 2: OnBrowseFolderChosen(); break;
+    default: break;
+    }
+}
+
+void MainWindow::OnBrowseFolderChosen()
+{
+    if (!ShowFolderDialog(dialog_, window_)) return;
     SelectDocuments(dialog_.FileNames());
 }
 
@@ -301,6 +330,30 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             for (std::size_t unit : {std::size_t{kBrowseButton}, std::size_t{kExtractButton}}) {
                 if (id == ControlIdOf(unit)) RaiseEvent(unit, button_events::kClicked);
             }
+            return 0;
+        }
+        break;
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header && header->hwndFrom == controls_[kBrowseButton] && header->code == BCN_DROPDOWN) {
+            // The menu opens under the button, as a drop-down's does.
+            RECT button;
+            GetWindowRect(controls_[kBrowseButton], &button);
+            OnBrowseMenu({button.left, button.bottom});
+            return 0;
+        }
+        break;
+    }
+    case WM_CONTEXTMENU:
+        if (reinterpret_cast<HWND>(wParam) == controls_[kBrowseButton]) {
+            // From the keyboard (Shift+F10, the menu key) the point is -1, -1.
+            POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (at.x == -1 && at.y == -1) {
+                RECT button;
+                GetWindowRect(controls_[kBrowseButton], &button);
+                at = {button.left, button.bottom};
+            }
+            OnBrowseMenu(at);
             return 0;
         }
         break;

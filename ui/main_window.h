@@ -66,6 +66,9 @@ private:
     void OnWindowCreated();
     void OnWindowDestroying();
     void OnBrowseClicked();
+    // 浏览's arrow or context menu: files, as its click, or a folder.
+    void OnBrowseMenu(POINT at);
+    void OnBrowseFolderChosen();
     void OnExtractClicked();
     void OnFilesDropped(const Text& text);
     void OnPathBoxEdited();

@@ -19,7 +19,7 @@ constexpr std::string_view kDropDesign(kDropDesignData, sizeof kDropDesignData -
 const std::array<UnitDescription, kUnitCount> kUnits = {{
     {UnitType::Window, "", 50, 50, 283, 64, kVisible, "Dovrel", {}},
     {UnitType::DropTarget, "拖放对象", 104, 8, 28, 28, 0, {}, kDropDesign},
-    {UnitType::Button, "浏览按钮", 185, 5, 40, 24, kShownWithTabStop, "浏览", {}},
+    {UnitType::Button, "浏览按钮", 185, 5, 40, 24, kShownWithTabStop | kDropDown, "浏览", {}},
     {UnitType::Zip, "ZIP压缩", 80, 8, 28, 28, 0, {}, {}},
     {UnitType::Button, "提取按钮", 229, 5, 40, 24, kShownWithTabStop, "提取", {}},
     {UnitType::EditBox, "文件路径编辑框", 5, 5, 176, 24, kShownWithTabStop, {}, {}},
@@ -59,5 +59,10 @@ const char kOfficeFilter[] =
     "工作簿（*.xls,*.xlsx,*.xlsm,*.xlsb,*.xltx,*.xltm,*.xlt,*.et,*.ett,*.ods,*.ots）|"
     "*.xls;*.xlsx;*.xlsm;*.xlsb;*.xltx;*.xltm;*.xlt;*.et;*.ett;*.ods;*.ots|"
     "所有文件（*.*）|*.*";
+
+// The menu of 浏览's arrow (and of its context menu): the open-file dialog
+// as its click shows it, or the folder dialog.
+const char kBrowseFilesItem[] = "选择文件(&F)...";
+const char kBrowseFolderItem[] = "选择文件夹(&D)...";
 
 }  // namespace dovrel::main_window

@@ -30,5 +30,8 @@ extern const std::array<EventBinding, 5> kBindings;
 
 // The dialog's filter and the drop target's stored switches.
 extern const char kOfficeFilter[];
+// The two items of 浏览's menu.
+extern const char kBrowseFilesItem[];
+extern const char kBrowseFolderItem[];
 
 }  // namespace dovrel::main_window

@@ -81,6 +81,12 @@ struct EnhMetaFileTraits {  // SetEnhMetaFileBits, SetWinMetaFileBits
     static void Close(Handle h) { DeleteEnhMetaFile(h); }
 };
 
+struct MenuTraits {  // CreatePopupMenu
+    using Handle = HMENU;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { DestroyMenu(h); }
+};
+
 using UniqueFile = UniqueHandleOf<FileHandleTraits>;
 using UniqueFind = UniqueHandleOf<FindHandleTraits>;
 using UniqueHandle = UniqueHandleOf<KernelHandleTraits>;
@@ -88,5 +94,6 @@ using UniqueView = UniqueHandleOf<ViewTraits>;
 using UniqueGdiObject = UniqueHandleOf<GdiObjectTraits>;
 using UniqueMemoryDc = UniqueHandleOf<MemoryDcTraits>;
 using UniqueEnhMetaFile = UniqueHandleOf<EnhMetaFileTraits>;
+using UniqueMenu = UniqueHandleOf<MenuTraits>;
 
 }  // namespace dovrel

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstring>
+#include <ostream>
+#include <string>
+#include <vector>
 
 #include "runtime/ole_session.h"
 #include "core/shell/shell.h"
@@ -42,8 +46,26 @@ public:
         return true;
     }
     bool SaveFile(OPENFILENAMEA&) override { return false; }
+    bool PickFolder(const FolderDialogRequest& request, Text& folder) override
+    {
+        ++folderCalls;
+        owner = request.owner;
+        if (folderAnswer.empty()) return false;
+        folder = folderAnswer;
+        return true;
+    }
+    int ChooseFromMenu(HWND menuOwner, POINT, const std::vector<Text>& items) override
+    {
+        owner = menuOwner;
+        menuItems = items;
+        return menuAnswer;
+    }
 
     std::optional<std::string> answer;
+    Text folderAnswer;  // empty: the folder dialog is cancelled
+    int folderCalls = 0;
+    int menuAnswer = 0;
+    std::vector<Text> menuItems;
     WORD answerOffset = 0;  // set for a list
     DWORD flags = 0;
     int calls = 0;
@@ -160,8 +182,8 @@ TEST_F(MainWindowTest, EveryVisualUnitIsBuiltAsItsDescriptionSays)
     };
     const Expected expected[] = {
         {kPathBox, "Edit", "", ES_AUTOHSCROLL},
-        {kBrowseButton, "Button", "\xE4\xAF\xC0\xC0", BS_CENTER | BS_VCENTER},   // 浏览
-        {kExtractButton, "Button", "\xCC\xE1\xC8\xA1", BS_CENTER | BS_VCENTER},  // 提取
+        {kBrowseButton, "Button", "\xE4\xAF\xC0\xC0", BS_SPLITBUTTON | BS_CENTER | BS_VCENTER},  // 浏览
+        {kExtractButton, "Button", "\xCC\xE1\xC8\xA1", BS_CENTER | BS_VCENTER},                  // 提取
     };
     for (const Expected& e : expected) {
         SCOPED_TRACE(e.caption);
@@ -280,6 +302,54 @@ TEST_F(MainWindowTest, BrowseCancelledChangesNothing)
     EXPECT_EQ(PathBoxText(), "");
     EXPECT_TRUE(CurrentWorkPaths().selectedDocuments.empty());
 }
+
+struct BrowseMenuCase {
+    const char* name;
+    bool fromKeyboard;  // the context menu's key, else the arrow's drop-down
+    int item;           // what the menu answers: 0 none, 1 files, 2 a folder
+    int fileDialogs, folderDialogs;
+    bool folderSelected;
+};
+
+void PrintTo(const BrowseMenuCase& c, std::ostream* out) { *out << c.name; }
+
+class BrowseMenu : public MainWindowTest, public testing::WithParamInterface<BrowseMenuCase> {};
+
+TEST_P(BrowseMenu, OffersTheFileDialogOrTheFolderDialog)
+{
+    const BrowseMenuCase& c = GetParam();
+    dialog.folderAnswer = userFiles.path();
+    dialog.menuAnswer = c.item;
+    if (c.fromKeyboard) {
+        SendMessageW(window->handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Control(kBrowseButton)),
+                     MAKELPARAM(-1, -1));
+    } else {
+        NMBCDROPDOWN dropDown{};
+        dropDown.hdr.hwndFrom = Control(kBrowseButton);
+        dropDown.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(Control(kBrowseButton)));
+        dropDown.hdr.code = BCN_DROPDOWN;
+        SendMessageW(window->handle(), WM_NOTIFY, dropDown.hdr.idFrom, reinterpret_cast<LPARAM>(&dropDown));
+    }
+    Pump();
+    // 选择文件(&F)... and 选择文件夹(&D)...
+    EXPECT_EQ(dialog.menuItems, (std::vector<Text>{"\xD1\xA1\xD4\xF1\xCE\xC4\xBC\xFE(&F)...",
+                                                   "\xD1\xA1\xD4\xF1\xCE\xC4\xBC\xFE\xBC\xD0(&D)..."}));
+    EXPECT_EQ(dialog.owner, window->handle());
+    EXPECT_EQ(dialog.calls, c.fileDialogs);
+    EXPECT_EQ(dialog.folderCalls, c.folderDialogs);
+    const std::vector<Text> selected = c.folderSelected ? std::vector<Text>{userFiles.path()} : std::vector<Text>{};
+    EXPECT_EQ(CurrentWorkPaths().selectedDocuments, selected);
+    EXPECT_EQ(PathBoxText(), c.folderSelected ? userFiles.path() : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Items, BrowseMenu,
+                         testing::Values(BrowseMenuCase{"ArrowThenFolder", false, 2, 0, 1, true},
+                                         BrowseMenuCase{"ArrowThenFiles", false, 1, 1, 0, false},
+                                         BrowseMenuCase{"ArrowThenNothing", false, 0, 0, 0, false},
+                                         BrowseMenuCase{"KeyboardThenFolder", true, 2, 0, 1, true}),
+                         [](const testing::TestParamInfo<BrowseMenuCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_F(MainWindowTest, ADroppedFileIsSelectedLikeAChosenOne)
 {

@@ -124,6 +124,18 @@ private:
 // are not provided: false.
 bool ShowFileDialog(CommonDialog& dialog, HWND owner = nullptr);
 
+// The folder dialog's title when DialogTitle is empty.
+inline constexpr char kFolderDialogTitle[] = "选择文件夹";
+
+// Shows the platform's folder dialog for an open dialog (the same component,
+// so one 浏览 flow offers both): it starts in the folder of the previous
+// choice (FileName), or else in InitialFolder. True when the user confirmed
+// a folder, which is then the one path in FileNames, and the process's
+// current folder is the folder holding it (unless KeepCurrentFolder is on);
+// false on cancel or failure, with every property and the current folder as
+// they were. The save, font and help kinds show nothing: false.
+bool ShowFolderDialog(CommonDialog& dialog, HWND owner = nullptr);
+
 // The pieces of the platform request, exposed for tests.
 
 // OFN_* bits: always hide-read-only, Explorer style and resizable, plus

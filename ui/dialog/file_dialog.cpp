@@ -201,4 +201,28 @@ bool ShowFileDialog(CommonDialog& dialog, HWND owner)
     return true;
 }
 
+bool ShowFolderDialog(CommonDialog& dialog, HWND owner)
+{
+    if (dialog.DialogKind() != CommonDialog::kOpenFile) return false;
+    FolderDialogRequest request;
+    request.owner = owner;
+    request.title = dialog.DialogTitle().empty() ? Text(kFolderDialogTitle) : dialog.DialogTitle();
+    const Text previous = FolderOfChosenFile(dialog.FileName());
+    request.initialFolder = previous.empty() ? dialog.InitialFolder() : previous;
+
+    const std::optional<Text> folderBefore = CurrentFolder();
+    Text folder;
+    const bool confirmed = CurrentFileDialogSeam().PickFolder(request, folder);
+    if (!confirmed || dialog.KeepCurrentFolder()) {
+        if (folderBefore) SetCurrentDirectoryW(WideFromText(*folderBefore).c_str());
+        if (!confirmed) return false;
+    }
+    dialog.SetFileNames({folder});
+    if (!dialog.KeepCurrentFolder()) {
+        const Text holding = FolderOfChosenFile(folder);
+        if (!holding.empty()) SetCurrentDirectoryW(WideFromText(holding).c_str());
+    }
+    return true;
+}
+
 }  // namespace dovrel

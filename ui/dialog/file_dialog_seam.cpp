@@ -1,9 +1,13 @@
 #include "ui/dialog/file_dialog_seam.h"
 
+#include <shobjidl.h>
+
 #include <algorithm>
 #include <cstring>
 #include <string>
 
+#include "core/base/com_ptr.h"
+#include "core/base/unique_handle.h"
 #include "core/text/text.h"
 #include "core/text/text_encoding.h"
 
@@ -42,11 +46,68 @@ Text TextList(const std::wstring& wide, std::size_t wideOffset, std::size_t& off
     return list + '\0';
 }
 
+// COM for the item dialog on this thread, undone only when this call did it
+// (the window's thread has OLE already).
+class ScopedCom {
+public:
+    ScopedCom() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ScopedCom()
+    {
+        if (initialised_) CoUninitialize();
+    }
+    ScopedCom(const ScopedCom&) = delete;
+    ScopedCom& operator=(const ScopedCom&) = delete;
+
+private:
+    bool initialised_;
+};
+
 class PlatformFileDialogs final : public FileDialogSeam {
 public:
     bool OpenFile(OPENFILENAMEA& request) override { return Show(request, GetOpenFileNameW); }
     bool SaveFile(OPENFILENAMEA& request) override { return Show(request, GetSaveFileNameW); }
     DWORD ExtendedError() override { return error_; }
+
+    bool PickFolder(const FolderDialogRequest& request, Text& folder) override
+    {
+        ScopedCom com;
+        ComPtr<IFileOpenDialog> dialog;
+        if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOpenDialog,
+                                    dialog.put_void())))
+            return false;
+        FILEOPENDIALOGOPTIONS options = 0;
+        if (FAILED(dialog->GetOptions(&options))) return false;
+        // Only folders on a disk; the current folder is settled by the caller.
+        options |= FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST | FOS_NOCHANGEDIR;
+        if (FAILED(dialog->SetOptions(options))) return false;
+        if (!request.title.empty()) dialog->SetTitle(WideFromText(request.title).c_str());
+        if (!request.initialFolder.empty()) {
+            ComPtr<IShellItem> start;
+            if (SUCCEEDED(SHCreateItemFromParsingName(WideFromText(request.initialFolder).c_str(), nullptr,
+                                                      IID_IShellItem, start.put_void())))
+                dialog->SetFolder(start.get());
+        }
+        if (FAILED(dialog->Show(request.owner))) return false;  // a cancel too
+        ComPtr<IShellItem> chosen;
+        if (FAILED(dialog->GetResult(chosen.put()))) return false;
+        PWSTR path = nullptr;
+        if (FAILED(chosen->GetDisplayName(SIGDN_FILESYSPATH, &path)) || !path) return false;
+        const Text chosenFolder = TextFromWide(path);
+        CoTaskMemFree(path);
+        if (chosenFolder.empty()) return false;
+        folder = chosenFolder;
+        return true;
+    }
+
+    int ChooseFromMenu(HWND owner, POINT at, const std::vector<Text>& items) override
+    {
+        UniqueMenu menu(CreatePopupMenu());
+        if (!menu) return 0;
+        for (std::size_t item = 0; item < items.size(); ++item)
+            AppendMenuW(menu.get(), MF_STRING, item + 1, WideFromText(items[item]).c_str());
+        return TrackPopupMenuEx(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN, at.x, at.y,
+                                owner, nullptr);
+    }
 
 private:
     bool Show(OPENFILENAMEA& request, ShowDialog show)

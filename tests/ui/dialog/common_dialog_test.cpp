@@ -284,8 +284,19 @@ class RecordingDialogs final : public FileDialogSeam {
 public:
     bool OpenFile(OPENFILENAMEA& request) override { return Answer("open", request); }
     bool SaveFile(OPENFILENAMEA& request) override { return Answer("save", request); }
+    bool PickFolder(const FolderDialogRequest& r, Text& folder) override
+    {
+        calls.push_back("folder");
+        folderRequest = r;
+        if (!browsedFolder.empty()) SetCurrentDirectoryA(browsedFolder.c_str());
+        if (succeed) folder = chosenFolder;
+        return succeed;
+    }
+    int ChooseFromMenu(HWND, POINT, const std::vector<Text>&) override { return 0; }
 
     bool succeed = true;
+    Text chosenFolder = "C:\\docs\\decks";
+    FolderDialogRequest folderRequest;
     Text chosen = "C:\\docs\\deck.pptx";
     Text browsedFolder;  // made current during the call, as a browsing user would
     std::vector<std::string> calls;
@@ -409,6 +420,36 @@ TEST_F(FileDialogRequest, ConfirmedPathReplacesFileNameWhole)
     EXPECT_EQ(dialog.FileName(), "C:\\\xCE\xC4\\b.xlsx");
 }
 
+TEST_F(FileDialogRequest, FolderDialogHasItsTitleAndStartsWhereThePreviousChoiceWas)
+{
+    HWND owner = reinterpret_cast<HWND>(0x1234);
+    dialog.SetInitialFolder("C:\\work");
+    ASSERT_TRUE(ShowFolderDialog(dialog, owner));
+    EXPECT_EQ(dialogs.calls, std::vector<std::string>{"folder"});
+    EXPECT_EQ(dialogs.folderRequest.owner, owner);
+    EXPECT_EQ(dialogs.folderRequest.title, "\xD1\xA1\xD4\xF1\xCE\xC4\xBC\xFE\xBC\xD0");  // 选择文件夹
+    EXPECT_EQ(dialogs.folderRequest.initialFolder, "C:\\work");
+    EXPECT_EQ(dialog.FileNames(), std::vector<Text>{"C:\\docs\\decks"});
+
+    // The next one starts beside that folder; the component's own title wins.
+    dialog.SetDialogTitle("\xD1\xA1\xD4\xF1");
+    ASSERT_TRUE(ShowFolderDialog(dialog, owner));
+    EXPECT_EQ(dialogs.folderRequest.title, "\xD1\xA1\xD4\xF1");
+    EXPECT_EQ(dialogs.folderRequest.initialFolder, "C:\\docs");
+}
+
+TEST_F(FileDialogRequest, FolderDialogIsForTheOpenKindOnlyAndACancelChangesNothing)
+{
+    dialog.SetFileName("C:\\old\\a.docx");
+    dialogs.succeed = false;
+    EXPECT_FALSE(ShowFolderDialog(dialog));
+    EXPECT_EQ(dialog.FileNames(), std::vector<Text>{"C:\\old\\a.docx"});
+    dialogs.succeed = true;
+    dialog.SetDialogKind(CommonDialog::kSaveFile);
+    EXPECT_FALSE(ShowFolderDialog(dialog));
+    EXPECT_EQ(dialogs.calls, std::vector<std::string>{"folder"});
+}
+
 // Answers "buffer too small" with the size it needs until the buffer has
 // it, then a list of two files.
 class SmallBufferDialogs final : public FileDialogSeam {
@@ -428,6 +469,8 @@ public:
         return true;
     }
     bool SaveFile(OPENFILENAMEA&) override { return false; }
+    bool PickFolder(const FolderDialogRequest&, Text&) override { return false; }
+    int ChooseFromMenu(HWND, POINT, const std::vector<Text>&) override { return 0; }
     DWORD ExtendedError() override { return tooSmall ? FNERR_BUFFERTOOSMALL : 0; }
 
     DWORD needed = 0;
@@ -497,6 +540,17 @@ TEST_F(CurrentFolderAfterDialog, KeepCurrentFolderPutsItBackAfterAConfirm)
     ASSERT_TRUE(ShowFileDialog(dialog));
     EXPECT_EQ(test::CurrentFolder(), temp.path());
     EXPECT_EQ(dialog.FileName(), chosenFolder + "\\deck.pptx");
+}
+
+TEST_F(CurrentFolderAfterDialog, AChosenFolderMovesItToTheFolderHoldingItAndACancelPutsItBack)
+{
+    dialogs.chosenFolder = chosenFolder;
+    ASSERT_TRUE(ShowFolderDialog(dialog));
+    EXPECT_EQ(test::CurrentFolder(), temp.path());
+    EXPECT_EQ(dialog.FileNames(), std::vector<Text>{chosenFolder});
+    dialogs.succeed = false;
+    ASSERT_FALSE(ShowFolderDialog(dialog));
+    EXPECT_EQ(test::CurrentFolder(), temp.path());
 }
 
 struct FolderCase {

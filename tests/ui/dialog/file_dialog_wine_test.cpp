@@ -42,10 +42,10 @@ protected:
     }
 
     // Shows the dialog while the driver answers it.
-    bool Show(FileDialogDriver::Action action, const std::string& typed = {})
+    bool Show(FileDialogDriver::Action action, const std::string& typed = {}, bool folder = false)
     {
         FileDialogDriver driver(action, typed);
-        bool result = ShowFileDialog(dialog);
+        bool result = folder ? ShowFolderDialog(dialog) : ShowFileDialog(dialog);
         view = driver.Finish();
         EXPECT_TRUE(view.found) << "no file dialog appeared";
         return result;
@@ -131,6 +131,16 @@ TEST_F(RealFileDialog, SaveDialogShowsItsTitleAndAppendsTheDefaultExtension)
     EXPECT_EQ(view.title, "\xB1\xA3\xB4\xE6\xB1\xA8\xB8\xE6");
     EXPECT_EQ(dialog.FileName(), start + "\\report.txt");
     EXPECT_EQ(CurrentFolder(), start);
+}
+
+TEST_F(RealFileDialog, FolderDialogGivesTheFolderTypedWithItsTitle)
+{
+    dialog.SetFilter(kOfficeFilter);
+    dialog.SetInitialFolder(start);
+    ASSERT_TRUE(Show(FileDialogDriver::Action::Confirm, documents, true)) << view.controls;
+    EXPECT_EQ(view.title, "\xD1\xA1\xD4\xF1\xCE\xC4\xBC\xFE\xBC\xD0");  // 选择文件夹
+    EXPECT_EQ(dialog.FileNames(), std::vector<Text>{documents});
+    EXPECT_EQ(CurrentFolder(), temp.path());
 }
 
 struct FilterSelection {
