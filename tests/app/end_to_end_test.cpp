@@ -803,6 +803,26 @@ TEST_F(EndToEndTest, TwoCopiesStartedTogetherWithDocumentsMakeOneBatch)
     CloseExpectingExitZeroAndCloseTheFileBrowser(running, window);
 }
 
+TEST_F(EndToEndTest, AFolderOnTheCommandLineStandsForItsDocuments)
+{
+    const std::string folder = userFiles / "命令 行";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\2024").c_str(), nullptr));
+    WriteFileBytes(folder + "\\a.pptx", MakeOfficePackage(OfficeKind::Presentation, {{"image1.png", "A"}}));
+    WriteFileBytes(folder + "\\2024\\b.docx", MakeOfficePackage(OfficeKind::WordDocument, {{"image1.png", "B"}}));
+
+    // Quoted with its final "\\", as a shell's completion writes a folder.
+    ProgramUnderTest program(ProgramPath(), "\"" + folder + "\\\"", false);
+    EXPECT_EQ(ConfirmMessage(program.processId()), "提取成功！");
+    std::vector<std::string> results = ResultFolders(documents / "PPT_RES");
+    ASSERT_EQ(results.size(), 2u) << ListTree(documents / "PPT_RES");
+    EXPECT_EQ(results[0].compare(0, 7, "2024_b_"), 0) << results[0];
+    EXPECT_EQ(results[1].compare(0, 2, "a_"), 0) << results[1];
+    HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    CloseExpectingExitZeroAndCloseTheFileBrowser(program, window);
+}
+
 TEST_F(EndToEndTest, TheX86ProgramExtractsTheDocumentItIsGiven)
 {
     if (!DOVREL_SHIPS_X86) GTEST_SKIP() << "this build makes no x86 program";

@@ -59,6 +59,12 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{"ChineseName", L"Dovrel.exe \"C:\\资料\\年度 报告.pptx\"", {L"C:\\资料\\年度 报告.pptx"}},
         CommandLineCase{
             "LongPathWithSpaces", L"Dovrel.exe \"" + kLongFolder + L"\\x y.docx\"", {kLongFolder + L"\\x y.docx"}},
+        // A folder stands for its documents later, in the job: here it is a path like any.
+        CommandLineCase{"Folder", L"Dovrel.exe C:\\资料 sub\\", {L"C:\\资料", L"~\\sub\\"}},
+        // Its final "\\" before the closing quote is no escaped quote.
+        CommandLineCase{"FoldersQuotedWithTheirFinalBackslash",
+                        L"Dovrel.exe \"C:\\年度 资料\\\" \"D:\\\" \"E:\\b c\\\" f.pptx",
+                        {L"C:\\年度 资料\\", L"D:\\", L"E:\\b c\\", L"~\\f.pptx"}},
         CommandLineCase{"SeveralAndEmptyOnesLeftOut",
                         L"Dovrel.exe \"\" C:\\a.xls \"C:\\b c.ppt\"   ",
                         {L"C:\\a.xls", L"C:\\b c.ppt"}}),
