@@ -3,7 +3,9 @@
 // time, its progress reports and the process's memory around it.
 //
 //   job_bench [--memory] <document> <Documents folder>
+//   job_bench [--memory] @<list> <Documents folder>
 //   job_bench --floor <document> <folder>
+//   job_bench --walk <folder>
 //
 // Prints one line of key=value pairs for bench/job_bench.py: the outcome
 // (the message the user would see), the seconds RunExtraction took, the
@@ -13,6 +15,9 @@
 // --memory the mapped file bytes (the document's views, which the system
 // can drop at any time: what a user's Task Manager counts is the private
 // bytes) are sampled at the reports too, which costs the job some time.
+//
+// @<list> chooses every document named in the file list, one full path a
+// line, as a batch chosen in the dialog (bench/folder_bench.py).
 //
 // --floor times what Wine alone costs for the job's output: each media file
 // of the document (the entries under ppt/media/) created new in one folder,
@@ -24,10 +29,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/measure.h"
+#include "core/job/document_folder.h"
+#include "core/job/document_kind.h"
 #include "core/job/extraction_job.h"
 #include "core/shell/user_seam.h"
 #include "core/job/work_paths.h"
@@ -129,11 +138,25 @@ int Floor(const char* document, const std::string& target)
     return ok ? 0 : 1;
 }
 
+// The folder walk alone, which judges each candidate's kind by content, then
+// that judging alone again over the documents it found.
+int Walk(const char* folder)
+{
+    const double start = Now();
+    const dovrel::FolderDocuments found = dovrel::FindFolderDocuments(folder, "Z:\\nowhere", [] { return true; });
+    const double walked = Now();
+    for (const dovrel::FolderDocument& document : found.documents) dovrel::DocumentTypeOf(document.path, {});
+    std::printf("result=extracted seconds=%.4f judge_seconds=%.4f documents=%zu\n", walked - start, Now() - walked,
+                found.documents.size());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     if (argc == 4 && std::strcmp(argv[1], "--floor") == 0) return Floor(argv[2], argv[3]);
+    if (argc == 3 && std::strcmp(argv[1], "--walk") == 0) return Walk(argv[2]);
     const bool sampleMapped = argc == 4 && std::strcmp(argv[1], "--memory") == 0;
     if (argc != 3 && !sampleMapped) {
         std::fprintf(stderr, "usage: job_bench [--memory] <document> <Documents folder>\n"
@@ -146,7 +169,15 @@ int main(int argc, char** argv)
     BenchSeam seam(documents);
     dovrel::ScopedUserSeam scoped(seam);
     dovrel::SetUpWorkPaths();
-    dovrel::SetSelectedDocument(argv[1]);
+    if (argv[1][0] == '@') {
+        std::vector<dovrel::Text> chosen;
+        std::ifstream list(argv[1] + 1);
+        for (std::string line; std::getline(list, line);)
+            if (!line.empty()) chosen.push_back(line);
+        dovrel::SetSelectedDocuments(std::move(chosen));
+    } else {
+        dovrel::SetSelectedDocument(argv[1]);
+    }
 
     PROCESS_MEMORY_COUNTERS before = Memory();
     const SIZE_T mappedBefore = sampleMapped ? MappedBytes() : 0;
