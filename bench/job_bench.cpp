@@ -21,6 +21,7 @@
 #include "core/job/extraction_job.h"
 #include "core/shell/user_seam.h"
 #include "core/job/work_paths.h"
+#include "tests/support/scoped_override.h"
 
 namespace {
 
@@ -41,10 +42,10 @@ private:
     std::string message_;
 };
 
-class GapProgress : public dovrel::JobProgress {
+class GapProgress : public dovrel::Progress {
 public:
     explicit GapProgress(double start) : last_(start) {}
-    bool Report(int) override
+    bool Report(std::uint64_t, std::uint64_t) override
     {
         Mark(Now());
         ++reports;
@@ -73,7 +74,7 @@ int main(int argc, char** argv)
     std::string documents = argv[2];
     if (documents.empty() || documents.back() != '\\') documents += '\\';
     BenchSeam seam(documents);
-    dovrel::ScopedUserSeam scoped(seam);
+    dovrel::test::ScopedOverride<dovrel::UserSeam*> scoped(dovrel::InstallUserSeam, &seam);
     dovrel::SetUpWorkPaths();
     dovrel::SetSelectedDocument(argv[1]);
 

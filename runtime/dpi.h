@@ -22,13 +22,6 @@ int DpiOfWindow(HWND window);
 // area at dpi, each side as a positive thickness.
 RECT FrameAtDpi(DWORD style, DWORD exStyle, int dpi);
 
-struct GdiObjectTraits {
-    using Handle = HGDIOBJ;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { DeleteObject(h); }
-};
-using UniqueGdiObject = UniqueHandleOf<GdiObjectTraits>;
-
 // The system's message font (NONCLIENTMETRICS::lfMessageFont) made for
 // dpi; the stock GUI font's face when the metrics cannot be read.
 UniqueGdiObject CreateMessageFont(int dpi);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <utility>
 
 #include "core/text/ascii.h"
 
@@ -39,9 +40,7 @@ Text FormatFatalErrorReport(std::int32_t code, const Text& message, const Source
 
 void ShowFatalErrorBox(const Text& report) { MessageBoxA(nullptr, report.c_str(), "错误", MB_OK | MB_ICONSTOP); }
 
-ScopedFatalErrorBox::ScopedFatalErrorBox(FatalErrorBox box) : previous_(currentBox) { currentBox = box; }
-
-ScopedFatalErrorBox::~ScopedFatalErrorBox() { currentBox = previous_; }
+FatalErrorBox InstallFatalErrorBox(FatalErrorBox box) { return std::exchange(currentBox, box); }
 
 void ReportFatalError(const Text& message, std::int32_t code, SourceLocation where)
 {

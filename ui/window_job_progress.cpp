@@ -15,7 +15,7 @@ WindowJobProgress::WindowJobProgress(HWND window, const Text& caption, ITaskbarL
     : window_(window), caption_(caption), taskbar_(taskbar), stopRequested_(std::move(stopRequested))
 {
     if (taskbar_) taskbar_->SetProgressState(window_, TBPF_NORMAL);
-    Report(0);
+    Report(0, 100);
 }
 
 WindowJobProgress::~WindowJobProgress()
@@ -24,8 +24,9 @@ WindowJobProgress::~WindowJobProgress()
     if (taskbar_) taskbar_->SetProgressState(window_, TBPF_NOPROGRESS);
 }
 
-bool WindowJobProgress::Report(int percent)
+bool WindowJobProgress::Report(std::uint64_t done, std::uint64_t total)
 {
+    const int percent = PercentOf(done, total);
     if (percent != shown_ && IsWindow(window_)) {
         shown_ = percent;
         SetWindowTextA(window_, ProgressTitle(caption_, percent).c_str());

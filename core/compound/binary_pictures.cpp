@@ -46,7 +46,7 @@ bool WriteWholeFile(const Text& path, const std::string& bytes)
 // Each distinct picture once, numbered in the order they come.
 class PictureFolder {
 public:
-    PictureFolder(Text scratchFolder, Text packageFolder, std::uint64_t documentSize, const PicturesProgress& progress)
+    PictureFolder(Text scratchFolder, Text packageFolder, std::uint64_t documentSize, Progress* progress)
         : scratchFolder_(std::move(scratchFolder)), packageFolder_(std::move(packageFolder)),
           documentSize_(documentSize), progress_(progress)
     {
@@ -57,7 +57,7 @@ public:
     {
         AddPicture(blip);
         seenBytes_ += blip.size();
-        if (progress_ && !progress_(Percent())) stopped_ = true;
+        if (progress_ && !ReportPercent(*progress_, Percent())) stopped_ = true;
         return !stopped_;
     }
 
@@ -94,7 +94,7 @@ private:
     Text scratchFolder_;
     Text packageFolder_;
     std::uint64_t documentSize_;
-    const PicturesProgress& progress_;
+    Progress* progress_;
     std::set<std::string> seen_;
     std::uint64_t seenBytes_ = 0;
     int count_ = 0;
@@ -109,10 +109,78 @@ std::uint64_t FileSize(const Text& path)
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+// ---- The Word header, read once ------------------------------------------------
+
+struct FilePart {
+    std::uint32_t offset = 0;
+    std::uint32_t size = 0;
+};
+
+// Where the file information block at the start of WordDocument says the
+// drawing group and the character-formatting index lie, and in which table
+// stream.
+struct WordLayout {
+    const wchar_t* table = L"0Table";
+    FilePart drawingGroup;    // fcDggInfo / lcbDggInfo
+    FilePart characterIndex;  // fcPlcfBteChpx / lcbPlcfBteChpx
+};
+
+// The file information block, read once for the encryption check and the
+// pictures.
+struct WordHeader {
+    bool encrypted = false;
+    std::optional<WordLayout> layout;  // nothing when encrypted or cut short
+};
+
+// Nothing when the document has no WordDocument stream with Word's magic.
+std::optional<WordHeader> ReadWordHeader(const CompoundDocument& document)
+{
+    constexpr std::size_t kHeadSize = 1024;
+    constexpr std::uint16_t kWordMagic = 0xA5EC, kWordEncrypted = 0x0100, kWordTableOne = 0x0200;
+    const std::optional<StorageStream> wordDocument = document.OpenStream(L"WordDocument");
+    std::string fib;
+    if (!wordDocument || !wordDocument->ReadAt(0, std::min<std::uint64_t>(kHeadSize, wordDocument->size()), fib) ||
+        fib.size() < 12 || ReadLe16(fib, 0) != kWordMagic) {
+        return std::nullopt;
+    }
+    WordHeader header;
+    const std::uint16_t flags = ReadLe16(fib, 0x0A);
+    header.encrypted = (flags & kWordEncrypted) != 0;
+    if (header.encrypted) return header;  // nothing readable
+    WordLayout layout;
+    if (flags & kWordTableOne) layout.table = L"1Table";
+    // FibBase, then three counted arrays: 16-bit values, 32-bit values, and
+    // the (offset, size) pairs.
+    std::size_t at = 32;
+    if (at + 2 > fib.size()) return header;
+    at += 2 + 2 * std::size_t{ReadLe16(fib, at)};
+    if (at + 2 > fib.size()) return header;
+    at += 2 + 4 * std::size_t{ReadLe16(fib, at)};
+    if (at + 2 > fib.size()) return header;
+    const std::size_t pairs = ReadLe16(fib, at);
+    at += 2;
+    auto pair = [&](std::size_t index) {
+        const std::size_t where = at + index * 8;
+        return index < pairs && where + 8 <= fib.size() ? FilePart{ReadLe32(fib, where), ReadLe32(fib, where + 4)}
+                                                        : FilePart{};
+    };
+    layout.characterIndex = pair(12);
+    layout.drawingGroup = pair(50);
+    header.layout = layout;
+    return header;
+}
+
+// The storage, and what the reading of its kind has already learned.
+struct OpenedDocument {
+    const CompoundDocument& storage;
+    std::optional<WordHeader> word;
+};
+
 // ---- Presentations: the Pictures stream, BLIP after BLIP ---------------------
 
-void PresentationBlips(const CompoundDocument& document, const BlipVisitor& visit)
+void PresentationBlips(const OpenedDocument& opened, const BlipVisitor& visit)
 {
+    const CompoundDocument& document = opened.storage;
     constexpr std::uint64_t kWindow = 1 << 16;
     const std::optional<StorageStream> pictures = document.OpenStream(L"Pictures");
     if (!pictures) return;
@@ -141,52 +209,6 @@ void PresentationBlips(const CompoundDocument& document, const BlipVisitor& visi
 }
 
 // ---- Word-processing documents -------------------------------------------------
-
-struct FilePart {
-    std::uint32_t offset = 0;
-    std::uint32_t size = 0;
-};
-
-// Where the file information block at the start of WordDocument says the
-// drawing group and the character-formatting index lie, and in which table
-// stream.
-struct WordLayout {
-    const wchar_t* table = L"0Table";
-    FilePart drawingGroup;    // fcDggInfo / lcbDggInfo
-    FilePart characterIndex;  // fcPlcfBteChpx / lcbPlcfBteChpx
-};
-
-std::optional<WordLayout> ReadWordLayout(const StorageStream& wordDocument)
-{
-    constexpr std::size_t kHeadSize = 1024;
-    std::string fib;
-    if (!wordDocument.ReadAt(0, std::min<std::uint64_t>(kHeadSize, wordDocument.size()), fib) || fib.size() < 34 ||
-        ReadLe16(fib, 0) != 0xA5EC) {
-        return std::nullopt;
-    }
-    const std::uint16_t flags = ReadLe16(fib, 0x0A);
-    if (flags & 0x0100) return std::nullopt;  // encrypted: nothing readable
-    WordLayout layout;
-    if (flags & 0x0200) layout.table = L"1Table";
-    // FibBase, then three counted arrays: 16-bit values, 32-bit values, and
-    // the (offset, size) pairs.
-    std::size_t at = 32;
-    if (at + 2 > fib.size()) return std::nullopt;
-    at += 2 + 2 * std::size_t{ReadLe16(fib, at)};
-    if (at + 2 > fib.size()) return std::nullopt;
-    at += 2 + 4 * std::size_t{ReadLe16(fib, at)};
-    if (at + 2 > fib.size()) return std::nullopt;
-    const std::size_t pairs = ReadLe16(fib, at);
-    at += 2;
-    auto pair = [&](std::size_t index) {
-        const std::size_t where = at + index * 8;
-        return index < pairs && where + 8 <= fib.size() ? FilePart{ReadLe32(fib, where), ReadLe32(fib, where + 4)}
-                                                        : FilePart{};
-    };
-    layout.characterIndex = pair(12);
-    layout.drawingGroup = pair(50);
-    return layout;
-}
 
 std::optional<std::string> ReadPart(const StorageStream& stream, FilePart part)
 {
@@ -270,12 +292,13 @@ bool InlinePictureBlips(const StorageStream& data, std::uint32_t offset, std::ui
     return ForEachEntryBlip(records.substr(kRecordHeaderSize + shape->length), nullptr, visit);
 }
 
-void WordDocumentBlips(const CompoundDocument& document, const BlipVisitor& visit)
+void WordDocumentBlips(const OpenedDocument& opened, const BlipVisitor& visit)
 {
+    const CompoundDocument& document = opened.storage;
+    if (!opened.word || !opened.word->layout) return;
+    const WordLayout* layout = &*opened.word->layout;
     const std::optional<StorageStream> wordDocument = document.OpenStream(L"WordDocument");
     if (!wordDocument) return;
-    const std::optional<WordLayout> layout = ReadWordLayout(*wordDocument);
-    if (!layout) return;
     const std::optional<StorageStream> table = document.OpenStream(layout->table);
     if (!table) return;
 
@@ -308,8 +331,9 @@ void WordDocumentBlips(const CompoundDocument& document, const BlipVisitor& visi
 
 // ---- Workbooks: the drawing group record and its continuations ---------------
 
-void WorkbookBlips(const CompoundDocument& document, const BlipVisitor& visit)
+void WorkbookBlips(const OpenedDocument& opened, const BlipVisitor& visit)
 {
+    const CompoundDocument& document = opened.storage;
     constexpr std::uint16_t kDrawingGroupRecord = 0x00EB;
     constexpr std::uint16_t kContinue = 0x003C;
     constexpr std::uint16_t kEndOfGlobals = 0x000A;
@@ -341,18 +365,14 @@ void WorkbookBlips(const CompoundDocument& document, const BlipVisitor& visit)
 // An encrypted document keeps its pictures encrypted too: the user is told
 // so instead of being left with silence. A password-protected .docx, .xlsx
 // or .pptx is such a compound file (its package in "EncryptedPackage").
-bool IsEncrypted(const CompoundDocument& document)
+bool IsEncrypted(const OpenedDocument& opened)
 {
-    constexpr std::uint16_t kWordMagic = 0xA5EC, kWordEncrypted = 0x0100;
     constexpr std::uint16_t kFilePass = 0x002F, kEndOfGlobals = 0x000A;
     constexpr int kGlobalsLooked = 64;
+    const CompoundDocument& document = opened.storage;
     if (document.OpenStream(L"EncryptedPackage") || document.OpenStream(L"EncryptedSummary")) return true;
+    if (opened.word && opened.word->encrypted) return true;
     std::string head;
-    if (const std::optional<StorageStream> word = document.OpenStream(L"WordDocument")) {
-        if (word->ReadAt(0, 12, head) && head.size() == 12 && ReadLe16(head, 0) == kWordMagic &&
-            (ReadLe16(head, 0x0A) & kWordEncrypted))
-            return true;
-    }
     std::optional<StorageStream> book = document.OpenStream(L"Workbook");
     if (!book) book = document.OpenStream(L"Book");
     // The password record comes right after the first records of the globals.
@@ -373,7 +393,7 @@ bool IsEncrypted(const CompoundDocument& document)
 struct BinaryKind {
     const wchar_t* streams[2];  // either one shows the kind
     const char* mediaFolder;    // for an extension of no known kind
-    void (*blips)(const CompoundDocument&, const BlipVisitor&);
+    void (*blips)(const OpenedDocument&, const BlipVisitor&);
 };
 
 constexpr BinaryKind kKinds[] = {
@@ -385,18 +405,20 @@ constexpr BinaryKind kKinds[] = {
 }  // namespace
 
 BinaryPicturesResult WriteBinaryDocumentPictures(const Text& document, const std::optional<Text>& mediaFolderOfName,
-                                                 const Text& scratchFolder, const PicturesProgress& progress)
+                                                 const Text& scratchFolder, Progress* progress)
 {
     BinaryPicturesResult result;
     const std::optional<CompoundDocument> storage =
         CompoundDocument::Open(document, JoinTexts({scratchFolder, "\\document.bin"}));
-    if (!storage || IsEncrypted(*storage)) return result;
+    if (!storage) return result;
+    const OpenedDocument opened{*storage, ReadWordHeader(*storage)};
+    if (IsEncrypted(opened)) return result;
     result.ok = true;
     for (const BinaryKind& kind : kKinds) {
         if (!storage->OpenStream(kind.streams[0]) && !storage->OpenStream(kind.streams[1])) continue;
         const Text mediaFolder = mediaFolderOfName.value_or(kind.mediaFolder);
         PictureFolder folder(scratchFolder, mediaFolder, FileSize(document), progress);
-        kind.blips(*storage, [&folder](std::string_view blip) { return folder.Add(blip); });
+        kind.blips(opened, [&folder](std::string_view blip) { return folder.Add(blip); });
         if (folder.failed()) result.ok = false;
         result.stopped = folder.stopped();
         if (folder.count() > 0) result.packageFolder = mediaFolder;

@@ -5,9 +5,9 @@
 // they hold, whatever their extension.
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 
+#include "core/base/progress.h"
 #include "core/text/text.h"
 
 namespace dovrel {
@@ -24,10 +24,6 @@ struct BinaryPicturesResult {
     bool stopped = false;
 };
 
-// How far the pictures are, as a percent of the document's bytes; false
-// asks for a stop.
-using PicturesProgress = std::function<bool(int percent)>;
-
 // Writes each distinct picture of the compound file at `document` once, in
 // the order the document keeps them, as image1.png, image2.jpeg, ... into
 // scratchFolder + mediaFolderOfName, the media folder the document's
@@ -35,8 +31,10 @@ using PicturesProgress = std::function<bool(int percent)>;
 // show).
 // A damaged picture is skipped. A copy of a document that another program
 // holds is read from the scratch folder. progress is told after every
-// picture the document holds, so a long document never goes quiet.
+// picture the document holds, so a long document never goes quiet, how far
+// the pictures are as a percent of the document's bytes (never 100 before
+// the end); false asks for a stop.
 BinaryPicturesResult WriteBinaryDocumentPictures(const Text& document, const std::optional<Text>& mediaFolderOfName,
-                                                 const Text& scratchFolder, const PicturesProgress& progress = nullptr);
+                                                 const Text& scratchFolder, Progress* progress = nullptr);
 
 }  // namespace dovrel

@@ -42,22 +42,20 @@ bool PrepareScratchFolder(const WorkPaths& paths)
     return IsRealFolder(paths.scratchFolder);
 }
 
-// The zip extraction's progress event, forwarded to the job's progress.
-class ProgressForwarder : public ExtractProgressSink {
+// The readers' progress, passed on to the job's; remembers a stop, which
+// the readers end as they end a finished walk.
+class StopRecorder final : public Progress {
 public:
-    explicit ProgressForwarder(JobProgress* progress) : progress_(progress) {}
-    bool HasWindow() const override { return progress_ != nullptr; }
-    std::optional<bool> Fire(std::int32_t percent) override
+    explicit StopRecorder(Progress& progress) : progress_(progress) {}
+    bool Report(std::uint64_t done, std::uint64_t total) override
     {
-        if (!progress_->Report(percent)) stopped = true;
+        if (!progress_.Report(done, total)) stopped = true;
         return !stopped;
     }
-    // A report of the job's own; false once a stop was asked for.
-    bool Tell(int percent) { return !HasWindow() || *Fire(percent); }
     bool stopped = false;
 
 private:
-    JobProgress* progress_;
+    Progress& progress_;
 };
 
 // Step 2: the package's media folder, unpacked under the scratch folder,
@@ -78,7 +76,7 @@ DocumentOutcome MoveMediaToResult(const Text& mediaFolder, const WorkPaths& path
 
 }  // namespace
 
-DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, JobProgress* progress)
+DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, Progress* progress)
 {
     // The document is only ever read. One inside the scratch folder would be
     // deleted by the clearing.
@@ -93,21 +91,23 @@ DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, Jo
 
     // Step 1: the document's media into <scratch>\<package media folder>,
     // read where the document is; nothing else of the package is written.
-    ProgressForwarder forwarder(progress);
+    std::optional<StopRecorder> recorder;
+    if (progress) recorder.emplace(*progress);
+    Progress* readers = recorder ? &*recorder : nullptr;
+    bool stopped = false;
     if (IsCompoundFile(document)) {
         // An old binary document: its pictures are written where a package
         // keeps its media, and the rest of the run is the same.
         BinaryPicturesResult pictures =
-            WriteBinaryDocumentPictures(document, MediaFolderFor(name.extension), paths.scratchFolder,
-                                        [&forwarder](int percent) { return forwarder.Tell(percent); });
+            WriteBinaryDocumentPictures(document, MediaFolderFor(name.extension), paths.scratchFolder, readers);
         if (!pictures.ok && !pictures.stopped) return DocumentOutcome::Failed;
-        forwarder.stopped = forwarder.stopped || pictures.stopped;
+        stopped = pictures.stopped;
         packageFolder = pictures.packageFolder;
-    } else if (ZipExtractFolder(document, packageFolder, paths.scratchFolder, &forwarder) != 1) {
+    } else if (ZipExtractFolder(document, packageFolder, paths.scratchFolder, readers) != 1) {
         // The scratch folder stays for inspection; the next run or start clears it.
         return DocumentOutcome::Failed;
     }
-    if (forwarder.stopped) {
+    if (stopped || (recorder && recorder->stopped)) {
         ClearScratchFolder(paths);
         return DocumentOutcome::Stopped;
     }
@@ -124,19 +124,17 @@ DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, Jo
 namespace {
 
 // One document of a batch reports its progress as its share of the whole.
-class BatchShare final : public JobProgress {
+class BatchShare final : public Progress {
 public:
-    BatchShare(JobProgress& whole, std::size_t index, std::size_t count) : whole_(whole), index_(index), count_(count)
+    BatchShare(Progress& whole, std::size_t index, std::size_t count) : whole_(whole), index_(index), count_(count) {}
+    bool Report(std::uint64_t done, std::uint64_t total) override
     {
-    }
-    bool Report(int percent) override
-    {
-        const long long done = static_cast<long long>(index_) * 100 + percent;
-        return whole_.Report(static_cast<int>(done / static_cast<long long>(count_)));
+        const std::uint64_t points = std::uint64_t{index_} * 100 + PercentOf(done, total);
+        return whole_.Report(points, std::uint64_t{count_} * 100);
     }
 
 private:
-    JobProgress& whole_;
+    Progress& whole_;
     std::size_t index_;
     std::size_t count_;
 };
@@ -148,7 +146,7 @@ Text NameForMessage(const Text& document)
     return name.empty() ? document : name;
 }
 
-void RunSingle(const WorkPaths& paths, const Text& document, JobProgress* progress)
+void RunSingle(const WorkPaths& paths, const Text& document, Progress* progress)
 {
     UserSeam& user = CurrentUserSeam();
     DocumentOutcome outcome = ExtractDocument(paths, document, progress);
@@ -166,7 +164,7 @@ void RunSingle(const WorkPaths& paths, const Text& document, JobProgress* progre
 
 // Each document exactly as a single run would do it, one message at the
 // end: success when none failed, else the failed documents' names.
-void RunBatch(const WorkPaths& paths, const std::vector<Text>& documents, JobProgress* progress)
+void RunBatch(const WorkPaths& paths, const std::vector<Text>& documents, Progress* progress)
 {
     std::vector<Text> failed;
     bool anyResult = false;
@@ -195,7 +193,7 @@ void RunBatch(const WorkPaths& paths, const std::vector<Text>& documents, JobPro
 
 }  // namespace
 
-void RunExtraction(JobProgress* progress)
+void RunExtraction(Progress* progress)
 {
     const WorkPaths& paths = CurrentWorkPaths();
     const std::vector<Text>& documents = paths.selectedDocuments;

@@ -23,14 +23,14 @@ bool WriteAll(HANDLE out, const unsigned char* bytes, std::size_t count)
 
 class Output {
 public:
-    Output(HANDLE out, const std::function<bool(std::uint64_t)>& written) : out_(out), written_(written) {}
+    Output(HANDLE out, std::uint64_t size, Progress* progress) : out_(out), size_(size), progress_(progress) {}
     // Writes count bytes; tells the caller unless they are the last.
     bool Write(const unsigned char* bytes, std::size_t count, bool last)
     {
         crc_ = UpdateCrc32(crc_, bytes, count);
         produced_ += count;
         if (!WriteAll(out_, bytes, count)) return false;
-        if (!last && written_ && !written_(produced_)) stopped_ = true;
+        if (!last && progress_ && !progress_->Report(std::min(produced_, size_), size_)) stopped_ = true;
         return true;
     }
     std::uint64_t produced() const { return produced_; }
@@ -39,7 +39,8 @@ public:
 
 private:
     HANDLE out_;
-    const std::function<bool(std::uint64_t)>& written_;
+    std::uint64_t size_;
+    Progress* progress_;
     std::uint64_t produced_ = 0;
     std::uint32_t crc_ = 0;
     bool stopped_ = false;
@@ -104,10 +105,10 @@ bool CopyDeflated(ArchiveView& archive, const ZipEntryInfo& info, unsigned char*
 
 }  // namespace
 
-EntryCopy CopyEntryData(ArchiveView& archive, const ZipEntryInfo& info, HANDLE out,
-                        const std::function<bool(std::uint64_t)>& written, std::vector<unsigned char>& buffer)
+EntryCopy CopyEntryData(ArchiveView& archive, const ZipEntryInfo& info, HANDLE out, Progress* progress,
+                        std::vector<unsigned char>& buffer)
 {
-    Output output(out, written);
+    Output output(out, info.uncompressedSize, progress);
     bool ok = false;
     if (info.method == 0) {
         ok = CopyStored(archive, info, output);

@@ -170,7 +170,7 @@ std::uint32_t ZipReader::ReadEntryInfo(std::int32_t index, ZipEntryInfo& info)
     return kZipOk;
 }
 
-std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationPath, const WrittenCallback& written)
+std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationPath, Progress* progress)
 {
     CloseOpenEntry();
     if (!archive_ || index < 0 || index >= entryCount_) return kZipNoSuchEntry;
@@ -196,7 +196,7 @@ std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationP
     if (!file) return kZipCannotOpen;
 
     bool failed = false;
-    switch (CopyEntryData(view_, info, file.get(), written, buffer_)) {
+    switch (CopyEntryData(view_, info, file.get(), progress, buffer_)) {
     case EntryCopy::Copied: break;
     case EntryCopy::Failed: failed = true; break;
     case EntryCopy::Stopped: return kZipStopped;

@@ -1,5 +1,7 @@
 #include "ui/dialog/file_dialog_seam.h"
 
+#include <utility>
+
 namespace dovrel {
 
 namespace {
@@ -23,8 +25,6 @@ FileDialogSeam& RealFileDialogSeam()
 
 FileDialogSeam& CurrentFileDialogSeam() { return current ? *current : RealFileDialogSeam(); }
 
-ScopedFileDialogSeam::ScopedFileDialogSeam(FileDialogSeam& seam) : previous_(current) { current = &seam; }
-
-ScopedFileDialogSeam::~ScopedFileDialogSeam() { current = previous_; }
+FileDialogSeam* InstallFileDialogSeam(FileDialogSeam* seam) { return std::exchange(current, seam); }
 
 }  // namespace dovrel

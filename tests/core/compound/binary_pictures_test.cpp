@@ -16,6 +16,7 @@
 #include "tests/support/program_under_test.h"
 #include "tests/support/recording_user_seam.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/scoped_override.h"
 
 namespace dovrel::test {
 namespace {
@@ -165,7 +166,7 @@ protected:
     TempFolder documentsFolder;
     TempFolder userFiles;
     RecordingUserSeam user{documentsFolder.path() + "\\"};
-    ScopedUserSeam seam{user};
+    test::ScopedOverride<UserSeam*> seam{InstallUserSeam, &user};
     std::string resultFolder;
 };
 
@@ -315,11 +316,11 @@ TEST_F(BinaryDocumentJob, ADocumentAnotherProgramHoldsOpenIsReadFromACopy)
 
 TEST_F(BinaryDocumentJob, ReportsEveryPictureAndStopsWhenAsked)
 {
-    struct StopAfter final : JobProgress {
+    struct StopAfter final : Progress {
         explicit StopAfter(int reports) : left(reports) {}
-        bool Report(int percent) override
+        bool Report(std::uint64_t done, std::uint64_t total) override
         {
-            percents.push_back(percent);
+            percents.push_back(PercentOf(done, total));
             return --left > 0;
         }
         int left;

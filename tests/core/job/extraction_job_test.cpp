@@ -51,6 +51,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, DocumentNameTest,
                                          NameCase{"C:\\docs\\a.b.docx", "a.b.docx", "docx", "a.b"},
                                          NameCase{"C:\\docs\\README", "README", "README", ""},
                                          NameCase{"deck.pptx", "deck.pptx", "pptx", "deck"},
+                                         NameCase{"C:/docs/deck.pptx", "deck.pptx", "pptx", "deck"},
                                          NameCase{"C:\\docs\\.pptx", ".pptx", "pptx", ""},
                                          // 誠 is D5 5C: its trail byte is a "\" that must not split.
                                          NameCase{"C:\\\xD5\x5C\\a.xlsx", "a.xlsx", "xlsx", "a"},
@@ -145,7 +146,7 @@ protected:
     test::TempFolder documentsFolder;
     test::TempFolder userFiles;
     test::RecordingUserSeam user{documentsFolder.path() + "\\"};
-    ScopedUserSeam seam{user};
+    test::ScopedOverride<UserSeam*> seam{InstallUserSeam, &user};
 };
 
 TEST_F(ExtractionJobTest, StartUpFixesThePathsUnderDocuments)
@@ -358,10 +359,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Records the percents; asks for a stop at the first report from
 // `stopAt` percent on.
-class RecordingProgress : public JobProgress {
+class RecordingProgress : public Progress {
 public:
-    bool Report(int percent) override
+    bool Report(std::uint64_t done, std::uint64_t total) override
     {
+        const int percent = PercentOf(done, total);
         percents.push_back(percent);
         return answer ? answer(percent) : true;
     }
@@ -444,7 +446,7 @@ TEST_F(ExtractionJobTest, AResultNameThatCannotBeMadeFailsAndLeavesNoMediaFolder
     // ".pptx"), but <base name>_<number> is longer than a file-name
     // component may be, so no suffix can work. The document is selected by
     // a relative path to keep the whole path within the limit.
-    test::CurrentFolderGuard restore;
+    test::ScopedOverride<std::string> restore{test::SwapCurrentFolder, test::CurrentFolder()};
     SetCurrentDirectoryA(userFiles.path().c_str());
     const std::string longName = std::string(250, 'n') + ".pptx";
     test::WriteFileBytes(longName, test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
@@ -696,12 +698,10 @@ TEST(ExtractionJobWithoutDocuments, WorksInARelativeOutputRoot)
 {
     test::TempFolder current;
     test::TempFolder userFiles;
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, previous);
-    SetCurrentDirectoryA(current.path().c_str());
+    test::ScopedOverride currentFolder(test::SwapCurrentFolder, current.path());
 
     test::RecordingUserSeam user{""};
-    ScopedUserSeam seam{user};
+    test::ScopedOverride<UserSeam*> seam{InstallUserSeam, &user};
     SetUpWorkPaths();
     EXPECT_EQ(CurrentWorkPaths().outputRoot, "PPT_RES");
     test::WriteFileBytes(userFiles / "deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
@@ -710,7 +710,6 @@ TEST(ExtractionJobWithoutDocuments, WorksInARelativeOutputRoot)
     EXPECT_EQ(user.events, (std::vector<std::string>{"message:提示:提取成功！", "open:PPT_RES"}));
     EXPECT_TRUE(test::IsFolder(current / "PPT_RES"));
     ReleaseWorkPaths();
-    SetCurrentDirectoryA(previous);
 }
 
 }  // namespace

@@ -28,17 +28,16 @@ using test::ZipArchiveOptions;
 using test::ZipBuilder;
 using test::ZipEntryOptions;
 
-class RecordingProgress : public ExtractProgressSink {
+class RecordingProgress : public Progress {
 public:
-    bool HasWindow() const override { return window; }
-    std::optional<bool> Fire(std::int32_t percent) override
+    bool Report(std::uint64_t done, std::uint64_t total) override
     {
+        const std::int32_t percent = PercentOf(done, total);
         percents.push_back(percent);
-        return answer ? answer(percent) : std::nullopt;
+        return answer ? answer(percent) : true;
     }
 
-    bool window = true;
-    std::function<std::optional<bool>(std::int32_t)> answer;
+    std::function<bool(std::int32_t)> answer;
     std::vector<std::int32_t> percents;
 };
 
@@ -105,8 +104,7 @@ bool KeepsCreationTime(const std::string& folder)
 
 class ZipExtractorTest : public testing::Test {
 protected:
-    std::int32_t Extract(const ZipBuilder& builder, ExtractProgressSink* progress = nullptr,
-                         const ZipArchiveOptions& options = {})
+    std::int32_t Extract(const ZipBuilder& builder, Progress* progress = nullptr, const ZipArchiveOptions& options = {})
     {
         builder.WriteTo(archive, options);
         return ZipExtractor(archive, target, progress);
@@ -608,19 +606,13 @@ TEST_F(ZipExtractorTest, ReportsAfterEveryEntryAndOnceAtTheEnd)
     EXPECT_EQ(progress.percents, (std::vector<std::int32_t>{0, 33, 66, 100}));
 }
 
-TEST_F(ZipExtractorTest, NoWindowNoReportAndNoHandlerNoChange)
+TEST_F(ZipExtractorTest, ProgressThatGoesOnChangesNothing)
 {
     ZipBuilder builder;
     builder.AddFile("1.txt", "1").AddFile("2.txt", "2");
-    RecordingProgress windowless;
-    windowless.window = false;
-    windowless.answer = [](std::int32_t) { return false; };
-    EXPECT_EQ(Extract(builder, &windowless), 1);
-    EXPECT_TRUE(windowless.percents.empty());
-
-    RecordingProgress unhandled;  // answers nothing
-    EXPECT_EQ(Extract(builder, &unhandled), 1);
-    EXPECT_EQ(unhandled.percents, (std::vector<std::int32_t>{0, 50, 100}));
+    RecordingProgress progress;
+    EXPECT_EQ(Extract(builder, &progress), 1);
+    EXPECT_EQ(progress.percents, (std::vector<std::int32_t>{0, 50, 100}));
     EXPECT_EQ(ListTree(target), "1.txt\n2.txt\n");
 }
 
@@ -632,20 +624,6 @@ TEST_F(ZipExtractorTest, StopAfterTheSecondEntryLeavesTwoEntries)
     progress.answer = [&](std::int32_t) { return progress.percents.size() < 2; };
     EXPECT_EQ(Extract(builder, &progress), 1);
     EXPECT_EQ(progress.percents, (std::vector<std::int32_t>{0, 25}));  // no final report
-    EXPECT_EQ(ListTree(target), "1.txt\n2.txt\n");
-}
-
-TEST_F(ZipExtractorTest, StopIsIgnoredWhenTheWindowWentAwayDuringTheHandler)
-{
-    ZipBuilder builder;
-    builder.AddFile("1.txt", "1").AddFile("2.txt", "2");
-    RecordingProgress progress;
-    progress.answer = [&](std::int32_t) {
-        progress.window = false;
-        return false;
-    };
-    EXPECT_EQ(Extract(builder, &progress), 1);
-    EXPECT_EQ(progress.percents, std::vector<std::int32_t>{0});
     EXPECT_EQ(ListTree(target), "1.txt\n2.txt\n");
 }
 
