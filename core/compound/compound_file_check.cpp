@@ -1,13 +1,10 @@
 #include "core/compound/compound_file_check.h"
 
-#include <windows.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "core/base/little_endian.h"
-#include "core/base/unique_handle.h"
 
 namespace dovrel {
 
@@ -18,32 +15,6 @@ constexpr std::uint32_t kNoEntry = 0xFFFFFFFF;
 constexpr std::uint32_t kHeaderDifatEntries = 109;
 constexpr std::size_t kEntrySize = 128;
 constexpr std::uint32_t kMiniCutoff = 4096;
-
-class SectorFile {
-public:
-    explicit SectorFile(const Text& path)
-        : file_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
-    {
-        LARGE_INTEGER size{};
-        if (file_ && GetFileSizeEx(file_.get(), &size)) size_ = static_cast<std::uint64_t>(size.QuadPart);
-    }
-    std::uint64_t size() const { return size_; }
-
-    bool Read(std::uint64_t offset, std::size_t length, std::string& bytes) const
-    {
-        bytes.assign(length, '\0');
-        LARGE_INTEGER position;
-        position.QuadPart = static_cast<LONGLONG>(offset);
-        DWORD read = 0;
-        return file_ && offset + length <= size_ && SetFilePointerEx(file_.get(), position, nullptr, FILE_BEGIN) &&
-               ReadFile(file_.get(), bytes.data(), static_cast<DWORD>(length), &read, nullptr) && read == length;
-    }
-
-private:
-    UniqueFile file_;
-    std::uint64_t size_ = 0;
-};
 
 // Follows chains through one allocation table; a sector met twice, in one
 // chain or two, ends the check.
@@ -70,7 +41,7 @@ private:
 
 class Check {
 public:
-    explicit Check(const Text& path) : file_(path) {}
+    explicit Check(const CompoundBytes& file) : file_(file) {}
 
     bool Run()
     {
@@ -163,13 +134,13 @@ private:
         return true;
     }
 
-    SectorFile file_;
+    const CompoundBytes& file_;
     std::size_t sectorSize_ = 512;
     std::vector<std::uint32_t> fat_;
 };
 
 }  // namespace
 
-bool CompoundFileChainsAreSound(const Text& path) { return Check(path).Run(); }
+bool CompoundChainsAreSound(const CompoundBytes& file) { return Check(file).Run(); }
 
 }  // namespace dovrel

@@ -1,7 +1,5 @@
 #include "core/zip/zip_entry_info.h"
 
-#include <windows.h>
-
 #include <algorithm>
 
 #include "core/base/little_endian.h"
@@ -11,6 +9,10 @@ namespace dovrel {
 namespace {
 
 constexpr std::uint16_t kExtendedTimestampId = 0x5455;  // "UT"
+// Win32's FILE_ATTRIBUTE_* bits; this file parses bytes only and builds
+// without windows.h.
+constexpr std::uint32_t kReadOnly = 0x01, kHidden = 0x02, kSystem = 0x04, kDirectory = 0x10, kArchive = 0x20,
+                        kNormal = 0x80;
 constexpr std::uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;
 constexpr std::uint64_t kFileTimeUnitsPerSecond = 10000000ULL;
 
@@ -18,21 +20,13 @@ constexpr std::uint64_t kFileTimeUnitsPerSecond = 10000000ULL;
 
 std::uint32_t EntryAttributes(std::uint32_t external)
 {
-    std::uint32_t attributes = FILE_ATTRIBUTE_NORMAL;
-    if (external & 0x40000000 || external & 0x10) attributes = FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_DIRECTORY;
-    if (external & 0x20) attributes |= FILE_ATTRIBUTE_ARCHIVE;
-    if (external & 0x02) attributes |= FILE_ATTRIBUTE_HIDDEN;
-    if (!(external & 0x00800000) || external & 0x01) attributes |= FILE_ATTRIBUTE_READONLY;
-    if (external & 0x04) attributes |= FILE_ATTRIBUTE_SYSTEM;
+    std::uint32_t attributes = kNormal;
+    if (external & 0x40000000 || external & 0x10) attributes = kNormal | kDirectory;
+    if (external & 0x20) attributes |= kArchive;
+    if (external & 0x02) attributes |= kHidden;
+    if (!(external & 0x00800000) || external & 0x01) attributes |= kReadOnly;
+    if (external & 0x04) attributes |= kSystem;
     return attributes;
-}
-
-std::uint64_t DosStampToFileTime(std::uint32_t dosStamp)
-{
-    FILETIME time;
-    if (!DosDateTimeToFileTime(static_cast<WORD>(dosStamp >> 16), static_cast<WORD>(dosStamp & 0xFFFF), &time))
-        return 0;
-    return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
 void ApplyExtendedTimestamp(const std::string& extra, ZipEntryInfo& info)
