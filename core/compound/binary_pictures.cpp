@@ -52,13 +52,13 @@ public:
     {
     }
 
-    // false once a stop was asked for: the walk then ends.
+    // false once a stop was asked for or a picture failed: the walk then ends.
     bool Add(std::string_view blip)
     {
         AddPicture(blip);
         seenBytes_ += blip.size();
-        if (progress_ && !ReportPercent(*progress_, Percent())) stopped_ = true;
-        return !stopped_;
+        if (progress_ && !failed_ && !ReportPercent(*progress_, Percent())) stopped_ = true;
+        return !stopped_ && !failed_;
     }
 
     int count() const { return count_; }
@@ -77,7 +77,12 @@ private:
     void AddPicture(std::string_view blip)
     {
         std::optional<Picture> picture = PictureFromBlip(blip);
-        if (!picture || !seen_.insert(picture->uid).second) return;
+        // A damaged picture fails the run, as a damaged zip entry does.
+        if (!picture) {
+            failed_ = true;
+            return;
+        }
+        if (!seen_.insert(picture->uid).second) return;
         if (count_ == 0) MakeFolder();
         const Text path =
             JoinTexts({scratchFolder_, packageFolder_, "\\image", ToText(count_ + 1), ".", picture->extension});
@@ -189,18 +194,29 @@ void PresentationBlips(const OpenedDocument& opened, const BlipVisitor& visit)
     std::string window;
     std::uint64_t windowStart = 0;
     std::string record;
-    for (std::uint64_t offset = 0; offset + kRecordHeaderSize <= pictures->size();) {
+    for (std::uint64_t offset = 0; offset < pictures->size();) {
+        // The records fill the stream: a header cut short, or a record
+        // running past the end, may be a picture's.
+        if (pictures->size() - offset < kRecordHeaderSize) {
+            visit({});
+            return;
+        }
         if (offset < windowStart || offset + kRecordHeaderSize > windowStart + window.size()) {
             windowStart = offset;
             if (!pictures->ReadAt(offset, std::min(kWindow, pictures->size() - offset), window)) return;
         }
         const RecordHeader header = ParseRecordHeader(std::string_view(window).substr(offset - windowStart));
         const std::uint64_t end = offset + kRecordHeaderSize + std::uint64_t{header.length};
+        if (end > pictures->size()) {
+            visit({});
+            return;
+        }
         if (IsBlipType(header.type)) {
             // A record inside the window read ahead needs no read of its own.
             if (end <= windowStart + window.size()) {
                 if (!visit(std::string_view(window).substr(offset - windowStart, end - offset))) return;
-            } else if (pictures->ReadAt(offset, end - offset, record) && !visit(record)) {
+            } else if (!visit(pictures->ReadAt(offset, end - offset, record) ? std::string_view(record)
+                                                                             : std::string_view())) {
                 return;
             }
         }
@@ -275,20 +291,23 @@ bool InlinePictureBlips(const StorageStream& data, std::uint32_t offset, std::ui
     constexpr std::size_t kHeaderSize = 0x44;
     constexpr std::uint16_t kShapeFile = 0x66;
     std::string head;
-    if (!data.ReadAt(offset, 6, head) || ReadLe16(head, 4) != kHeaderSize) return true;
+    if (!data.ReadAt(offset, 6, head)) return visit({});
+    // Another kind of object the text places, without pictures of its own.
+    if (ReadLe16(head, 4) != kHeaderSize) return true;
     const std::uint32_t size = ReadLe32(head, 0);
-    if (size < kHeaderSize || size > kStructureLimit || size > budget) return true;
+    if (size < kHeaderSize || size > kStructureLimit || size > budget) return visit({});
     budget -= size;
     std::string descriptor;
-    if (!data.ReadAt(offset, size, descriptor)) return true;
+    if (!data.ReadAt(offset, size, descriptor)) return visit({});
     std::size_t at = kHeaderSize;
     if (ReadLe16(descriptor, 6) == kShapeFile) {
-        if (at >= descriptor.size()) return true;
+        if (at >= descriptor.size()) return visit({});
         at += 1 + static_cast<unsigned char>(descriptor[at]);
     }
-    const std::string_view records = std::string_view(descriptor).substr(std::min(at, descriptor.size()));
+    if (at >= descriptor.size()) return true;  // a descriptor without a shape
+    const std::string_view records = std::string_view(descriptor).substr(at);
     const std::optional<RecordHeader> shape = RecordAt(records, 0);
-    if (!shape) return true;
+    if (!shape) return visit({});
     return ForEachEntryBlip(records.substr(kRecordHeaderSize + shape->length), nullptr, visit);
 }
 
@@ -306,7 +325,9 @@ void WordDocumentBlips(const OpenedDocument& opened, const BlipVisitor& visit)
     // entries' delay offsets.
     // (Entries never share their BLIPs' bytes, so together they read no more
     // than the stream holds.)
-    if (std::optional<std::string> group = ReadPart(*table, layout->drawingGroup)) {
+    std::optional<std::string> group = ReadPart(*table, layout->drawingGroup);
+    if (!group && layout->drawingGroup.size != 0 && !visit({})) return;
+    if (group) {
         std::uint64_t budget = wordDocument->size();
         const bool goOn = ForEachStoreBlip(
             *group,
@@ -348,7 +369,11 @@ void WorkbookBlips(const OpenedDocument& opened, const BlipVisitor& visit)
     for (std::size_t at = 0; at + 4 <= book.size();) {
         const std::uint16_t type = ReadLe16(book, at);
         const std::size_t length = ReadLe16(book, at + 2);
-        if (length > book.size() - at - 4) break;
+        // A record running past the end may hold pictures.
+        if (length > book.size() - at - 4) {
+            visit({});
+            return;
+        }
         if (type == kDrawingGroupRecord || (collecting && type == kContinue)) {
             group.append(book, at + 4, length);
             collecting = true;

@@ -13,8 +13,8 @@
 namespace dovrel {
 
 struct BinaryPicturesResult {
-    // false: the storage could not be opened, or a picture could not be
-    // written (the job then fails).
+    // false: the storage could not be opened, or a picture is damaged or
+    // could not be written (the job then fails).
     bool ok = false;
     // The folder under the scratch folder that holds the pictures, as a
     // package folder ("\ppt\media"); nothing when there were none.
@@ -29,7 +29,8 @@ struct BinaryPicturesResult {
 // scratchFolder + mediaFolderOfName, the media folder the document's
 // extension selects (or, without one, the folder of the kind the streams
 // show).
-// A damaged picture is skipped. A copy of a document that another program
+// A picture that is damaged, of a kind no viewer opens, or not where the
+// document says fails the run (ok false). A copy of a document that another program
 // holds is read from the scratch folder. progress is told after every
 // picture the document holds, so a long document never goes quiet, how far
 // the pictures are as a percent of the document's bytes (never 100 before

@@ -194,26 +194,32 @@ std::optional<Picture> PictureFromBlip(std::string_view record)
 bool ForEachEntryBlip(std::string_view records, const DelayRead& delay, const BlipVisitor& visit)
 {
     std::size_t next = 0;
-    while (const std::optional<RecordHeader> header = RecordAt(records, next)) {
+    while (next < records.size()) {
+        const std::optional<RecordHeader> header = RecordAt(records, next);
+        // A record running past its container may be a picture's.
+        if (!header) return visit({});
         const std::size_t offset = std::exchange(next, next + kRecordHeaderSize + header->length);
-        if (header->type != kStoreEntry || header->length < kStoreEntryFixedSize) continue;
+        if (header->type != kStoreEntry) continue;
+        if (header->length < kStoreEntryFixedSize) {
+            if (!visit({})) return false;
+            continue;
+        }
         const std::string_view entry = records.substr(offset + kRecordHeaderSize, header->length);
         const std::size_t nameSize = static_cast<unsigned char>(entry[33]);
         if (kStoreEntryFixedSize + nameSize < entry.size()) {
             const std::string_view embedded = entry.substr(kStoreEntryFixedSize + nameSize);
-            if (std::optional<RecordHeader> blip = RecordAt(embedded, 0); blip && IsBlipType(blip->type)) {
-                if (!visit(embedded.substr(0, kRecordHeaderSize + blip->length))) return false;
-            }
+            const std::optional<RecordHeader> blip = RecordAt(embedded, 0);
+            if (!visit(blip ? embedded.substr(0, kRecordHeaderSize + blip->length) : embedded)) return false;
         } else if (delay) {
             const std::uint32_t size = ReadLe32(entry, 20);
             const std::uint32_t at = ReadLe32(entry, 28);
-            if (size < kRecordHeaderSize || at == 0xFFFFFFFF) continue;
-            if (std::optional<std::string> blip = delay(at, size)) {
-                // The record must lie within the size the entry states.
-                if (std::optional<RecordHeader> h = RecordAt(*blip, 0); h && IsBlipType(h->type)) {
-                    if (!visit(std::string_view(*blip).substr(0, kRecordHeaderSize + h->length))) return false;
-                }
-            }
+            // An empty slot: a picture no longer in the document.
+            if (size == 0 || at == 0xFFFFFFFF) continue;
+            const std::optional<std::string> blip = delay(at, size);
+            // The record must lie within the size the entry states.
+            const std::optional<RecordHeader> h = blip ? RecordAt(*blip, 0) : std::nullopt;
+            if (!visit(h ? std::string_view(*blip).substr(0, kRecordHeaderSize + h->length) : std::string_view()))
+                return false;
         }
     }
     return true;
@@ -222,10 +228,12 @@ bool ForEachEntryBlip(std::string_view records, const DelayRead& delay, const Bl
 bool ForEachStoreBlip(std::string_view drawingGroup, const DelayRead& delay, const BlipVisitor& visit)
 {
     const std::optional<RecordHeader> group = RecordAt(drawingGroup, 0);
-    if (!group || group->type != kDrawingGroup) return true;
+    if (!group || group->type != kDrawingGroup) return drawingGroup.empty() || visit({});
     const std::string_view children = drawingGroup.substr(kRecordHeaderSize, group->length);
     std::size_t next = 0;
-    while (const std::optional<RecordHeader> child = RecordAt(children, next)) {
+    while (next < children.size()) {
+        const std::optional<RecordHeader> child = RecordAt(children, next);
+        if (!child) return visit({});
         const std::size_t offset = std::exchange(next, next + kRecordHeaderSize + child->length);
         if (child->type == kBlipStore) {
             return ForEachEntryBlip(children.substr(offset + kRecordHeaderSize, child->length), delay, visit);

@@ -51,8 +51,11 @@ using BlipVisitor = std::function<bool(std::string_view blip)>;
 
 // Each BLIP of a sequence of records that holds BLIP store entries (FBSE,
 // 0xF007), in order: the BLIP embedded in the entry, or else the one the
-// entry's delay offset names (only when `delay` is given). Stops at the
-// first record that does not fit. false when the visitor ended the walk.
+// entry's delay offset names (only when `delay` is given). A picture that
+// cannot be read where the document says (a record running past its
+// container, a delay read that fails) is visited as the bytes there are,
+// possibly none, which PictureFromBlip refuses; a record that does not fit
+// ends the walk after that. false when the visitor ended the walk.
 bool ForEachEntryBlip(std::string_view records, const DelayRead& delay, const BlipVisitor& visit);
 // The same for the BLIP store (0xF001) of a drawing group container
 // (0xF000) at the start of `drawingGroup`.

@@ -11,12 +11,6 @@ namespace dovrel {
 
 namespace {
 
-struct Entry {
-    Text path;
-    DWORD attributes;
-    DWORD reparseTag;
-};
-
 DWORD ReparseTagOf(const Text& path)
 {
     UniqueFile handle(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
@@ -33,20 +27,35 @@ bool IsLinkAttributes(DWORD attributes, const Text& path)
 }
 
 // The folder's entries; the listing is complete and its handle closed
-// before anything is deleted.
-std::vector<Entry> ListEntries(const Text& folder, TreeRemoval rules)
+// before anything is met. A reparse point's tag is asked of the entry
+// itself: Wine leaves the listing's dwReserved0 unset.
+std::vector<TreeEntry> ListEntries(const Text& folder, int depth)
 {
-    std::vector<Entry> entries;
-    WIN32_FIND_DATAA data;
+    std::vector<TreeEntry> entries;
+    WIN32_FIND_DATAA data{};
     UniqueFind find(FindFirstFileA((folder + "\\*").c_str(), &data));
     if (!find) return entries;
     do {
         const char* name = data.cFileName;
-        const bool dots = name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-        if (dots || (rules == TreeRemoval::KeepDotNamesAndReadOnly && name[0] == '.')) continue;
-        entries.push_back({folder + "\\" + name, data.dwFileAttributes, data.dwReserved0});
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+        const Text path = folder + "\\" + name;
+        entries.push_back({path, name, data.dwFileAttributes, IsLinkAttributes(data.dwFileAttributes, path), depth});
     } while (FindNextFileA(find.get(), &data));
     return entries;
+}
+
+bool Walk(const Text& folder, int depth, const std::function<TreeStep(const TreeEntry&)>& meet,
+          const std::function<void(const TreeEntry&)>& leave)
+{
+    for (const TreeEntry& entry : ListEntries(folder, depth)) {
+        const TreeStep step = meet(entry);
+        if (step == TreeStep::Stop) return false;
+        if (step == TreeStep::Pass) continue;
+        // Entering a link would walk the folder it points to.
+        if (entry.IsFolder() && !entry.isLink && !Walk(entry.path, depth + 1, meet, leave)) return false;
+        if (leave) leave(entry);
+    }
+    return true;
 }
 
 // Removes one entry that is empty by now (or a link, or a file). A
@@ -64,14 +73,14 @@ bool RemoveEntry(const Text& path, DWORD attributes, TreeRemoval rules, const Lo
 // Failures are passed over and the next entry tried.
 void EmptyFolder(const Text& folder, TreeRemoval rules, const LockPatience& patience)
 {
-    for (const Entry& entry : ListEntries(folder, rules)) {
-        const bool isFolder = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (!isFolder && rules == TreeRemoval::KeepDotNamesAndReadOnly && (entry.attributes & FILE_ATTRIBUTE_READONLY))
-            continue;
-        // Emptying a link would delete the files of the folder it points to.
-        if (isFolder && !IsLinkByTag(entry.attributes, entry.reparseTag)) EmptyFolder(entry.path, rules, patience);
-        RemoveEntry(entry.path, entry.attributes, rules, patience);
-    }
+    const bool keep = rules == TreeRemoval::KeepDotNamesAndReadOnly;
+    WalkFolderTree(
+        folder,
+        [keep](const TreeEntry& entry) {
+            const bool readOnlyFile = !entry.IsFolder() && (entry.attributes & FILE_ATTRIBUTE_READONLY);
+            return keep && (entry.name[0] == '.' || readOnlyFile) ? TreeStep::Pass : TreeStep::Go;
+        },
+        [&](const TreeEntry& entry) { RemoveEntry(entry.path, entry.attributes, rules, patience); });
 }
 
 }  // namespace
@@ -94,6 +103,12 @@ bool IsRealFolder(const Text& path)
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
            !IsLinkAttributes(attributes, path);
+}
+
+bool WalkFolderTree(const Text& folder, const std::function<TreeStep(const TreeEntry&)>& meet,
+                    const std::function<void(const TreeEntry&)>& leave)
+{
+    return Walk(folder, 1, meet, leave);
 }
 
 bool RemoveFolderTree(const Text& path, TreeRemoval rules)

@@ -5,8 +5,10 @@
 
 #include "core/compound/binary_pictures.h"
 #include "core/compound/compound_document.h"
+#include "core/job/document_folder.h"
 #include "core/job/document_name.h"
 #include "core/fs/file_ops.h"
+#include "core/fs/folder_path.h"
 #include "core/fs/folder_tree.h"
 #include "core/fs/inside_folder.h"
 #include "core/job/media_folder.h"
@@ -60,7 +62,7 @@ private:
 
 // Step 2: the package's media folder, unpacked under the scratch folder,
 // straight to its result name in the output root.
-DocumentOutcome MoveMediaToResult(const Text& mediaFolder, const WorkPaths& paths, const DocumentName& name,
+DocumentOutcome MoveMediaToResult(const Text& mediaFolder, const WorkPaths& paths, const Text& baseName,
                                   const Text& suffix)
 {
     // A package may hold no media, or a file named like the media folder:
@@ -70,13 +72,17 @@ DocumentOutcome MoveMediaToResult(const Text& mediaFolder, const WorkPaths& path
     // never moved.
     if (!IsRealFolder(mediaFolder)) return DocumentOutcome::Failed;
     // On failure the media stay in the scratch folder, as after any failed run.
-    return GiveResultName(mediaFolder, paths.outputRoot, name.baseName, suffix) ? DocumentOutcome::Extracted
-                                                                                : DocumentOutcome::Failed;
+    return GiveResultName(mediaFolder, paths.outputRoot, baseName, suffix) ? DocumentOutcome::Extracted
+                                                                           : DocumentOutcome::Failed;
 }
 
 }  // namespace
 
-DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, Progress* progress)
+namespace {
+
+// resultBaseName: what the result folder is named before its "_<number>".
+DocumentOutcome ExtractNamedDocument(const WorkPaths& paths, const Text& document, const Text& resultBaseName,
+                                     Progress* progress)
 {
     // The document is only ever read. One inside the scratch folder would be
     // deleted by the clearing.
@@ -116,9 +122,17 @@ DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, Pr
         return DocumentOutcome::NothingExtracted;
     }
 
-    DocumentOutcome outcome = MoveMediaToResult(JoinTexts({paths.scratchFolder, *packageFolder}), paths, name, suffix);
+    DocumentOutcome outcome =
+        MoveMediaToResult(JoinTexts({paths.scratchFolder, *packageFolder}), paths, resultBaseName, suffix);
     if (outcome != DocumentOutcome::Failed) ClearScratchFolder(paths);
     return outcome;
+}
+
+}  // namespace
+
+DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, Progress* progress)
+{
+    return ExtractNamedDocument(paths, document, AnalyseDocumentName(document).baseName, progress);
 }
 
 namespace {
@@ -162,30 +176,92 @@ void RunSingle(const WorkPaths& paths, const Text& document, Progress* progress)
     }
 }
 
-// Each document exactly as a single run would do it, one message at the
-// end: success when none failed, else the failed documents' names.
-void RunBatch(const WorkPaths& paths, const std::vector<Text>& documents, Progress* progress)
+// One document of a batch: a chosen one, or one that a chosen folder
+// stands for; or a chosen folder refused as a whole.
+enum class Refusal { None, OutputRoot, PastTheLimits };
+
+struct BatchDocument {
+    Text path;
+    Text resultBaseName;
+    Text shownName;  // in the failure message
+    Refusal refusal = Refusal::None;
+};
+
+// "D:\decks\" is the folder "D:\decks"; "D:\" stays the drive's root.
+Text WithoutFinalBackslash(Text folder)
 {
+    while (EndsWithSeparator(folder) && folder.size() > 3) folder.pop_back();
+    return folder;
+}
+
+// The chosen paths, each folder replaced by its documents. A folder in the
+// output root (or the root itself) would have the run extract its own
+// results again and again; one past the limits is refused before anything
+// is written. Nothing when a stop was asked for.
+std::optional<std::vector<BatchDocument>> ExpandFolders(const WorkPaths& paths, const std::vector<Text>& chosen,
+                                                        Progress* progress)
+{
+    std::vector<BatchDocument> batch;
+    for (const Text& path : chosen) {
+        if (!FolderExists(path)) {
+            batch.push_back({path, AnalyseDocumentName(path).baseName, NameForMessage(path)});
+            continue;
+        }
+        const Text folder = WithoutFinalBackslash(path);
+        if (LiesInside(folder, paths.outputRoot)) {
+            batch.push_back({folder, Text(), NameForMessage(folder), Refusal::OutputRoot});
+            continue;
+        }
+        FolderDocuments found =
+            FindFolderDocuments(folder, paths.outputRoot, [progress] { return !progress || ReportPercent(*progress, 0); });
+        if (found.outcome == FolderSearch::Stopped) return std::nullopt;
+        if (found.outcome != FolderSearch::Found) {
+            batch.push_back({folder, Text(), NameForMessage(folder), Refusal::PastTheLimits});
+            continue;
+        }
+        for (FolderDocument& document : found.documents) {
+            batch.push_back(
+                {std::move(document.path), std::move(document.resultBaseName), std::move(document.relativePath)});
+        }
+    }
+    return batch;
+}
+
+// Each document exactly as a single run would do it, one message at the
+// end: success when none failed, else the failed documents' names. Folders
+// with no document in them, alone, end silently.
+void RunBatch(const WorkPaths& paths, const std::vector<Text>& chosen, Progress* progress)
+{
+    const std::optional<std::vector<BatchDocument>> documents = ExpandFolders(paths, chosen, progress);
+    if (!documents) return;
+    if (documents->empty()) {
+        if (progress) progress->Ended(false);
+        return;
+    }
     std::vector<Text> failed;
     bool anyResult = false;
-    for (std::size_t i = 0; i < documents.size(); ++i) {
+    for (std::size_t i = 0; i < documents->size(); ++i) {
+        const BatchDocument& document = (*documents)[i];
         DocumentOutcome outcome = DocumentOutcome::Failed;
-        // A folder dropped together with the documents is no document.
-        if (!FolderExists(documents[i])) {
+        if (document.refusal == Refusal::None) {
             std::optional<BatchShare> share;
-            if (progress) share.emplace(*progress, i, documents.size());
-            outcome = ExtractDocument(paths, documents[i], share ? &*share : nullptr);
+            if (progress) share.emplace(*progress, i, documents->size());
+            outcome = ExtractNamedDocument(paths, document.path, document.resultBaseName, share ? &*share : nullptr);
         }
         switch (outcome) {
         case DocumentOutcome::Extracted: anyResult = true; break;
-        case DocumentOutcome::Failed: failed.push_back(NameForMessage(documents[i])); break;
+        case DocumentOutcome::Failed: failed.push_back(document.shownName); break;
         case DocumentOutcome::NothingExtracted: break;
         case DocumentOutcome::Stopped: return;
         }
     }
     if (progress) progress->Ended(!failed.empty());
     Text message = failed.empty() ? kSuccessMessage : kFailureMessage;
-    for (const Text& name : failed) message += "\r\n" + name;
+    // The output root chosen alone fails as a single run does.
+    const bool rootAlone = chosen.size() == 1 && documents->front().refusal == Refusal::OutputRoot;
+    for (const Text& name : failed) {
+        if (!rootAlone) message += "\r\n" + name;
+    }
     UserSeam& user = CurrentUserSeam();
     user.ShowMessage(message, kCaption);
     if (anyResult) user.OpenInShell(paths.outputRoot);
@@ -197,7 +273,8 @@ void RunExtraction(Progress* progress)
 {
     const WorkPaths& paths = CurrentWorkPaths();
     const std::vector<Text>& documents = paths.selectedDocuments;
-    if (documents.size() > 1) {
+    // A folder stands for the documents in it: a batch however many.
+    if (documents.size() > 1 || (documents.size() == 1 && FolderExists(documents.front()))) {
         RunBatch(paths, documents, progress);
     } else {
         // Nothing chosen yet is a single run on the empty path: it fails.

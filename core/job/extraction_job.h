@@ -33,8 +33,11 @@ DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, Pr
 // outcome says; two or more are a batch, each document extracted in turn
 // and one message at the end ("提取失败！" with the failed documents' names
 // on lines of their own when any failed), the output root opened once when
-// any result folder was made. A folder in a batch fails. A stop ends the
-// batch without a message.
+// any result folder was made. A folder stands for the documents in it and
+// its folders (core/job/document_folder.h), each named after its relative
+// path, and makes a batch even alone; one with no document in it, alone,
+// ends silently. A folder in the output root, or past the limits, fails as
+// a whole. A stop ends the batch without a message.
 void RunExtraction(Progress* progress = nullptr);
 
 }  // namespace dovrel

@@ -4,6 +4,7 @@
 // UTF-16, UTF-16 to the system ANSI code page, and back for the few
 // platform calls that take only UTF-16 (structured storage).
 
+#include <optional>
 #include <string>
 
 #include "core/text/text.h"
@@ -19,5 +20,10 @@ std::wstring WideFromUtf8(const std::string& utf8);
 Text AnsiFromWide(const std::wstring& wide);
 // The system code page's text as UTF-16; empty if it cannot be converted.
 std::wstring WideFromAnsi(const Text& ansi);
+
+// A name stored as UTF-8 (a zip entry's with flag bit 11), in the system
+// code page: nothing when the bytes are not UTF-8. A character the code page
+// lacks becomes "_", never a look-alike the code page has ("/" for U+2215).
+std::optional<Text> AnsiFromUtf8Name(const std::string& utf8);
 
 }  // namespace dovrel

@@ -88,4 +88,6 @@ bool IsSafeEntryName(const Text& name)
     return IsSafeComponent(data + componentStart, length - componentStart);
 }
 
+bool IsReservedDeviceName(const Text& component) { return IsReservedDeviceName(component.data(), component.size()); }
+
 }  // namespace dovrel

@@ -20,4 +20,9 @@ namespace dovrel {
 // never a separator or a forbidden character.
 bool IsSafeEntryName(const Text& name);
 
+// Windows maps these names to devices whatever the folder and extension
+// ("nul.txt", "Com1 .png"): the part of the component before its first dot,
+// without trailing spaces, decides. in: one component.
+bool IsReservedDeviceName(const Text& component);
+
 }  // namespace dovrel

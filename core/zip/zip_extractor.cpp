@@ -14,6 +14,7 @@
 #include "core/fs/folder_tree.h"
 #include "core/base/little_endian.h"
 #include "core/base/unique_handle.h"
+#include "core/zip/safe_names.h"
 #include "core/zip/zip_entry_name.h"
 #include "core/zip/zip_reader.h"
 
@@ -181,14 +182,27 @@ private:
     std::set<Text> known_;
 };
 
-// false: the entry fails the extraction.
-bool ExtractEntry(ZipReader& reader, const ZipEntryInfo& info, const Text& targetFolder, FolderMaker& folders,
+constexpr std::uint16_t kUtf8NameFlag = 0x0800;
+
+// Where each entry taken from one folder goes: under the folder's own path,
+// by a name Windows writes as it is (SafeNames); nothing when none can be
+// made, which fails the extraction: no picture is left out.
+std::optional<Text> FolderDestination(const ZipEntryInfo& info, const Selection& selection, const Text& targetFolder,
+                                      SafeNames& names)
+{
+    const std::optional<Text> rest =
+        names.Assign(info.name.substr(selection.folder.size()), (info.flags & kUtf8NameFlag) != 0);
+    if (!rest) return std::nullopt;
+    Text destination = DestinationPath(targetFolder, selection.folder) + *rest;
+    if (!EndsWithSeparator(destination) && IsPathSeparator(info.name.back())) destination += '\\';
+    return destination;
+}
+
+// false: the entry fails the extraction. destination: the file's path (a
+// folder's ends in "\").
+bool ExtractEntry(ZipReader& reader, const ZipEntryInfo& info, const Text& destination, FolderMaker& folders,
                   Extraction& extraction)
 {
-    // Only names that stay inside the target folder, unchanged by Windows,
-    // are extracted; any other entry is left out and the walk goes on.
-    if (!IsSafeEntryName(info.name)) return true;
-    Text destination = DestinationPath(targetFolder, info.name);
     if (destination.size() >= MAX_PATH) return false;
 
     if (info.IsFolder()) return folders.Ensure(EndsWithSeparator(destination) ? FolderPart(destination) : destination);
@@ -222,6 +236,8 @@ std::int32_t Extract(const Text& archivePath, const Text& targetFolder, const Se
     // without a word.
     std::vector<Record> records;
     std::vector<std::int32_t> taken;
+    std::vector<std::optional<Text>> destinations;  // of the entries taken from one folder
+    SafeNames names;
     ZipEntryInfo info;
     for (std::int32_t i = 0; i < reader.EntryCount(); ++i) {
         std::uint32_t code = reader.EntryInfo(i, info);
@@ -243,6 +259,10 @@ std::int32_t Extract(const Text& archivePath, const Text& targetFolder, const Se
         }
         if (!takes) continue;
         taken.push_back(i);
+        if (!selection.everything) {
+            destinations.push_back(info.nameTooLong ? std::nullopt
+                                                    : FolderDestination(info, selection, targetFolder, names));
+        }
         extraction.totalBytes += info.uncompressedSize;
     }
     extraction.total = static_cast<std::int32_t>(taken.size());
@@ -253,7 +273,14 @@ std::int32_t Extract(const Text& archivePath, const Text& targetFolder, const Se
         if (reader.EntryInfo(taken[n], info) != kZipOk) return selection.everything ? 1 : 0;
         // Never cut short: a truncated name would be another file's name.
         if (info.nameTooLong) return 0;
-        if (!ExtractEntry(reader, info, targetFolder, folders, extraction)) return 0;
+        if (!selection.everything) {
+            if (!destinations[n] || !ExtractEntry(reader, info, *destinations[n], folders, extraction)) return 0;
+        } else if (IsSafeEntryName(info.name)) {
+            // Taking every entry, only names that stay inside the target
+            // folder, unchanged by Windows, are extracted; any other entry
+            // is left out and the walk goes on.
+            if (!ExtractEntry(reader, info, DestinationPath(targetFolder, info.name), folders, extraction)) return 0;
+        }
         if (extraction.stopRequested) return 1;
         extraction.done = n;
         extraction.Report();

@@ -10,6 +10,7 @@
 #include "tests/support/desktop_driver.h"
 #include "tests/support/drag_source.h"
 #include "tests/support/documents_override.h"
+#include "tests/support/folder_link.h"
 #include "tests/support/office_package.h"
 #include "tests/support/program_under_test.h"
 #include "tests/support/temp_folder.h"
@@ -343,6 +344,51 @@ TEST_F(EndToEndTest, ABatchDroppedOnTheWindowIsExtractedWithOneMessage)
     // Sorted by their bytes: 表 (B1 ED) before 一 (D2 BB).
     EXPECT_EQ(results[0].compare(0, 3, "表_"), 0) << results[0];
     EXPECT_EQ(results[1].compare(0, 3, "一_"), 0) << results[1];
+
+    CloseExpectingExitZeroAndCloseTheFileBrowser(program, window);
+}
+
+TEST_F(EndToEndTest, AFolderDroppedOnTheWindowGivesOneResultPerDocumentInIt)
+{
+    // Three documents on two levels, a lock file, a link to a folder
+    // outside with a document of its own, and a file that is no document.
+    const std::string folder = userFiles / "资料";
+    TempFolder outside;
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\2024").c_str(), nullptr));
+    WriteFileBytes(folder + "\\a.pptx", MakeOfficePackage(OfficeKind::Presentation, {{"image1.png", "A"}}));
+    WriteFileBytes(folder + "\\2024\\a.pptx", MakeOfficePackage(OfficeKind::Presentation, {{"image1.png", "B"}}));
+    WriteFileBytes(folder + "\\2024\\c.xlsx", MakeOfficePackage(OfficeKind::Workbook, {{"image1.png", "C"}}));
+    WriteFileBytes(folder + "\\~$a.pptx", MakeOfficePackage(OfficeKind::Presentation, {{"image1.png", "L"}}));
+    WriteFileBytes(folder + "\\notes.txt", "no document");
+    WriteFileBytes(outside / "far.docx", MakeOfficePackage(OfficeKind::WordDocument, {{"image1.png", "F"}}));
+    ScopedFolderLink link(folder + "\\elsewhere", outside.path());
+
+    ProgramUnderTest program;
+    HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
+    ASSERT_TRUE(window);
+    HWND pathBox = FindChildByClass(window, "Edit");
+    RECT box;
+    GetWindowRect(pathBox, &box);
+    DragOutcome outcome = DragFiles({folder}, {60, 60}, {(box.left + box.right) / 2, (box.top + box.bottom) / 2});
+    ASSERT_TRUE(outcome.dragEnded) << outcome.failure;
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(pathBox) == folder; })) << WindowText(pathBox);
+
+    ClickWithMouse(ButtonWithCaption(window, "提取"));
+    HWND message = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
+    ASSERT_TRUE(message);
+    EXPECT_EQ(WindowText(FindChildById(message, kMessageBoxTextId)), "提取成功！");
+    PressButton(FindChildById(message, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(message); }));
+    EXPECT_FALSE(WaitForTopLevelWindow(program.processId(), kDialogClass, "提示", 1000));
+
+    const std::string outputRoot = documents / "PPT_RES";
+    std::vector<std::string> results = ResultFolders(outputRoot);
+    ASSERT_EQ(results.size(), 3u) << ListTree(outputRoot);
+    EXPECT_EQ(results[0].compare(0, 7, "2024_a_"), 0) << results[0];
+    EXPECT_EQ(results[1].compare(0, 7, "2024_c_"), 0) << results[1];
+    EXPECT_EQ(results[2].compare(0, 2, "a_"), 0) << results[2];
+    EXPECT_EQ(ReadFileBytes(outputRoot + "\\" + results[0] + "\\image1.png"), "B");
 
     CloseExpectingExitZeroAndCloseTheFileBrowser(program, window);
 }

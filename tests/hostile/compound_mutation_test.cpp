@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <regex>
 #include <sstream>
 
@@ -168,6 +169,55 @@ TEST_F(CompoundMutationRun, DamagedCopiesOfOldBinaryDocuments)
     EXPECT_GT(tally_.pictures, 0);
     EXPECT_GT(tally_.failed, 0);
 }
+
+// ---- Damage in the pictures themselves: the run fails aloud -------------------
+
+struct OldDocumentCase {
+    const char* name;
+    std::function<std::string()> make;
+    JobOutcome outcome;
+};
+void PrintTo(const OldDocumentCase& c, std::ostream* out) { *out << c.name; }
+
+const std::string kGoodPng = BitmapBlip(0xF01E, 0x6E0, Uid('g'), MediaBytes("g", 400));
+const std::string kMetafile = MediaBytes("m", 600) + std::string(600, '\0');
+
+std::string PresentationWith(const std::string& blip)
+{
+    return MakeCompoundFile(PresentationStreams({kGoodPng, blip}));
+}
+
+const OldDocumentCase kOldDocumentCases[] = {
+    {"BadDeflateInAMetafile",
+     [] {
+         std::string blip = MetafileBlip(0xF01A, 0x3D4, Uid('e'), kMetafile);
+         blip.at(8 + 16 + 34) = '\xFF';
+         return PresentationWith(blip);
+     },
+     JobOutcome::Failure},
+    {"PictureRecordPastItsStream", [] { return PresentationWith(kGoodPng.substr(0, 60)); }, JobOutcome::Failure},
+    {"PictureOfAnUnknownInstance",
+     [] { return PresentationWith(BitmapBlip(0xF01E, 0x123, Uid('u'), MediaBytes("u", 300))); }, JobOutcome::Failure},
+    {"StoreEntryCutShort",
+     [] {
+         return MakeCompoundFile(WorkbookStreams(
+             DrawingGroup({StoreEntry(Uid('g'), kGoodPng), StoreEntry(Uid('c'), kGoodPng.substr(0, 90))})));
+     },
+     JobOutcome::Failure},
+    {"GoodPicturesOnly", [] { return MakeCompoundFile(PresentationStreams({kGoodPng})); }, JobOutcome::Success},
+};
+
+class DamagedOldDocument : public testing::TestWithParam<OldDocumentCase> {};
+
+TEST_P(DamagedOldDocument, ThroughTheJob)
+{
+    JobSandbox box;
+    EXPECT_EQ(box.Run(GetParam().make(), {}, std::string("old document, ") + GetParam().name), GetParam().outcome);
+    box.ExpectNextGoodRunSucceeds();
+}
+
+INSTANTIATE_TEST_SUITE_P(Hostile, DamagedOldDocument, testing::ValuesIn(kOldDocumentCases),
+                         [](const testing::TestParamInfo<OldDocumentCase>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace dovrel::test

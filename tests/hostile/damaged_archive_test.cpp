@@ -277,7 +277,8 @@ const HostileCase kShapeCases[] = {
      [] { return HostilePackage::Presentation().KeepFolder("ppt/media/extra", FolderWithData()).KeepTail().Finish(); },
      Verdict::Extracted},
     {"DuplicateNames",
-     // The later entry replaces the earlier one, as any existing file is.
+     // The later entry replaces the earlier one, as any existing file is;
+     // the job keeps both.
      [] {
          return HostilePackage::Presentation()
              .Keep("ppt/media/image5.png", "first")
@@ -285,7 +286,7 @@ const HostileCase kShapeCases[] = {
              .KeepTail()
              .Finish();
      },
-     Verdict::Extracted},
+     Verdict::Extracted, JobExtracts("image1.png\nimage5 (2).png\nimage5.png\nimage9.png\n", false)},
     {"DuplicateOfThePartsFolderEntry",
      [] {
          return HostilePackage::Presentation().KeepFolder("ppt/media/").KeepFolder("ppt/media/").KeepTail().Finish();
@@ -327,7 +328,7 @@ const HostileCase kShapeCases[] = {
              .DropTail()
              .Finish();
      },
-     Verdict::Failed},
+     Verdict::Failed, JobExtracts("clash (2)\nclash\\\nimage1.png\nimage9.png\n")},
     {"FileThenFolderOfOneName",
      [] {
          return HostilePackage::Presentation()

@@ -385,7 +385,7 @@ void CheckJobOn(const HostileCase& hostileCase)
         const std::string result = box.OutputRoot() + "\\" + results[0];
         EXPECT_EQ(ListTree(result), hostileCase.job ? std::string(hostileCase.job->mediaTree) : sample.MediaTree());
         for (const auto& [path, bytes] : sample.files) {
-            if (StartsWith(Lower(path), "ppt\\media\\")) {
+            if (StartsWith(Lower(path), "ppt\\media\\") && (!hostileCase.job || hostileCase.job->sampleBytes)) {
                 EXPECT_TRUE(ReadFileBytes(result + "\\" + path.substr(10)) == bytes)
                     << path << " does not hold its bytes";
             }

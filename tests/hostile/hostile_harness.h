@@ -141,6 +141,9 @@ enum class Verdict {
 struct JobExpectation {
     JobOutcome outcome;
     const char* mediaTree = "";
+    // The media files hold the bytes the sample says (not when the job
+    // keeps a file the sample has replaced).
+    bool sampleBytes = true;
 };
 
 struct HostileCase {
@@ -152,7 +155,10 @@ struct HostileCase {
 
 // The two job expectations that differ from the verdicts.
 inline JobExpectation JobFails() { return {JobOutcome::Failure}; }
-inline JobExpectation JobExtracts(const char* mediaTree) { return {JobOutcome::Success, mediaTree}; }
+inline JobExpectation JobExtracts(const char* mediaTree, bool sampleBytes = true)
+{
+    return {JobOutcome::Success, mediaTree, sampleBytes};
+}
 
 inline std::string CaseName(const testing::TestParamInfo<HostileCase>& info) { return info.param.name; }
 inline void PrintTo(const HostileCase& hostileCase, std::ostream* out) { *out << hostileCase.name; }

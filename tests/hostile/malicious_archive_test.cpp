@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <list>
 #include <memory>
 
 #include <cstdio>
@@ -19,21 +21,26 @@ const std::string kPicture = MediaBytes("image5", 4000);
 
 // ---- Unsafe names: skipped, nothing made for them, the walk goes on ----------
 
+// In the media folder, the job writes such a name under a safe one
+// (jobName), or fails aloud when none can be made (jobFails): it never
+// leaves a picture out.
 struct UnsafeName {
     const char* row;
     std::string name;
     bool folder = false;
+    const char* jobName = nullptr;
+    bool jobFails = false;
 };
 
 const UnsafeName kUnsafeNames[] = {
     {"DotDotFirst", "../escape.png"},
     {"DotDotIntoTheOutsideFolder", "../outside/escape.png"},
     {"DotDotIntoTheUsersFiles", "../../../files/escape.png"},
-    {"DotDotDeep", "ppt/media/../../../../../../escape.png"},
+    {"DotDotDeep", "ppt/media/../../../../../../escape.png", false, nullptr, true},
     {"DotDotInTheMiddle", "ppt/../../escape.png"},
     {"DotDotWithBackslashes", "..\\..\\escape.png"},
     {"DotDotMixedSeparators", "ppt\\..\\../escape.png"},
-    {"DotDotLast", "ppt/media/.."},
+    {"DotDotLast", "ppt/media/..", false, nullptr, true},
     {"DotDotFolderEntry", "../escape/", true},
     {"DotComponent", "ppt/./media/escape.png"},
     {"DotFirst", "./escape.png"},
@@ -48,31 +55,31 @@ const UnsafeName kUnsafeNames[] = {
     {"DriveRelative", "C:dovrel-hostile-escape.png"},
     {"OtherDrive", "Z:/tmp/dovrel-hostile-escape.png"},
     {"DriveFolderEntry", "C:/dovrel-hostile-escape/", true},
-    {"DriveInTheMiddle", "ppt/media/C:/escape.png"},
-    {"AlternateStream", "ppt/media/image1.png:escape"},
-    {"AlternateDataStream", "ppt/media/image1.png::$DATA"},
+    {"DriveInTheMiddle", "ppt/media/C:/escape.png", false, nullptr, true},
+    {"AlternateStream", "ppt/media/image1.png:escape", false, nullptr, true},
+    {"AlternateDataStream", "ppt/media/image1.png::$DATA", false, nullptr, true},
     {"StreamOnAFolder", "ppt:escape/image1.png"},
     {"DeviceCon", "CON"},
     {"DeviceConLowerCase", "con"},
-    {"DeviceConWithExtension", "ppt/media/Con.png"},
-    {"DevicePrn", "ppt/media/PRN.txt"},
+    {"DeviceConWithExtension", "ppt/media/Con.png", false, "Con_.png"},
+    {"DevicePrn", "ppt/media/PRN.txt", false, "PRN_.txt"},
     {"DeviceAux", "aux"},
     {"DeviceAuxMixedCase", "ppt/AuX.xml"},
-    {"DeviceNul", "ppt/media/nul"},
-    {"DeviceNulTwoExtensions", "ppt/media/NUL.tar.gz"},
-    {"DeviceCom1", "ppt/media/COM1"},
-    {"DeviceCom9", "ppt/media/com9.png"},
+    {"DeviceNul", "ppt/media/nul", false, "nul_"},
+    {"DeviceNulTwoExtensions", "ppt/media/NUL.tar.gz", false, "NUL_.tar.gz"},
+    {"DeviceCom1", "ppt/media/COM1", false, "COM1_"},
+    {"DeviceCom9", "ppt/media/com9.png", false, "com9_.png"},
     {"DeviceLpt1", "LPT1.png"},
-    {"DeviceLpt9", "ppt/media/lPt9"},
-    {"DeviceConin", "ppt/media/CONIN$"},
-    {"DeviceConout", "ppt/media/conout$.png"},
+    {"DeviceLpt9", "ppt/media/lPt9", false, "lPt9_"},
+    {"DeviceConin", "ppt/media/CONIN$", false, "CONIN$_"},
+    {"DeviceConout", "ppt/media/conout$.png", false, "conout$_.png"},
     {"DeviceAsAFolder", "ppt/CON/escape.png"},
     {"DeviceFolderEntry", "ppt/nul/", true},
-    {"DeviceWithTrailingSpace", "ppt/media/NUL "},
-    {"DeviceWithTrailingDot", "ppt/media/com1."},
-    {"TrailingDotOnAPicture", "ppt/media/image1.png."},
-    {"TrailingDotsOnAPicture", "ppt/media/image1.png..."},
-    {"TrailingSpaceOnAPicture", "ppt/media/image1.png "},
+    {"DeviceWithTrailingSpace", "ppt/media/NUL ", false, "NUL_"},
+    {"DeviceWithTrailingDot", "ppt/media/com1.", false, "com1_"},
+    {"TrailingDotOnAPicture", "ppt/media/image1.png.", false, "image1 (2).png"},
+    {"TrailingDotsOnAPicture", "ppt/media/image1.png...", false, "image1 (2).png"},
+    {"TrailingSpaceOnAPicture", "ppt/media/image1.png ", false, "image1 (2).png"},
     {"TrailingDotOnAFolder", "ppt./media/image1.png"},
     {"TrailingSpaceOnAFolder", "ppt /media/image1.png"},
     {"TrailingDotFolderEntry", "ppt/media./", true},
@@ -81,27 +88,39 @@ const UnsafeName kUnsafeNames[] = {
     {"DotDotDot", ".../escape.png"},
     {"DotSpace", ". /escape.png"},
     {"DotDotDotSpaceFolderEntry", "... /", true},
-    {"ControlByte", "ppt/media/a\x01.png"},
-    {"ControlByte1F", "ppt/media/\x1F.png"},
-    {"Tab", "ppt/media/a\t.png"},
-    {"LessThan", "ppt/media/a<b.png"},
-    {"GreaterThan", "ppt/media/a>b.png"},
-    {"Quote", "ppt/media/a\"b.png"},
-    {"Pipe", "ppt/media/a|b.png"},
-    {"QuestionMark", "ppt/media/image?.png"},
-    {"Star", "ppt/media/*.png"},
+    {"ControlByte", "ppt/media/a\x01.png", false, nullptr, true},
+    {"ControlByte1F", "ppt/media/\x1F.png", false, nullptr, true},
+    {"Tab", "ppt/media/a\t.png", false, nullptr, true},
+    {"LessThan", "ppt/media/a<b.png", false, nullptr, true},
+    {"GreaterThan", "ppt/media/a>b.png", false, nullptr, true},
+    {"Quote", "ppt/media/a\"b.png", false, nullptr, true},
+    {"Pipe", "ppt/media/a|b.png", false, nullptr, true},
+    {"QuestionMark", "ppt/media/image?.png", false, nullptr, true},
+    {"Star", "ppt/media/*.png", false, nullptr, true},
     // No character of code page 936 is a lead byte and "/".
-    {"LeadByteBeforeASlash", "ppt/media/\x81/escape.png"},
-    {"LeadByteAtTheEnd", "ppt/media/escape\x81"},
-    {"ZeroByteInTheName", std::string("ppt/media/image1.png\0../../escape.png", 37)},
+    {"LeadByteBeforeASlash", "ppt/media/\x81/escape.png", false, nullptr, true},
+    {"LeadByteAtTheEnd", "ppt/media/escape\x81", false, nullptr, true},
+    {"ZeroByteInTheName", std::string("ppt/media/image1.png\0../../escape.png", 37), false, nullptr, true},
     {"ZeroByteFirst", std::string("\0escape.png", 11)},
     {"ZeroByteAfterASlash", std::string("ppt/\0", 5)},
 };
+
+// The job's listing with the name beside the package's two pictures.
+const char* MediaTreeWith(const char* name)
+{
+    static std::list<std::string> trees;
+    std::vector<std::string> files = {"image1.png", "image9.png", name};
+    std::sort(files.begin(), files.end());
+    return trees.emplace_back(files[0] + "\n" + files[1] + "\n" + files[2] + "\n").c_str();
+}
 
 std::vector<HostileCase> UnsafeNameCases()
 {
     std::vector<HostileCase> cases;
     for (const UnsafeName& unsafe : kUnsafeNames) {
+        std::optional<JobExpectation> job;
+        if (unsafe.jobFails) job = JobFails();
+        if (unsafe.jobName) job = JobExtracts(MediaTreeWith(unsafe.jobName));
         cases.push_back({unsafe.row,
                          [unsafe] {
                              HostilePackage package = HostilePackage::Presentation();
@@ -111,7 +130,7 @@ std::vector<HostileCase> UnsafeNameCases()
                                  package.Drop(unsafe.name, "ESCAPE");
                              return package.KeepTail().Finish();
                          },
-                         Verdict::Extracted});
+                         Verdict::Extracted, job});
     }
     return cases;
 }

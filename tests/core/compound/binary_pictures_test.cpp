@@ -209,7 +209,25 @@ std::string Looping(bool directory)
 }
 
 std::string BlipData(const std::string& blip) { return blip.substr(8 + 17); }
-std::string Cut(std::string blip) { return blip.substr(0, blip.size() - 1) + "!"; }
+
+// A good picture, then the damaged one.
+std::string DamagedPresentation(const std::string& blip)
+{
+    return MakeCompoundFile(PresentationStreams({Png('a'), blip}));
+}
+
+// A document whose floating picture's store entry names `delay` as where
+// in WordDocument its BLIP lies.
+std::string WordWithDelayAt(std::uint32_t delay)
+{
+    Streams streams = WordStreams({Jpeg('f')}, {Png('i')});
+    for (auto& [name, bytes] : streams) {
+        if (name != L"1Table") continue;
+        const std::size_t entry = bytes.find("\x07\xF0");
+        for (int i = 0; i < 4; ++i) bytes.at(entry + 2 + 4 + 28 + i) = static_cast<char>(delay >> (8 * i));
+    }
+    return MakeCompoundFile(streams);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Built, BinaryDocumentCaseTest,
@@ -230,17 +248,68 @@ INSTANTIATE_TEST_SUITE_P(
                      kSuccess,
                      "image1.png\nimage2.jpeg\nimage3.jpeg\n",
                      {{"image3.jpeg", BlipData(Jpeg('c'))}}},
-        DocumentCase{"damaged_skipped_others_kept",
+        DocumentCase{
+            "records_that_are_no_pictures_skipped",
+            "deck.ppt",
+            [] {
+                return MakeCompoundFile(PresentationStreams({Jpeg('b'), ArtRecord(0, 0, 0xF00B, "skip me"), Png('c')}));
+            },
+            kSuccess,
+            "image1.jpeg\nimage2.png\n",
+            {{"image2.png", BlipData(Png('c'))}}},
+        // A damaged picture fails the run, whatever the others.
+        DocumentCase{"damaged_deflate_fails",
                      "deck.ppt",
+                     [] { return DamagedPresentation(With(kEmfBlip, 8 + 16 + 34, '\xFF')); },
+                     kFailure,
+                     "",
+                     {}},
+        DocumentCase{
+            "metafile_of_no_size_fails",
+            "deck.ppt",
+            [] { return DamagedPresentation(MetafileBlip(kEmf, 0x3D4, Uid('e'), kEmfBytes, {.statedSize = 0})); },
+            kFailure,
+            "",
+            {}},
+        DocumentCase{"unknown_instance_fails",
+                     "deck.ppt",
+                     [] { return DamagedPresentation(BitmapBlip(kPng, 0x123, Uid('x'), kData)); },
+                     kFailure,
+                     "",
+                     {}},
+        DocumentCase{"unknown_picture_type_fails",
+                     "deck.ppt",
+                     [] { return DamagedPresentation(With(Png('x'), 2, '\x20')); },
+                     kFailure,
+                     "",
+                     {}},
+        DocumentCase{"record_past_the_stream_fails",
+                     "deck.ppt",
+                     [] { return DamagedPresentation(Jpeg('d').substr(0, 40)); },
+                     kFailure,
+                     "",
+                     {}},
+        DocumentCase{"header_cut_short_fails",
+                     "deck.ppt",
+                     [] { return DamagedPresentation(Jpeg('d').substr(0, 5)); },
+                     kFailure,
+                     "",
+                     {}},
+        DocumentCase{"workbook_entry_cut_short_fails",
+                     "book.xls",
                      [] {
-                         return MakeCompoundFile(PresentationStreams(
-                             {With(Png('a'), 2, '\x20'), Jpeg('b'), ArtRecord(0, 0, 0xF00B, "skip me"),
-                              MetafileBlip(kEmf, 0x3D4, Uid('e'), kEmfBytes, {.statedSize = 0}), Png('c'),
-                              Cut(Jpeg('d')).substr(0, 40)}));
+                         return MakeCompoundFile(WorkbookStreams(DrawingGroup(
+                             {StoreEntry(Uid('a'), Png('a')), StoreEntry(Uid('b'), Jpeg('b').substr(0, 100))})));
                      },
-                     kSuccess,
-                     "image1.jpeg\nimage2.png\n",
-                     {{"image2.png", BlipData(Png('c'))}}},
+                     kFailure,
+                     "",
+                     {}},
+        DocumentCase{"word_picture_past_its_stream_fails",
+                     "letter.doc",
+                     [] { return WordWithDelayAt(0x7FFFFF00); },
+                     kFailure,
+                     "",
+                     {}},
         DocumentCase{"workbook_across_continue_records",
                      "book.xls",
                      [] {

@@ -6,7 +6,9 @@
 #include <memory>
 #include <utility>
 
+#include "core/fs/folder_path.h"
 #include "core/job/document_batch.h"
+#include "core/job/document_folder.h"
 #include "core/job/document_name.h"
 #include "core/job/extraction_job.h"
 #include "core/fs/file_ops.h"
@@ -285,7 +287,16 @@ TEST_F(ExtractionJobTest, TwoDroppedPathsInOneTextAreABatch)
 // ---- Batches ---------------------------------------------------------------
 
 // A good document of each kind holds one picture named after it.
-enum class Entry { Presentation, WordDocument, Workbook, NoMedia, NotAZip, Folder };  // OfficeKind's first
+enum class Entry {
+    Presentation,
+    WordDocument,
+    Workbook,
+    NoMedia,
+    NotAZip,
+    Folder,
+    Damaged,
+    Hidden
+};  // OfficeKind's first
 static_assert(static_cast<int>(Entry::Workbook) == static_cast<int>(OfficeKind::Workbook));
 
 struct BatchCase {
@@ -303,12 +314,23 @@ TEST_P(BatchTest, ExtractsEachDocumentAsASingleRunAndTellsOnce)
 {
     std::vector<Text> documents;
     for (const auto& [fileName, entry] : GetParam().entries) {
-        const Text path = documents.emplace_back(userFiles / fileName);
-        const std::map<std::string, std::string> picture = {{AnalyseDocumentName(path).baseName + ".png", "P"}};
+        const Text path = userFiles / fileName;
+        // An entry inside a chosen folder is found through it; its picture
+        // is named as its result folder will be.
+        const std::string name = fileName;
+        const std::size_t slash = name.find('\\');
+        if (slash == std::string::npos) documents.push_back(path);
+        const Text base = FolderResultBaseName(slash == std::string::npos ? name : name.substr(slash + 1));
+        const std::map<std::string, std::string> picture = {{base + ".png", "P"}};
         switch (entry) {
         case Entry::Folder: CreateFolder(path); break;
         case Entry::NotAZip: test::WriteFileBytes(path, "not a zip package, whatever its name says"); break;
+        case Entry::Damaged: test::WriteFileBytes(path, "PK\x03\x04 and then no zip package"); break;
         case Entry::NoMedia: test::WriteFileBytes(path, test::MakeOfficePackage(OfficeKind::WordDocument, {})); break;
+        case Entry::Hidden:
+            test::WriteFileBytes(path, test::MakeOfficePackage(OfficeKind::Presentation, picture));
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+            break;
         default: test::WriteFileBytes(path, test::MakeOfficePackage(static_cast<OfficeKind>(entry), picture));
         }
     }
@@ -340,10 +362,28 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"a.pptx", Entry::Presentation}, {"坏.pptx", Entry::NotAZip}, {"c.docx", Entry::WordDocument}},
                   "提取失败！\r\n坏.pptx",
                   {"a", "c"}},
-        BatchCase{"AFolderIsAFailedEntry",
-                  {{"photos", Entry::Folder}, {"d.docx", Entry::WordDocument}},
-                  "提取失败！\r\nphotos",
-                  {"d"}},
+        // Lock files, hidden files and files that only look like documents
+        // are passed over.
+        BatchCase{"AFolderStandsForTheDocumentsInItAndItsFolders",
+                  {{"decks", Entry::Folder},
+                   {"decks\\a.pptx", Entry::Presentation},
+                   {"decks\\2024", Entry::Folder},
+                   {"decks\\2024\\a.pptx", Entry::Presentation},
+                   {"decks\\2024\\b.docx", Entry::WordDocument},
+                   {"decks\\~$a.pptx", Entry::Presentation},
+                   {"decks\\secret.pptx", Entry::Hidden},
+                   {"decks\\fake.pptx", Entry::NotAZip},
+                   {"decks\\notes.txt", Entry::NotAZip},
+                   {"d.docx", Entry::WordDocument}},
+                  "提取成功！",
+                  {"2024_a", "2024_b", "a", "d"}},
+        BatchCase{"AFailureInAFolderIsNamedByItsRelativePath",
+                  {{"decks", Entry::Folder},
+                   {"decks\\2024", Entry::Folder},
+                   {"decks\\2024\\坏.pptx", Entry::Damaged},
+                   {"decks\\c.xlsx", Entry::Workbook}},
+                  "提取失败！\r\n2024\\坏.pptx",
+                  {"c"}},
         BatchCase{"EveryFailureOnALineOfItsOwn",
                   {{"x.pptx", Entry::NotAZip}, {"y.docx", Entry::NotAZip}},
                   "提取失败！\r\nx.pptx\r\ny.docx",
@@ -354,7 +394,14 @@ INSTANTIATE_TEST_SUITE_P(
                   "提取成功！",
                   {}},
         BatchCase{"ABatchOfOneIsASingleRun", {{"plain.docx", Entry::NoMedia}}, nullptr, {}},
-        BatchCase{"AFolderAloneIsASingleRun", {{"photos", Entry::Folder}}, "提取失败！", {}}),
+        BatchCase{"AFolderWithoutDocumentsEndsSilently",
+                  {{"photos", Entry::Folder}, {"photos\\notes.txt", Entry::NotAZip}},
+                  nullptr,
+                  {}},
+        BatchCase{"AFolderOfOneIsABatch",
+                  {{"one", Entry::Folder}, {"one\\a.pptx", Entry::Presentation}},
+                  "提取成功！",
+                  {"a"}}),
     [](const testing::TestParamInfo<BatchCase>& info) { return std::string(info.param.name); });
 
 // Records the percents; asks for a stop at the first report from
@@ -399,6 +446,96 @@ TEST(DroppedPaths, EmptyMembersAreNoDocuments)
 {
     EXPECT_EQ(SplitDroppedPaths("a\r\n\r\nb\r\n"), (std::vector<Text>{"a", "b"}));
     EXPECT_TRUE(SplitDroppedPaths("").empty());
+}
+
+// ---- Folders ---------------------------------------------------------------
+
+TEST(FolderResultBaseName, JoinsTheRelativeFoldersWithUnderscores)
+{
+    EXPECT_EQ(FolderResultBaseName("deck.pptx"), "deck");
+    EXPECT_EQ(FolderResultBaseName("2024\\deck.pptx"), "2024_deck");
+    EXPECT_EQ(FolderResultBaseName("a\\b\\报告.v2.pptx"), "a_b_报告.v2");
+    // 誠 is D5 5C: its trail byte stays.
+    EXPECT_EQ(FolderResultBaseName("\xD5\x5C\\a.xlsx"), "\xD5\x5C_a");
+}
+
+struct FolderLimitCase {
+    const char* name;
+    FolderLimits limits;
+    FolderSearch outcome;
+    std::size_t found;
+};
+
+void PrintTo(const FolderLimitCase& c, std::ostream* out) { *out << c.name; }
+
+class FolderLimitTest : public testing::TestWithParam<FolderLimitCase> {};
+
+// a.pptx, 1\b.pptx, 1\2\c.docx: two levels, three documents.
+TEST_P(FolderLimitTest, RefusesTheWholeFolderPastALimit)
+{
+    test::TempFolder root;
+    CreateFolderPath(root / "1\\2");
+    test::WriteFileBytes(root / "a.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {}));
+    test::WriteFileBytes(root / "1\\b.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {}));
+    test::WriteFileBytes(root / "1\\2\\c.docx", test::CompoundFileBytes());
+    FolderDocuments found = FindFolderDocuments(root.path(), root / "PPT_RES", nullptr, GetParam().limits);
+    EXPECT_EQ(found.outcome, GetParam().outcome);
+    EXPECT_EQ(found.documents.size(), GetParam().found);
+}
+
+INSTANTIATE_TEST_SUITE_P(Limits, FolderLimitTest,
+                         testing::Values(FolderLimitCase{"AtBothLimits", {2, 3}, FolderSearch::Found, 3},
+                                         FolderLimitCase{"OneLevelTooDeep", {1, 3}, FolderSearch::TooDeep, 0},
+                                         FolderLimitCase{"OneDocumentTooMany", {2, 2}, FolderSearch::TooMany, 0}),
+                         [](const testing::TestParamInfo<FolderLimitCase>& info) { return info.param.name; });
+
+TEST_F(ExtractionJobTest, AFolderPastTheDepthLimitFailsAsAWholeAndWritesNothing)
+{
+    Text deepest = userFiles / "deep";
+    for (int level = 0; level <= FolderLimits{}.depth; ++level) deepest += "\\d";
+    ASSERT_TRUE(CreateFolderPath(deepest));
+    test::WriteFileBytes(userFiles / "deep\\a.pptx",
+                         test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+    SetSelectedDocument(userFiles / "deep");
+    RunExtraction();
+    EXPECT_EQ(user.events, (std::vector<std::string>{"message:提示:提取失败！\r\ndeep"}));
+    EXPECT_FALSE(test::Exists(OutputRoot()));
+}
+
+// Extracting the output root, or a folder in it, would never end.
+TEST_F(ExtractionJobTest, TheOutputRootAndItsFoldersAreRefusedAndNothingIsWritten)
+{
+    ASSERT_TRUE(CreateFolderPath(OutputRoot() + "\\deck_202222"));
+    test::WriteFileBytes(OutputRoot() + "\\deck_202222\\a.pptx",
+                         test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
+    const std::string before = test::ListTree(documentsFolder.path());
+    for (const Text& chosen : {OutputRoot(), OutputRoot() + "\\deck_202222", OutputRoot() + "\\"}) {
+        user.events.clear();
+        SetSelectedDocument(chosen);
+        RunExtraction();
+        EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"}) << chosen;
+        EXPECT_EQ(test::ListTree(documentsFolder.path()), before) << chosen;
+    }
+}
+
+// The Documents folder holds the output root: its results are no documents.
+TEST_F(ExtractionJobTest, AFolderWalkNeverFollowsALinkNorEntersTheOutputRoot)
+{
+    test::TempFolder outside;
+    test::WriteFileBytes(outside / "far.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"far.png", "F"}}));
+    ASSERT_TRUE(CreateFolderPath(OutputRoot() + "\\old_202222"));
+    test::WriteFileBytes(OutputRoot() + "\\old_202222\\old.pptx",
+                         test::MakeOfficePackage(OfficeKind::Presentation, {{"old.png", "O"}}));
+    test::WriteFileBytes(documentsFolder / "near.pptx",
+                         test::MakeOfficePackage(OfficeKind::Presentation, {{"near.png", "N"}}));
+    test::ScopedFolderLink link(documentsFolder / "elsewhere", outside.path());
+    SetSelectedDocument(documentsFolder.path());
+    RunExtraction();
+    EXPECT_EQ(user.events, SuccessEvents());
+    std::vector<std::string> results = ResultFolders();
+    ASSERT_EQ(results.size(), 2u) << test::ListTree(OutputRoot());
+    EXPECT_EQ(results[0].rfind("near_", 0), 0u) << results[0];
+    EXPECT_EQ(results[1], "old_202222");
 }
 
 TEST_F(ExtractionJobTest, LeftoversOfAFailedRunNeverJoinTheNextDocumentsMedia)
@@ -555,7 +692,38 @@ INSTANTIATE_TEST_SUITE_P(
                             d.AddFile("ppt/mediaX/c.png", kPicture).AddFile("ppt/medi", "x");
                         });
                     },
-                    "a.png\nb.png\n"}),
+                    "a.png\nb.png\n"},
+        // Names Windows cannot take as they are: written under safe,
+        // distinct ones; none is left out.
+        PackageCase{"NamesWindowsCannotTakeAsTheyAre",
+                    [] {
+                        return Deck([](auto& d) {
+                            d.AddFile("ppt/media/con.png", kPicture).AddFile("ppt/media/aux.emf", kPicture);
+                            d.AddFile("ppt/media/a.png.", kPicture).AddFile("ppt/media/b.png ", kPicture);
+                            d.AddFile("ppt/media/image1.png", kPicture).AddFile("ppt/media/IMAGE1.PNG", kPicture);
+                            d.AddFile("ppt/media/Sub./Con", kPicture).AddFile("ppt/media/a.png", kPicture);
+                        });
+                    },
+                    "IMAGE1 (2).PNG\nSub\\\nSub\\Con_\na (2).png\na.png\naux_.emf\nb.png\ncon_.png\nimage1.png\n"},
+        PackageCase{"NamesStoredAsUtf8",
+                    [] {
+                        return Deck([](auto& d) {
+                            d.AddFile("ppt/media/\xE5\x9B\xBE\xE8\xA1\xA8.png", kPicture, {.flags = 0x0800});
+                            d.AddFile("ppt/media/\xE5\x9B\xBE\xE8\xA1\xA8.PNG", kPicture, {.flags = 0x0800});
+                        });
+                    },
+                    "图表 (2).PNG\n图表.png\n"},
+        PackageCase{
+            "NameFlaggedUtf8ThatIsNot",
+            [] { return Deck([](auto& d) { d.AddFile("ppt/media/\xFF\xFE.png", kPicture, {.flags = 0x0800}); }); },
+            nullptr},
+        PackageCase{"NameWithNoSafeForm",
+                    [] {
+                        return Deck([](auto& d) {
+                            d.AddFile("ppt/media/a.png", kPicture).AddFile("ppt/media/b?.png", kPicture);
+                        });
+                    },
+                    nullptr}),
     [](const testing::TestParamInfo<PackageCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ExtractionJobTest, ReportsByBytesAtLeastEvery64KbAndStopsWithinAnEntry)

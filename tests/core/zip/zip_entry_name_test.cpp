@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "core/zip/safe_names.h"
 #include "core/zip/zip_entry_name.h"
 
 namespace dovrel {
@@ -62,6 +66,75 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"\x80\\..\\evil.png", "lead byte 0x80: Windows reads 0x80 alone and \\ as a separator"},
         NameCase{"\xFF/x.png", "lead byte 0xFF"}, NameCase{"\xB5\x2E\x2E/x.png", "a trail byte below 0x40"},
         NameCase{"\xB5\x7F.png", "trail byte 0x7F"}, NameCase{"x.png\xB5", "a lead byte at the end"}));
+
+// ---- Safe names: each stored name in turn, and what is written -------------
+
+struct SafeNamesCase {
+    const char* name;
+    std::vector<std::pair<std::string, bool>> stored;  // name, stored as UTF-8
+    std::vector<std::optional<std::string>> written;   // nothing: no safe name
+};
+void PrintTo(const SafeNamesCase& c, std::ostream* out) { *out << c.name; }
+
+class SafeNamesTest : public testing::TestWithParam<SafeNamesCase> {};
+
+TEST_P(SafeNamesTest, GivesNamesWindowsKeepsDistinctIgnoringCase)
+{
+    SafeNames names;
+    for (std::size_t i = 0; i < GetParam().stored.size(); ++i) {
+        const auto& [stored, utf8] = GetParam().stored[i];
+        EXPECT_EQ(names.Assign(stored, utf8), GetParam().written.at(i)) << stored;
+    }
+}
+
+const std::nullopt_t kNone = std::nullopt;
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, SafeNamesTest,
+    testing::Values(
+        SafeNamesCase{"devices",
+                      {{"con.png", false}, {"aux.emf", false}, {"CON", false}, {"Com1.", false}, {"lpt9 .x", false}},
+                      {"con_.png", "aux_.emf", "CON_", "Com1_", "lpt9 _.x"}},
+        SafeNamesCase{"trailing_dots_and_spaces",
+                      {{"a.png.", false}, {"b ", false}, {"...", false}, {"d. /e.png", false}},
+                      {"a.png", "b", "_", "d\\e.png"}},
+        SafeNamesCase{"letter_case",
+                      {{"IMAGE1.PNG", false},
+                       {"image1.png", false},
+                       {"Image1.png", false},
+                       {"a.png.", false},
+                       {"A.PNG", false},
+                       {"\xA3\xC1.png", false},
+                       {"\xA3\xE1.png", false}},
+                      {"IMAGE1.PNG", "image1 (2).png", "Image1 (3).png", "a.png", "A (2).PNG", "\xA3\xC1.png",
+                       "\xA3\xE1 (2).png"}},
+        SafeNamesCase{"folders_merge_files_do_not",
+                      {{"sub/a.png", false},
+                       {"SUB\\a.png", false},
+                       {"Sub/", false},
+                       {"x", false},
+                       {"X/", false},
+                       {"sub", false},
+                       {"", false}},
+                      {"sub\\a.png", "SUB\\a (2).png", "Sub", "x", kNone, "sub (2)", ""}},
+        SafeNamesCase{"utf8",
+                      {{"\xE5\x9B\xBE\xE8\xA1\xA8.png", true},
+                       {"\xED\x95\x9C.png", true},
+                       {"\xFF.png", true},
+                       {"\xE5\x9B\xBE\xE8\xA1\xA8.PNG", true}},
+                      {"图表.png", "_.png", kNone, "图表 (2).PNG"}},
+        SafeNamesCase{"no_safe_name",
+                      {{"../x", false},
+                       {"a/../b", false},
+                       {"/x", false},
+                       {"a:b", false},
+                       {"a\x01", false},
+                       {"a//b", false},
+                       {"a\x81", false},
+                       {"a?", false},
+                       {"./b", false}},
+                      {kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone}}),
+    [](const testing::TestParamInfo<SafeNamesCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace dovrel
