@@ -212,8 +212,8 @@ std::optional<std::vector<BatchDocument>> ExpandFolders(const WorkPaths& paths, 
             batch.push_back({folder, Text(), NameForMessage(folder), Refusal::OutputRoot});
             continue;
         }
-        FolderDocuments found =
-            FindFolderDocuments(folder, paths.outputRoot, [progress] { return !progress || ReportPercent(*progress, 0); });
+        FolderDocuments found = FindFolderDocuments(folder, paths.outputRoot,
+                                                    [progress] { return !progress || ReportPercent(*progress, 0); });
         if (found.outcome == FolderSearch::Stopped) return std::nullopt;
         if (found.outcome != FolderSearch::Found) {
             batch.push_back({folder, Text(), NameForMessage(folder), Refusal::PastTheLimits});
