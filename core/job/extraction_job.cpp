@@ -8,6 +8,7 @@
 #include "core/job/document_folder.h"
 #include "core/job/document_name.h"
 #include "core/fs/file_ops.h"
+#include "core/text/path_separator.h"
 #include "core/fs/folder_path.h"
 #include "core/fs/folder_tree.h"
 #include "core/fs/inside_folder.h"
