@@ -1,10 +1,12 @@
 #pragma once
 // Little-endian numbers in file bytes (zip headers, compound files, Office
-// drawing records). in: at + 2 (or + 4) <= bytes.size(); callers check the
-// bounds against what is really there before they read.
+// drawing records, the drop target's stored settings), read and written.
+// Reading in: at + 2 (or + 4) <= bytes.size(); callers check the bounds
+// against what is really there before they read.
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace dovrel {
@@ -18,6 +20,18 @@ inline std::uint16_t ReadLe16(std::string_view bytes, std::size_t at)
 inline std::uint32_t ReadLe32(std::string_view bytes, std::size_t at)
 {
     return ReadLe16(bytes, at) | static_cast<std::uint32_t>(ReadLe16(bytes, at + 2)) << 16;
+}
+
+inline void AppendLe16(std::string& out, std::uint16_t value)
+{
+    out.push_back(static_cast<char>(value & 0xFF));
+    out.push_back(static_cast<char>(value >> 8));
+}
+
+inline void AppendLe32(std::string& out, std::uint32_t value)
+{
+    AppendLe16(out, static_cast<std::uint16_t>(value & 0xFFFF));
+    AppendLe16(out, static_cast<std::uint16_t>(value >> 16));
 }
 
 }  // namespace dovrel

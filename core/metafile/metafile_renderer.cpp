@@ -295,14 +295,14 @@ bool IsMetafileName(const Text& name)
     return extension == "emf" || extension == "wmf" || extension == "emz" || extension == "wmz";
 }
 
-FolderRendering RenderMetafilesInFolder(const Text& folder, const RenderProgress& progress, const RenderLimits& limits)
+FolderRendering RenderMetafilesInFolder(const Text& folder, Progress* progress, const RenderLimits& limits)
 {
     FolderRendering result;
     const ScopedCom com;  // once for the folder, not once a picture
     std::vector<Text> metafiles;
     ListMetafiles(folder, metafiles);
     int percent = 0;
-    const RenderPoll poll = [&] { return !progress || progress(percent); };
+    const RenderPoll poll = [&] { return !progress || ReportPercent(*progress, percent); };
     for (std::size_t i = 0; i < metafiles.size() && !result.stopped; ++i) {
         const Text& path = metafiles[i];
         RenderOutcome outcome = RenderOutcome::NotRendered;

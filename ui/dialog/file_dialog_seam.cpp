@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "core/text/text.h"
 #include "core/text/text_encoding.h"
@@ -117,8 +118,6 @@ FileDialogSeam& RealFileDialogSeam()
 
 FileDialogSeam& CurrentFileDialogSeam() { return current ? *current : RealFileDialogSeam(); }
 
-ScopedFileDialogSeam::ScopedFileDialogSeam(FileDialogSeam& seam) : previous_(current) { current = &seam; }
-
-ScopedFileDialogSeam::~ScopedFileDialogSeam() { current = previous_; }
+FileDialogSeam* InstallFileDialogSeam(FileDialogSeam* seam) { return std::exchange(current, seam); }
 
 }  // namespace dovrel

@@ -17,8 +17,10 @@
 #include "tests/support/metafiles.h"
 #include "tests/support/office_package.h"
 #include "tests/support/program_under_test.h"
+#include "tests/support/recording_progress.h"
 #include "tests/support/recording_user_seam.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/scoped_override.h"
 
 namespace dovrel::test {
 namespace {
@@ -168,7 +170,7 @@ protected:
     TempFolder documentsFolder;
     TempFolder userFiles;
     RecordingUserSeam user{documentsFolder.path() + "\\"};
-    ScopedUserSeam seam{user};
+    test::ScopedOverride<UserSeam*> seam{InstallUserSeam, &user};
     std::string resultFolder;
 };
 
@@ -450,16 +452,7 @@ TEST_F(BinaryDocumentJob, ASparseGigabyteFileWhoseHeaderClaimsAHugeTableFailsInB
     EXPECT_LT(PeakCommit() - peakBefore, 64u << 20);
 }
 
-struct StopAfter final : JobProgress {
-    explicit StopAfter(int reports) : left(reports) {}
-    bool Report(int percent) override
-    {
-        percents.push_back(percent);
-        return --left > 0;
-    }
-    int left;
-    std::vector<int> percents;
-};
+using StopAfter = test::RecordingProgress;
 
 // The copy of a document another program holds open: told as it goes, stopped
 // when asked, and made only when it fits.

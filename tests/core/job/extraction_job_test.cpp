@@ -23,6 +23,7 @@
 #include "tests/support/folder_link.h"
 #include "tests/support/office_package.h"
 #include "tests/support/program_under_test.h"
+#include "tests/support/recording_progress.h"
 #include "tests/support/recording_user_seam.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/zip_builder.h"
@@ -31,6 +32,7 @@ namespace dovrel {
 namespace {
 
 using test::OfficeKind;
+using test::RecordingProgress;
 
 // ---- Name analysis -------------------------------------------------------
 
@@ -56,6 +58,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, DocumentNameTest,
                                          NameCase{"C:\\docs\\a.b.docx", "a.b.docx", "docx", "a.b"},
                                          NameCase{"C:\\docs\\README", "README", "README", ""},
                                          NameCase{"deck.pptx", "deck.pptx", "pptx", "deck"},
+                                         NameCase{"C:/docs/deck.pptx", "deck.pptx", "pptx", "deck"},
                                          NameCase{"C:\\docs\\.pptx", ".pptx", "pptx", ""},
                                          // 誠 is D5 5C: its trail byte is a "\" that must not split.
                                          NameCase{"C:\\\xD5\x5C\\a.xlsx", "a.xlsx", "xlsx", "a"},
@@ -316,7 +319,7 @@ protected:
     test::TempFolder documentsFolder;
     test::TempFolder userFiles;
     test::RecordingUserSeam user{documentsFolder.path() + "\\"};
-    ScopedUserSeam seam{user};
+    test::ScopedOverride<UserSeam*> seam{InstallUserSeam, &user};
 };
 
 TEST_F(ExtractionJobTest, StartUpFixesThePathsUnderDocuments)
@@ -471,7 +474,7 @@ TEST(ExtractionJobNames, CharactersCodePage936LacksAndLongPathsReachTheResultFol
         ASSERT_TRUE(file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
     }
     test::RecordingUserSeam user{documents + "\\"};
-    ScopedUserSeam seam{user};
+    test::ScopedOverride<UserSeam*> seam{InstallUserSeam, &user};
     SetUpWorkPaths();
     SetSelectedDocument(document);
     RunExtraction();
@@ -709,19 +712,6 @@ TEST_F(ExtractionJobTest, SixtyFailedDocumentsNameTheFirstTwentyAndCountTheRest)
     EXPECT_EQ(user.events, std::vector<std::string>{message + "\r\n…（另有 40 个）"});
 }
 
-// Records the percents; asks for a stop at the first report from
-// `stopAt` percent on.
-class RecordingProgress : public JobProgress {
-public:
-    bool Report(int percent) override
-    {
-        percents.push_back(percent);
-        return answer ? answer(percent) : true;
-    }
-    std::function<bool(int)> answer;
-    std::vector<int> percents;
-};
-
 TEST_F(ExtractionJobTest, ABatchReportsItsWholeProgressAndAStopEndsItWithoutAMessage)
 {
     Text a = PlaceDocument("a.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
@@ -911,7 +901,7 @@ TEST_F(ExtractionJobTest, AResultNameThatCannotBeMadeFailsAndLeavesNoMediaFolder
     // ".pptx"), but <base name>_<number> is longer than a file-name
     // component may be, so no suffix can work. The document is selected by
     // a relative path to keep the whole path within the limit.
-    test::CurrentFolderGuard restore;
+    test::ScopedOverride<std::string> restore{test::SwapCurrentFolder, test::CurrentFolder()};
     SetCurrentDirectoryA(userFiles.path().c_str());
     const std::string longName = std::string(250, 'n') + ".pptx";
     test::WriteFileBytes(longName, test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
@@ -1197,12 +1187,10 @@ TEST(ExtractionJobWithoutDocuments, WorksInARelativeOutputRoot)
 {
     test::TempFolder current;
     test::TempFolder userFiles;
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, previous);
-    SetCurrentDirectoryA(current.path().c_str());
+    test::ScopedOverride currentFolder(test::SwapCurrentFolder, current.path());
 
     test::RecordingUserSeam user{""};
-    ScopedUserSeam seam{user};
+    test::ScopedOverride<UserSeam*> seam{InstallUserSeam, &user};
     SetUpWorkPaths();
     EXPECT_EQ(CurrentWorkPaths().outputRoot, "PPT_RES");
     test::WriteFileBytes(userFiles / "deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
@@ -1211,7 +1199,6 @@ TEST(ExtractionJobWithoutDocuments, WorksInARelativeOutputRoot)
     EXPECT_EQ(user.events, (std::vector<std::string>{"message:提示:提取成功！", "open:PPT_RES"}));
     EXPECT_TRUE(test::IsFolder(current / "PPT_RES"));
     ReleaseWorkPaths();
-    SetCurrentDirectoryA(previous);
 }
 
 // ---- Embedded documents ------------------------------------------------------
