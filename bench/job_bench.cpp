@@ -147,7 +147,7 @@ int main(int argc, char** argv)
     BenchSeam seam(documents);
     dovrel::test::ScopedOverride<dovrel::UserSeam*> scoped(dovrel::InstallUserSeam, &seam);
     dovrel::SetUpWorkPaths();
-    dovrel::SetSelectedDocument(argv[1]);
+    dovrel::SetSelectedDocuments({argv[1]});
 
     PROCESS_MEMORY_COUNTERS before = Memory();
     const SIZE_T mappedBefore = sampleMapped ? MappedBytes() : 0;

@@ -22,16 +22,20 @@ inline std::uint32_t ReadLe32(std::string_view bytes, std::size_t at)
     return ReadLe16(bytes, at) | static_cast<std::uint32_t>(ReadLe16(bytes, at + 2)) << 16;
 }
 
-inline void AppendLe16(std::string& out, std::uint16_t value)
+// The low `width` bytes (1 to 8) of value, appended to out.
+inline void AppendLe(std::string& out, std::uint64_t value, int width)
 {
-    out.push_back(static_cast<char>(value & 0xFF));
-    out.push_back(static_cast<char>(value >> 8));
+    for (int i = 0; i < width; ++i) out.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
 }
 
-inline void AppendLe32(std::string& out, std::uint32_t value)
+// The same written over bytes from at: at + width <= bytes.size().
+inline void WriteLe(std::string& bytes, std::size_t at, std::uint64_t value, int width)
 {
-    AppendLe16(out, static_cast<std::uint16_t>(value & 0xFFFF));
-    AppendLe16(out, static_cast<std::uint16_t>(value >> 16));
+    for (int i = 0; i < width; ++i)
+        bytes[at + static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i) & 0xFF);
 }
+
+inline void AppendLe16(std::string& out, std::uint16_t value) { AppendLe(out, value, 2); }
+inline void AppendLe32(std::string& out, std::uint32_t value) { AppendLe(out, value, 4); }
 
 }  // namespace dovrel

@@ -69,13 +69,6 @@ bool StorageStream::ReadAt(std::uint64_t offset, std::uint64_t length, std::stri
     return true;
 }
 
-std::optional<std::string> StorageStream::ReadAll(std::uint64_t limit) const
-{
-    std::string bytes;
-    if (size_ > limit || !ReadAt(0, size_, bytes)) return std::nullopt;
-    return bytes;
-}
-
 namespace {
 
 // A copy that shares the source with whoever holds it open for writing

@@ -28,8 +28,6 @@ public:
     std::uint64_t size() const { return size_; }
     // Exactly `length` bytes from `offset` into `bytes`, or false.
     bool ReadAt(std::uint64_t offset, std::uint64_t length, std::string& bytes) const;
-    // The whole stream, or nothing when it is larger than `limit`.
-    std::optional<std::string> ReadAll(std::uint64_t limit) const;
 
 private:
     ComPtr<IStream> stream_;

@@ -241,7 +241,7 @@ std::string JobSandbox::PlaceDocument(const std::string& fileName, const std::st
 {
     std::string path = files_ + "\\" + fileName;
     WriteFileBytes(path, bytes);
-    SetSelectedDocument(path);
+    SetSelectedDocuments({path});
     return path;
 }
 
@@ -267,7 +267,7 @@ JobOutcome JobSandbox::Run(const std::string& bytes, const std::vector<std::stri
         // No partial result: only the scratch folder, kept for the next
         // start; the document is read in place, never copied.
         EXPECT_EQ(ResultFolders(), resultsBefore) << "a result appeared although the job failed";
-        EXPECT_FALSE(Exists(CurrentWorkPaths().scratchArchive));
+        EXPECT_FALSE(Exists(CurrentWorkPaths().scratchFolder + "\\temp.zip"));
         return JobOutcome::Failure;
     }
     if (user_.events == success) {

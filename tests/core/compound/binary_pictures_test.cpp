@@ -155,7 +155,7 @@ protected:
     {
         const std::string path = userFiles / fileName;
         WriteFileBytes(path, bytes);
-        SetSelectedDocument(path);
+        SetSelectedDocuments({path});
         RunExtraction();
         EXPECT_EQ(ReadFileBytes(path), bytes);
         const std::vector<std::string> results = FolderEntries(CurrentWorkPaths().outputRoot, "TMP");
@@ -446,7 +446,7 @@ TEST_F(BinaryDocumentJob, ASparseGigabyteFileWhoseHeaderClaimsAHugeTableFailsInB
         ASSERT_TRUE(file && SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.get()));
     }
     const std::uint64_t peakBefore = PeakCommit();
-    SetSelectedDocument(path);
+    SetSelectedDocuments({path});
     RunExtraction();
     EXPECT_EQ(user.events, kFailure);
     EXPECT_LT(PeakCommit() - peakBefore, 64u << 20);
@@ -464,7 +464,7 @@ TEST_F(BinaryDocumentJob, ADocumentAnotherProgramHoldsOpenIsReadFromACopyThatRep
     UniqueFile holder(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(holder);
-    SetSelectedDocument(path);
+    SetSelectedDocuments({path});
     RunExtraction();
     EXPECT_EQ(user.events.at(0), kSuccess[0]);
     EXPECT_EQ(FolderEntries(CurrentWorkPaths().outputRoot).size(), 1u);
@@ -515,7 +515,7 @@ TEST_F(BinaryDocumentJob, AWorkbookWhosePicturesAddUpToMoreThan256MbGivesEveryOn
     constexpr std::size_t kSize = 10 << 20;
     const std::string path = userFiles / "large.xls";
     WriteLargeWorkbook(path, kPictures, kSize);
-    SetSelectedDocument(path);
+    SetSelectedDocuments({path});
     RunExtraction();
     EXPECT_EQ(user.events.at(0), kSuccess[0]);
     const std::vector<std::string> results = FolderEntries(CurrentWorkPaths().outputRoot, "TMP");

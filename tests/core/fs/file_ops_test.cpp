@@ -61,25 +61,6 @@ TEST_F(FileOps, CreateFolderOnAnExistingFolderFailsAndChangesNothing)
     EXPECT_FALSE(CreateFolder(""));
 }
 
-TEST_F(FileOps, CopyFileReplacingCopiesAndReplaces)
-{
-    WriteFileBytes(temp / "a.pptx", std::string("PK\x03\x04\0\xFF", 6));
-    EXPECT_TRUE(CopyFileReplacing(temp / "a.pptx", temp / "temp.zip"));
-    EXPECT_EQ(ReadFileBytes(temp / "temp.zip"), std::string("PK\x03\x04\0\xFF", 6));
-
-    WriteFileBytes(temp / "b.pptx", "second");
-    EXPECT_TRUE(CopyFileReplacing(temp / "b.pptx", temp / "temp.zip"));
-    EXPECT_EQ(ReadFileBytes(temp / "temp.zip"), "second");
-}
-
-TEST_F(FileOps, CopyFileReplacingFailsOnAMissingSourceOrTargetFolder)
-{
-    WriteFileBytes(temp / "temp.zip", "old");
-    EXPECT_FALSE(CopyFileReplacing(temp / "missing.pptx", temp / "temp.zip"));
-    EXPECT_EQ(ReadFileBytes(temp / "temp.zip"), "old");
-    EXPECT_FALSE(CopyFileReplacing(temp / "temp.zip", temp / "missing\\temp.zip"));
-}
-
 TEST_F(FileOps, RemoveFileDeletesOnlyWhatMayGo)
 {
     MakeTree(temp.path(), {"a.txt", "ro.txt", "sub\\"});

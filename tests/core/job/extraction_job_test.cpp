@@ -304,7 +304,7 @@ protected:
     {
         Text path = userFiles / fileName;
         test::WriteFileBytes(path, bytes);
-        SetSelectedDocument(path);
+        SetSelectedDocuments({path});
         return path;
     }
 
@@ -325,7 +325,6 @@ protected:
 TEST_F(ExtractionJobTest, StartUpFixesThePathsUnderDocuments)
 {
     EXPECT_EQ(ScratchFolder(), documentsFolder / "PPT_RES\\TMP");
-    EXPECT_EQ(CurrentWorkPaths().scratchArchive, documentsFolder / "PPT_RES\\TMP\\temp.zip");
 }
 
 struct KindCase {
@@ -424,7 +423,7 @@ TEST_F(ExtractionJobTest, ATypedPathWithSlashesExtractsLikeTheSamePathWithBacksl
 {
     Text path = PlaceDocument("deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
     for (std::size_t at = path.find('\\', 3); at != Text::npos; at = path.find('\\', at + 2)) path[at] = '/';
-    SetSelectedDocument(path);  // C:\...\x/y/deck.pptx: mixed
+    SetSelectedDocuments({path});  // C:\...\x/y/deck.pptx: mixed
     RunExtraction();
     EXPECT_EQ(user.events, SuccessEvents());
     std::vector<std::string> results = ResultFolders();
@@ -444,7 +443,7 @@ TEST_F(ExtractionJobTest, ADeviceFailsAtOnceInsteadOfWaitingForARead)
     }
     for (const Text& device : {pipe, Text("NUL")}) {
         user.events.clear();
-        SetSelectedDocument(device);
+        SetSelectedDocuments({device});
         RunExtraction();
         EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"}) << device;
     }
@@ -476,7 +475,7 @@ TEST(ExtractionJobNames, CharactersCodePage936LacksAndLongPathsReachTheResultFol
     test::RecordingUserSeam user{documents + "\\"};
     test::ScopedOverride<UserSeam*> seam{InstallUserSeam, &user};
     SetUpWorkPaths();
-    SetSelectedDocument(document);
+    SetSelectedDocuments({document});
     RunExtraction();
     const Text outputRoot = documents + "\\PPT_RES";
     EXPECT_EQ(user.events, (std::vector<std::string>{"message:提示:提取成功！", "open:" + outputRoot}));
@@ -537,7 +536,7 @@ TEST_F(ExtractionJobTest, ACompoundDocumentThatCannotBeOpenedFailsAndKeepsTheScr
     EXPECT_TRUE(ResultFolders().empty());
     // The document is read where it is: no copy of it is made.
     EXPECT_TRUE(test::IsFolder(ScratchFolder()));
-    EXPECT_FALSE(test::Exists(CurrentWorkPaths().scratchArchive));
+    EXPECT_FALSE(test::Exists(ScratchFolder() + "\\temp.zip"));
 
     SetUpWorkPaths();
     EXPECT_FALSE(test::Exists(ScratchFolder()));
@@ -549,9 +548,9 @@ TEST_F(ExtractionJobTest, NothingSelectedFailsEvenWithAnArchiveLeftByAnEarlierRu
     // extracted under another document's name.
     CreateFolder(OutputRoot());
     CreateFolder(ScratchFolder());
-    test::WriteFileBytes(CurrentWorkPaths().scratchArchive,
+    test::WriteFileBytes(ScratchFolder() + "\\temp.zip",
                          test::MakeOfficePackage(OfficeKind::Presentation, {{"stale.png", "S"}}));
-    SetSelectedDocument("");
+    SetSelectedDocuments({""});
     RunExtraction();
     EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"});
     EXPECT_TRUE(ResultFolders().empty());
@@ -814,7 +813,7 @@ TEST_F(ExtractionJobTest, AFolderPastTheDepthLimitFailsAsAWholeAndWritesNothing)
     ASSERT_TRUE(CreateFolderPath(deepest));
     test::WriteFileBytes(userFiles / "deep\\a.pptx",
                          test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
-    SetSelectedDocument(userFiles / "deep");
+    SetSelectedDocuments({userFiles / "deep"});
     RunExtraction();
     EXPECT_EQ(user.events, (std::vector<std::string>{"message:提示:提取失败！\r\ndeep"}));
     EXPECT_FALSE(test::Exists(OutputRoot()));
@@ -829,7 +828,7 @@ TEST_F(ExtractionJobTest, TheOutputRootAndItsFoldersAreRefusedAndNothingIsWritte
     const std::string before = test::ListTree(documentsFolder.path());
     for (const Text& chosen : {OutputRoot(), OutputRoot() + "\\deck_202222", OutputRoot() + "\\"}) {
         user.events.clear();
-        SetSelectedDocument(chosen);
+        SetSelectedDocuments({chosen});
         RunExtraction();
         EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"}) << chosen;
         EXPECT_EQ(test::ListTree(documentsFolder.path()), before) << chosen;
@@ -847,7 +846,7 @@ TEST_F(ExtractionJobTest, AFolderWalkNeverFollowsALinkNorEntersTheOutputRoot)
     test::WriteFileBytes(documentsFolder / "near.pptx",
                          test::MakeOfficePackage(OfficeKind::Presentation, {{"near.png", "N"}}));
     test::ScopedFolderLink link(documentsFolder / "elsewhere", outside.path());
-    SetSelectedDocument(documentsFolder.path());
+    SetSelectedDocuments({documentsFolder.path()});
     RunExtraction();
     EXPECT_EQ(user.events, SuccessEvents());
     std::vector<std::string> results = ResultFolders();
@@ -905,7 +904,7 @@ TEST_F(ExtractionJobTest, AResultNameThatCannotBeMadeFailsAndLeavesNoMediaFolder
     SetCurrentDirectoryA(userFiles.path().c_str());
     const std::string longName = std::string(250, 'n') + ".pptx";
     test::WriteFileBytes(longName, test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
-    SetSelectedDocument(longName);
+    SetSelectedDocuments({longName});
     RunExtraction();
     EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"});
     EXPECT_FALSE(test::Exists(OutputRoot() + "\\media"));
@@ -1087,7 +1086,7 @@ TEST_F(ExtractionJobTest, ADocumentInTheScratchFolderIsNeverDeleted)
     for (const Text& spelling : {ScratchFolder() + "\\deck.pptx", ScratchFolder() + "\\..\\TMP\\DECK.pptx",
                                  ScratchFolder(), ScratchFolder() + "\\"}) {
         user.events.clear();
-        SetSelectedDocument(spelling);
+        SetSelectedDocuments({spelling});
         RunExtraction();
         EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"}) << spelling;
         EXPECT_EQ(test::ReadFileBytes(ScratchFolder() + "\\deck.pptx"), bytes) << spelling;
@@ -1194,7 +1193,7 @@ TEST(ExtractionJobWithoutDocuments, WorksInARelativeOutputRoot)
     SetUpWorkPaths();
     EXPECT_EQ(CurrentWorkPaths().outputRoot, "PPT_RES");
     test::WriteFileBytes(userFiles / "deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
-    SetSelectedDocument(userFiles / "deck.pptx");
+    SetSelectedDocuments({userFiles / "deck.pptx"});
     RunExtraction();
     EXPECT_EQ(user.events, (std::vector<std::string>{"message:提示:提取成功！", "open:PPT_RES"}));
     EXPECT_TRUE(test::IsFolder(current / "PPT_RES"));
