@@ -298,9 +298,10 @@ bool IsMetafileName(const Text& name)
 FolderRendering RenderMetafilesInFolder(const Text& folder, Progress* progress, const RenderLimits& limits)
 {
     FolderRendering result;
-    const ScopedCom com;  // once for the folder, not once a picture
     std::vector<Text> metafiles;
     ListMetafiles(folder, metafiles);
+    if (metafiles.empty()) return result;
+    const ScopedCom com;  // once for the folder, not once a picture
     int percent = 0;
     const RenderPoll poll = [&] { return !progress || ReportPercent(*progress, percent); };
     for (std::size_t i = 0; i < metafiles.size() && !result.stopped; ++i) {
