@@ -17,7 +17,8 @@ namespace {
 
 struct ExtensionRow {
     DocumentKind kind;
-    const char* extensions[15];  // unused places are null
+    bool openDocument;
+    const char* extensions[13];  // unused places are null
 };
 
 // Macro-enabled files, slide shows, templates and binary workbooks are the
@@ -26,11 +27,28 @@ struct ExtensionRow {
 // document is read like the others.
 constexpr ExtensionRow kExtensions[] = {
     {DocumentKind::Presentation,
-     {"pptx", "pptm", "ppsx", "ppsm", "potx", "potm", "ppt", "pps", "pot", "dps", "dpt", "odp", "otp"}},
-    {DocumentKind::WordDocument, {"docx", "docm", "dotx", "dotm", "doc", "dot", "wps", "wpt", "odt", "ott"}},
-    {DocumentKind::Workbook, {"xlsx", "xlsm", "xlsb", "xltx", "xltm", "xls", "xlt", "et", "ett", "ods", "ots"}},
-    {DocumentKind::Drawing, {"odg", "otg"}},
+     false,
+     {"pptx", "pptm", "ppsx", "ppsm", "potx", "potm", "ppt", "pps", "pot", "dps", "dpt"}},
+    {DocumentKind::WordDocument, false, {"docx", "docm", "dotx", "dotm", "doc", "dot", "wps", "wpt"}},
+    {DocumentKind::Workbook, false, {"xlsx", "xlsm", "xlsb", "xltx", "xltm", "xls", "xlt", "et", "ett"}},
+    {DocumentKind::Presentation, true, {"odp", "otp"}},
+    {DocumentKind::WordDocument, true, {"odt", "ott"}},
+    {DocumentKind::Workbook, true, {"ods", "ots"}},
+    {DocumentKind::Drawing, true, {"odg", "otg"}},
 };
+
+const ExtensionRow* RowForExtension(const Text& extension)
+{
+    // A double-byte character never equals one of the table's ASCII
+    // extensions, so folding ASCII letters is all "letter case ignored" needs.
+    const Text folded = FoldAsciiCase(extension);
+    for (const ExtensionRow& row : kExtensions) {
+        for (const char* candidate : row.extensions) {
+            if (candidate && folded == candidate) return &row;
+        }
+    }
+    return nullptr;
+}
 
 // A main part's content type names its kind; those of the other parts
 // (slides, sheets, embedded packages) never end in ".main+xml".
@@ -95,11 +113,18 @@ DocumentKind KindOfBinary(BinaryKind kind)
     return DocumentKind::Unknown;
 }
 
-std::optional<DocumentType> OpenDocumentType(ZipReader& package)
+std::optional<DocumentType> OpenDocumentType(ZipReader& package, const Text& extension)
 {
     const std::int32_t entry = package.FindEntry("mimetype");
+    if (entry < 0) return std::nullopt;
     std::string mimetype;
-    if (entry < 0 || package.ReadEntry(entry, kMimetypeLimit, mimetype) != kZipOk) return std::nullopt;
+    if (package.ReadEntry(entry, kMimetypeLimit, mimetype) != kZipOk) {
+        // Damage outside the media, as for [Content_Types].xml: the name
+        // tells the kind then.
+        const ExtensionRow* row = RowForExtension(extension);
+        if (!row || !row->openDocument) return std::nullopt;
+        return DocumentType{DocumentFormat::OpenDocument, row->kind};
+    }
     // Some writers end it with a line break.
     while (!mimetype.empty() && (mimetype.back() == '\n' || mimetype.back() == '\r' || mimetype.back() == ' '))
         mimetype.pop_back();
@@ -119,6 +144,7 @@ DocumentType PackageType(const Text& path)
     ZipReader package;
     if (package.Open(path, FILE_SHARE_READ | FILE_SHARE_WRITE) != kZipOk) return {};
     constexpr DocumentType kForeign{DocumentFormat::Foreign, DocumentKind::Unknown};
+    const Text extension = AnalyseDocumentName(path).extension;
     const std::int32_t contentTypes = package.FindEntry("[Content_Types].xml");
     if (contentTypes >= 0) {
         // A [Content_Types].xml that cannot be read is damage outside the
@@ -126,28 +152,21 @@ DocumentType PackageType(const Text& path)
         std::string bytes;
         DocumentKind kind = DocumentKind::Unknown;
         if (package.ReadEntry(contentTypes, kContentTypesLimit, bytes) == kZipOk) kind = KindOfContentTypes(bytes);
-        if (kind == DocumentKind::Unknown) kind = KindForExtension(AnalyseDocumentName(path).extension);
+        if (kind == DocumentKind::Unknown) kind = KindForExtension(extension);
         // A package of another kind (a drawing, an XPS document) has no
         // media folder of these.
         if (MediaFolderOf(kind).empty()) return kForeign;
         return {DocumentFormat::OfficeOpenXml, kind};
     }
-    return OpenDocumentType(package).value_or(kForeign);
+    return OpenDocumentType(package, extension).value_or(kForeign);
 }
 
 }  // namespace
 
 DocumentKind KindForExtension(const Text& extension)
 {
-    // A double-byte character never equals one of the table's ASCII
-    // extensions, so folding ASCII letters is all "letter case ignored" needs.
-    const Text folded = FoldAsciiCase(extension);
-    for (const ExtensionRow& row : kExtensions) {
-        for (const char* candidate : row.extensions) {
-            if (candidate && folded == candidate) return row.kind;
-        }
-    }
-    return DocumentKind::Unknown;
+    const ExtensionRow* row = RowForExtension(extension);
+    return row ? row->kind : DocumentKind::Unknown;
 }
 
 DocumentKind KindOfContentTypes(const std::string& contentTypes)

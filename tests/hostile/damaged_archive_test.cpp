@@ -62,6 +62,7 @@ std::vector<HostileCase> CutShortCases()
 class CutShortArchive : public testing::TestWithParam<HostileCase> {};
 TEST_P(CutShortArchive, ThroughZipExtractor) { CheckExtractorOn(GetParam()); }
 TEST_P(CutShortArchive, ThroughTheJob) { CheckJobOn(GetParam()); }
+TEST_P(CutShortArchive, ThroughTheJobAsOpenDocument) { CheckJobOn(GetParam(), PackageFlavour::OpenDocument); }
 INSTANTIATE_TEST_SUITE_P(Damaged, CutShortArchive, testing::ValuesIn(CutShortCases()), CaseName);
 
 // ---- Central directory and end record --------------------------------------
@@ -125,6 +126,7 @@ const HostileCase kDirectoryCases[] = {
 class DamagedDirectory : public testing::TestWithParam<HostileCase> {};
 TEST_P(DamagedDirectory, ThroughZipExtractor) { CheckExtractorOn(GetParam()); }
 TEST_P(DamagedDirectory, ThroughTheJob) { CheckJobOn(GetParam()); }
+TEST_P(DamagedDirectory, ThroughTheJobAsOpenDocument) { CheckJobOn(GetParam(), PackageFlavour::OpenDocument); }
 INSTANTIATE_TEST_SUITE_P(Damaged, DamagedDirectory, testing::ValuesIn(kDirectoryCases), CaseName);
 
 // ---- Local headers that disagree with the central directory ----------------
@@ -161,6 +163,7 @@ const HostileCase kLocalHeaderCases[] = {
 class DisagreeingLocalHeader : public testing::TestWithParam<HostileCase> {};
 TEST_P(DisagreeingLocalHeader, ThroughZipExtractor) { CheckExtractorOn(GetParam()); }
 TEST_P(DisagreeingLocalHeader, ThroughTheJob) { CheckJobOn(GetParam()); }
+TEST_P(DisagreeingLocalHeader, ThroughTheJobAsOpenDocument) { CheckJobOn(GetParam(), PackageFlavour::OpenDocument); }
 INSTANTIATE_TEST_SUITE_P(Damaged, DisagreeingLocalHeader, testing::ValuesIn(kLocalHeaderCases), CaseName);
 
 // ---- Entry data that is not what it claims -----------------------------------
@@ -235,6 +238,7 @@ const HostileCase kDataCases[] = {
 class DamagedData : public testing::TestWithParam<HostileCase> {};
 TEST_P(DamagedData, ThroughZipExtractor) { CheckExtractorOn(GetParam()); }
 TEST_P(DamagedData, ThroughTheJob) { CheckJobOn(GetParam()); }
+TEST_P(DamagedData, ThroughTheJobAsOpenDocument) { CheckJobOn(GetParam(), PackageFlavour::OpenDocument); }
 INSTANTIATE_TEST_SUITE_P(Damaged, DamagedData, testing::ValuesIn(kDataCases), CaseName);
 
 // ---- Methods other than stored and deflate ------------------------------------
@@ -257,6 +261,7 @@ const HostileCase kMethodCases[] = {
 class UnsupportedMethod : public testing::TestWithParam<HostileCase> {};
 TEST_P(UnsupportedMethod, ThroughZipExtractor) { CheckExtractorOn(GetParam()); }
 TEST_P(UnsupportedMethod, ThroughTheJob) { CheckJobOn(GetParam()); }
+TEST_P(UnsupportedMethod, ThroughTheJobAsOpenDocument) { CheckJobOn(GetParam(), PackageFlavour::OpenDocument); }
 INSTANTIATE_TEST_SUITE_P(Damaged, UnsupportedMethod, testing::ValuesIn(kMethodCases), CaseName);
 
 // ---- Folder entries, duplicates and clashes -----------------------------------
@@ -353,6 +358,7 @@ const HostileCase kShapeCases[] = {
 class ClashingShapes : public testing::TestWithParam<HostileCase> {};
 TEST_P(ClashingShapes, ThroughZipExtractor) { CheckExtractorOn(GetParam()); }
 TEST_P(ClashingShapes, ThroughTheJob) { CheckJobOn(GetParam()); }
+TEST_P(ClashingShapes, ThroughTheJobAsOpenDocument) { CheckJobOn(GetParam(), PackageFlavour::OpenDocument); }
 INSTANTIATE_TEST_SUITE_P(Damaged, ClashingShapes, testing::ValuesIn(kShapeCases), CaseName);
 
 // ---- Extra fields that lie about themselves: times fall back, data stays -------
@@ -393,6 +399,7 @@ const HostileCase kExtraFieldCases[] = {
 class LyingExtraField : public testing::TestWithParam<HostileCase> {};
 TEST_P(LyingExtraField, ThroughZipExtractor) { CheckExtractorOn(GetParam()); }
 TEST_P(LyingExtraField, ThroughTheJob) { CheckJobOn(GetParam()); }
+TEST_P(LyingExtraField, ThroughTheJobAsOpenDocument) { CheckJobOn(GetParam(), PackageFlavour::OpenDocument); }
 INSTANTIATE_TEST_SUITE_P(Damaged, LyingExtraField, testing::ValuesIn(kExtraFieldCases), CaseName);
 
 }  // namespace

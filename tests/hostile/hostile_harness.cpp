@@ -245,9 +245,10 @@ std::string JobSandbox::PlaceDocument(const std::string& fileName, const std::st
     return path;
 }
 
-JobOutcome JobSandbox::Run(const std::string& bytes, const std::vector<std::string>& names, const std::string& label)
+JobOutcome JobSandbox::Run(const std::string& bytes, const std::vector<std::string>& names, const std::string& label,
+                           const std::string& fileName)
 {
-    const std::string document = PlaceDocument("deck.pptx", bytes);
+    const std::string document = PlaceDocument(fileName, bytes);
     const std::string before = TreeWithout(root_.path(), "Documents\\PPT_RES\\");
     const std::vector<std::string> resultsBefore = ResultFolders();
     EscapeWatch watch(ScratchFolder(), names);
@@ -368,15 +369,21 @@ void CheckExtractorOn(const HostileCase& hostileCase)
         EXPECT_TRUE(ReadFileBytes(box.Target() + "\\ppt\\media\\" + name) == bytes) << name;
 }
 
-void CheckJobOn(const HostileCase& hostileCase)
+void CheckJobOn(const HostileCase& hostileCase, PackageFlavour flavour)
 {
-    const HostileSample sample = hostileCase.make();
+    const bool openDocument = flavour == PackageFlavour::OpenDocument;
+    const HostileSample sample = [&] {
+        ScopedPackageFlavour built(flavour);
+        return hostileCase.make();
+    }();
     JobSandbox box;
     const JobOutcome expected = hostileCase.job                             ? hostileCase.job->outcome
                                 : hostileCase.verdict != Verdict::Extracted ? JobOutcome::Failure
                                 : sample.HasMediaFolder()                   ? JobOutcome::Success
                                                                             : JobOutcome::Silent;
-    const JobOutcome seen = box.Run(sample.archive, sample.names, std::string("job, ") + hostileCase.name);
+    const JobOutcome seen = box.Run(sample.archive, sample.names,
+                                    std::string(openDocument ? "job on OpenDocument, " : "job, ") + hostileCase.name,
+                                    openDocument ? "deck.odp" : "deck.pptx");
     EXPECT_EQ(seen, expected);
     if (seen == JobOutcome::Success && expected == JobOutcome::Success) {
         const std::vector<std::string> results = box.ResultFolders();
@@ -385,8 +392,8 @@ void CheckJobOn(const HostileCase& hostileCase)
         const std::string result = box.OutputRoot() + "\\" + results[0];
         EXPECT_EQ(ListTree(result), hostileCase.job ? std::string(hostileCase.job->mediaTree) : sample.MediaTree());
         for (const auto& [path, bytes] : sample.files) {
-            if (StartsWith(Lower(path), "ppt\\media\\") && (!hostileCase.job || hostileCase.job->sampleBytes)) {
-                EXPECT_TRUE(ReadFileBytes(result + "\\" + path.substr(10)) == bytes)
+            if (StartsWith(Lower(path), sample.mediaPrefix) && (!hostileCase.job || hostileCase.job->sampleBytes)) {
+                EXPECT_TRUE(ReadFileBytes(result + "\\" + path.substr(sample.mediaPrefix.size())) == bytes)
                     << path << " does not hold its bytes";
             }
         }

@@ -100,11 +100,12 @@ public:
     // Writes the document into root\files and selects it.
     std::string PlaceDocument(const std::string& fileName, const std::string& bytes);
 
-    // Runs the job on `bytes` (as deck.pptx) under a guard and checks what
+    // Runs the job on `bytes` (as `fileName`) under a guard and checks what
     // holds whatever the outcome: the document's bytes, the tree outside
     // the output root, no escape from the scratch folder, and the message
     // and output root that go with the outcome. Answers the outcome seen.
-    JobOutcome Run(const std::string& bytes, const std::vector<std::string>& names, const std::string& label);
+    JobOutcome Run(const std::string& bytes, const std::vector<std::string>& names, const std::string& label,
+                   const std::string& fileName = "deck.pptx");
     // The folders in the output root apart from TMP.
     std::vector<std::string> ResultFolders() const;
     // A good document run next: success, its media in a new result folder,
@@ -163,8 +164,9 @@ inline JobExpectation JobExtracts(const char* mediaTree, bool sampleBytes = true
 inline std::string CaseName(const testing::TestParamInfo<HostileCase>& info) { return info.param.name; }
 inline void PrintTo(const HostileCase& hostileCase, std::ostream* out) { *out << hostileCase.name; }
 
-// The whole check of one case against ZipExtractor, then against the job.
+// The whole check of one case against ZipExtractor, then against the job
+// (on the case built as a package of `flavour`).
 void CheckExtractorOn(const HostileCase& hostileCase);
-void CheckJobOn(const HostileCase& hostileCase);
+void CheckJobOn(const HostileCase& hostileCase, PackageFlavour flavour = PackageFlavour::OfficeOpenXml);
 
 }  // namespace dovrel::test

@@ -141,6 +141,7 @@ std::vector<HostileCase> UnsafeNameCases()
 class UnsafeEntryName : public testing::TestWithParam<HostileCase> {};
 TEST_P(UnsafeEntryName, ThroughZipExtractor) { CheckExtractorOn(GetParam()); }
 TEST_P(UnsafeEntryName, ThroughTheJob) { CheckJobOn(GetParam()); }
+TEST_P(UnsafeEntryName, ThroughTheJobAsOpenDocument) { CheckJobOn(GetParam(), PackageFlavour::OpenDocument); }
 INSTANTIATE_TEST_SUITE_P(Malicious, UnsafeEntryName, testing::ValuesIn(UnsafeNameCases()), CaseName);
 
 // ---- Names that only look unsafe: extracted like any other -------------------
@@ -200,6 +201,7 @@ const HostileCase kSafeLookalikeCases[] = {
 class SafeLookalikeName : public testing::TestWithParam<HostileCase> {};
 TEST_P(SafeLookalikeName, ThroughZipExtractor) { CheckExtractorOn(GetParam()); }
 TEST_P(SafeLookalikeName, ThroughTheJob) { CheckJobOn(GetParam()); }
+TEST_P(SafeLookalikeName, ThroughTheJobAsOpenDocument) { CheckJobOn(GetParam(), PackageFlavour::OpenDocument); }
 INSTANTIATE_TEST_SUITE_P(Malicious, SafeLookalikeName, testing::ValuesIn(kSafeLookalikeCases), CaseName);
 
 // ---- Too long for a path, and the archive's own name: 0 -------------------------
@@ -259,6 +261,7 @@ const HostileCase kTooLongCases[] = {
 class UnwritableName : public testing::TestWithParam<HostileCase> {};
 TEST_P(UnwritableName, ThroughZipExtractor) { CheckExtractorOn(GetParam()); }
 TEST_P(UnwritableName, ThroughTheJob) { CheckJobOn(GetParam()); }
+TEST_P(UnwritableName, ThroughTheJobAsOpenDocument) { CheckJobOn(GetParam(), PackageFlavour::OpenDocument); }
 INSTANTIATE_TEST_SUITE_P(Malicious, UnwritableName, testing::ValuesIn(kTooLongCases), CaseName);
 
 // ---- Entries that share their data: refused before anything is written -------
@@ -335,6 +338,7 @@ const HostileCase kSharedDataCases[] = {
 class SharedData : public testing::TestWithParam<HostileCase> {};
 TEST_P(SharedData, ThroughZipExtractor) { CheckExtractorOn(GetParam()); }
 TEST_P(SharedData, ThroughTheJob) { CheckJobOn(GetParam()); }
+TEST_P(SharedData, ThroughTheJobAsOpenDocument) { CheckJobOn(GetParam(), PackageFlavour::OpenDocument); }
 INSTANTIATE_TEST_SUITE_P(Malicious, SharedData, testing::ValuesIn(kSharedDataCases), CaseName);
 
 // ---- Sheer numbers ---------------------------------------------------------------
@@ -366,6 +370,7 @@ const HostileCase kManyEntryCases[] = {
 class ManyEntries : public testing::TestWithParam<HostileCase> {};
 TEST_P(ManyEntries, ThroughZipExtractor) { CheckExtractorOn(GetParam()); }
 TEST_P(ManyEntries, ThroughTheJob) { CheckJobOn(GetParam()); }
+TEST_P(ManyEntries, ThroughTheJobAsOpenDocument) { CheckJobOn(GetParam(), PackageFlavour::OpenDocument); }
 INSTANTIATE_TEST_SUITE_P(Malicious, ManyEntries, testing::ValuesIn(kManyEntryCases), CaseName);
 
 // ---- A disk too small, or one that fills up mid-run ---------------------------

@@ -10,7 +10,7 @@ namespace dovrel::test {
 
 namespace {
 
-const std::string kMediaPrefix = "ppt\\media\\";
+PackageFlavour g_flavour = PackageFlavour::OfficeOpenXml;
 
 // Windows names ignore letter case: PPT\Media is the media folder too.
 bool StartsWithFolded(const std::string& text, const std::string& prefix)
@@ -34,6 +34,14 @@ std::string SortedListing(std::vector<std::string> entries)
 
 }  // namespace
 
+void PrintTo(PackageFlavour flavour, std::ostream* out)
+{
+    *out << (flavour == PackageFlavour::OpenDocument ? "OpenDocument" : "Office Open XML");
+}
+
+ScopedPackageFlavour::ScopedPackageFlavour(PackageFlavour flavour) : saved_(g_flavour) { g_flavour = flavour; }
+ScopedPackageFlavour::~ScopedPackageFlavour() { g_flavour = saved_; }
+
 std::string BackslashName(const std::string& name)
 {
     std::string out = name;
@@ -53,10 +61,10 @@ std::string HostileSample::MediaTree() const
 {
     std::vector<std::string> entries;
     for (const auto& folder : folders) {
-        if (StartsWithFolded(folder, kMediaPrefix)) entries.push_back(folder.substr(kMediaPrefix.size()) + "\\");
+        if (StartsWithFolded(folder, mediaPrefix)) entries.push_back(folder.substr(mediaPrefix.size()) + "\\");
     }
     for (const auto& [path, bytes] : files) {
-        if (StartsWithFolded(path, kMediaPrefix)) entries.push_back(path.substr(kMediaPrefix.size()));
+        if (StartsWithFolded(path, mediaPrefix)) entries.push_back(path.substr(mediaPrefix.size()));
     }
     return SortedListing(entries);
 }
@@ -64,7 +72,7 @@ std::string HostileSample::MediaTree() const
 bool HostileSample::HasMediaFolder() const
 {
     for (const auto& folder : folders)
-        if (StartsWithFolded(folder + "\\", kMediaPrefix) && folder.size() == kMediaPrefix.size() - 1) return true;
+        if (StartsWithFolded(folder + "\\", mediaPrefix) && folder.size() == mediaPrefix.size() - 1) return true;
     return false;
 }
 
@@ -78,12 +86,45 @@ ZipEntryOptions Deflated()
 HostilePackage HostilePackage::Presentation()
 {
     HostilePackage package;
-    package.Keep("[Content_Types].xml", "<?xml version=\"1.0\"?><Types/>", Deflated());
-    package.Keep("_rels/.rels", "<?xml version=\"1.0\"?><Relationships/>", Deflated());
-    package.Keep("ppt/presentation.xml", "<?xml version=\"1.0\"?><p:presentation/>", Deflated());
-    package.Keep("ppt/_rels/presentation.xml.rels", "<Relationships/>", Deflated());
+    if (g_flavour == PackageFlavour::OpenDocument) {
+        // As many parts before the picture as a package of the other kind.
+        package.sample_.mediaPrefix = "pictures\\";
+        package.Keep("mimetype", "application/vnd.oasis.opendocument.presentation");
+        package.Keep("META-INF/manifest.xml", "<?xml version=\"1.0\"?><manifest:manifest/>", Deflated());
+        package.Keep("content.xml", "<?xml version=\"1.0\"?><office:document-content/>", Deflated());
+        package.Keep("styles.xml", "<office:document-styles/>", Deflated());
+    } else {
+        package.Keep("[Content_Types].xml", "<?xml version=\"1.0\"?><Types/>", Deflated());
+        package.Keep("_rels/.rels", "<?xml version=\"1.0\"?><Relationships/>", Deflated());
+        package.Keep("ppt/presentation.xml", "<?xml version=\"1.0\"?><p:presentation/>", Deflated());
+        package.Keep("ppt/_rels/presentation.xml.rels", "<Relationships/>", Deflated());
+    }
     package.Keep("ppt/media/image1.png", MediaBytes("image1", 3000), Deflated());
     return package;
+}
+
+std::string HostilePackage::Flavoured(const std::string& name)
+{
+    constexpr std::size_t kMedia = 9;  // "ppt/media"
+    if (g_flavour != PackageFlavour::OpenDocument || name.size() < kMedia) return name;
+    const std::string head = BackslashName(name.substr(0, kMedia));
+    if (!StartsWithFolded(head, "ppt\\media") || (name.size() > kMedia && name[kMedia] != '/' && name[kMedia] != '\\'))
+        return name;
+    return "Pictures" + name.substr(kMedia);
+}
+
+// A local name as long as the stored one stays as long as the flavoured
+// name: its first bytes go, or dots come first.
+static ZipEntryOptions FlavouredOptions(const std::string& stored, const std::string& name, ZipEntryOptions options)
+{
+    if (!options.localName || options.localName->size() != stored.size() || name.size() == stored.size())
+        return options;
+    std::string& local = *options.localName;
+    if (name.size() < stored.size())
+        local.erase(0, stored.size() - name.size());
+    else
+        local.insert(0, std::string(name.size() - stored.size(), '.'));
+    return options;
 }
 
 void HostilePackage::Expect(const std::string& name, const std::string& content, bool folder)
@@ -117,33 +158,37 @@ void HostilePackage::Expect(const std::string& name, const std::string& content,
         sample_.files[canonical] = content;
 }
 
-HostilePackage& HostilePackage::Keep(const std::string& name, const std::string& content,
+HostilePackage& HostilePackage::Keep(const std::string& stored, const std::string& content,
                                      const ZipEntryOptions& options)
 {
-    builder_.AddFile(name, content, options);
+    const std::string name = Flavoured(stored);
+    builder_.AddFile(name, content, FlavouredOptions(stored, name, options));
     sample_.names.push_back(name);
     Expect(name, content, false);
     return *this;
 }
 
-HostilePackage& HostilePackage::KeepFolder(const std::string& name, const ZipEntryOptions& options)
+HostilePackage& HostilePackage::KeepFolder(const std::string& stored, const ZipEntryOptions& options)
 {
+    const std::string name = Flavoured(stored);
     builder_.AddFolder(name, options);
     sample_.names.push_back(name);
     Expect(name, "", true);
     return *this;
 }
 
-HostilePackage& HostilePackage::Drop(const std::string& name, const std::string& content,
+HostilePackage& HostilePackage::Drop(const std::string& stored, const std::string& content,
                                      const ZipEntryOptions& options)
 {
-    builder_.AddFile(name, content, options);
+    const std::string name = Flavoured(stored);
+    builder_.AddFile(name, content, FlavouredOptions(stored, name, options));
     sample_.names.push_back(name);
     return *this;
 }
 
-HostilePackage& HostilePackage::DropFolder(const std::string& name, const ZipEntryOptions& options)
+HostilePackage& HostilePackage::DropFolder(const std::string& stored, const ZipEntryOptions& options)
 {
+    const std::string name = Flavoured(stored);
     builder_.AddFolder(name, options);
     sample_.names.push_back(name);
     return *this;

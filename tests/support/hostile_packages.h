@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <map>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,8 +19,28 @@
 
 namespace dovrel::test {
 
+// What the samples are built as: an Office Open XML presentation, or an
+// OpenDocument one, whose parts are OpenDocument's and whose entries named
+// under ppt/media lie under Pictures instead.
+enum class PackageFlavour { OfficeOpenXml, OpenDocument };
+void PrintTo(PackageFlavour flavour, std::ostream* out);
+
+// While it lives, HostilePackage builds samples of `flavour`.
+class ScopedPackageFlavour {
+public:
+    explicit ScopedPackageFlavour(PackageFlavour flavour);
+    ~ScopedPackageFlavour();
+    ScopedPackageFlavour(const ScopedPackageFlavour&) = delete;
+    ScopedPackageFlavour& operator=(const ScopedPackageFlavour&) = delete;
+
+private:
+    PackageFlavour saved_;
+};
+
 struct HostileSample {
     std::string archive;
+    // The folder the job takes the media from, lower case, ending in "\".
+    std::string mediaPrefix = "ppt\\media\\";
     // Relative "\"-separated path -> bytes: the files a walk answering 1
     // leaves in the target.
     std::map<std::string, std::string> files;
@@ -33,7 +54,7 @@ struct HostileSample {
 
     // The target folder as ListTree lists it.
     std::string Tree() const;
-    // The part under ppt\media, relative to it, as ListTree lists it.
+    // The part under the media folder, relative to it, as ListTree lists it.
     std::string MediaTree() const;
     bool HasMediaFolder() const;
 };
@@ -65,6 +86,8 @@ public:
 
 private:
     void Expect(const std::string& name, const std::string& content, bool folder);
+    // The name as the current flavour stores it.
+    static std::string Flavoured(const std::string& name);
 
     ZipBuilder builder_;
     HostileSample sample_;

@@ -218,6 +218,21 @@ INSTANTIATE_TEST_SUITE_P(
             "f.odf",
             [] { return test::MakeOpenDocumentPackage("application/vnd.oasis.opendocument.formula\n", {}); },
             {DocumentFormat::OpenDocument, DocumentKind::Unknown}},
+        DocumentTypeCase{"unreadable_mimetype",
+                         "notes.OTT",
+                         [] {
+                             return test::ZipBuilder()
+                                 .AddFile("mimetype", "application/vnd.oasis.opendocument.presentation", {.crc = 7})
+                                 .Build();
+                         },
+                         {DocumentFormat::OpenDocument, DocumentKind::WordDocument}},
+        DocumentTypeCase{"unreadable_mimetype_and_no_open_document_name", "deck.pptx",
+                         [] {
+                             return test::ZipBuilder()
+                                 .AddFile("mimetype", "application/vnd.oasis.opendocument.presentation", {.crc = 7})
+                                 .Build();
+                         },
+                         kForeign},
         DocumentTypeCase{"another_programs_mimetype", "book.epub",
                          [] { return test::MakeOpenDocumentPackage("application/epub+zip", {}); }, kForeign},
         DocumentTypeCase{"old_presentation",
