@@ -24,6 +24,7 @@
 
 #include "bench/measure.h"
 #include "core/base/com_ptr.h"
+#include "core/base/little_endian.h"
 #include "core/job/extraction_job.h"
 #include "core/job/work_paths.h"
 #include "tests/support/compound_file.h"
@@ -33,25 +34,21 @@ namespace {
 using bench::Megabytes;
 using bench::Memory;
 using bench::Now;
-
-void Put(std::string& out, std::uint32_t value, int width)
-{
-    for (int i = 0; i < width; ++i) out.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
-}
+using dovrel::AppendLe;
 
 std::string Record(std::uint16_t instance, std::uint16_t type, const std::string& body)
 {
     std::string out;
-    Put(out, static_cast<std::uint32_t>(instance) << 4, 2);
-    Put(out, type, 2);
-    Put(out, static_cast<std::uint32_t>(body.size()), 4);
+    AppendLe(out, static_cast<std::uint32_t>(instance) << 4, 2);
+    AppendLe(out, type, 2);
+    AppendLe(out, static_cast<std::uint32_t>(body.size()), 4);
     return out + body;
 }
 
 std::string Uid(std::uint32_t n)
 {
     std::string uid;
-    for (int i = 0; i < 4; ++i) Put(uid, n * 2654435761u + i, 4);
+    for (int i = 0; i < 4; ++i) AppendLe(uid, n * 2654435761u + i, 4);
     return uid;
 }
 
@@ -75,11 +72,11 @@ std::string MetafileBlip(std::uint32_t n)
               static_cast<uLong>(metafile.size()), 6);
     packed.resize(packedSize);
     std::string body = Uid(n);
-    Put(body, static_cast<std::uint32_t>(metafile.size()), 4);
+    AppendLe(body, static_cast<std::uint32_t>(metafile.size()), 4);
     body += std::string(16, '\0');
-    Put(body, 914400, 4);
-    Put(body, 685800, 4);
-    Put(body, static_cast<std::uint32_t>(packed.size()), 4);
+    AppendLe(body, 914400, 4);
+    AppendLe(body, 685800, 4);
+    AppendLe(body, static_cast<std::uint32_t>(packed.size()), 4);
     body += std::string("\x00\xFE", 2);
     return Record(0x3D4, 0xF01A, body + packed);
 }
@@ -116,7 +113,6 @@ int Run(const char* document, const std::string& work)
     dovrel::WorkPaths paths;
     paths.outputRoot = work + "\\PPT_RES";
     paths.scratchFolder = paths.outputRoot + "\\TMP";
-    paths.scratchArchive = paths.scratchFolder + "\\temp.zip";
     CreateDirectoryA(work.c_str(), nullptr);
 
     const double start = Now();

@@ -41,6 +41,7 @@
 #include "core/shell/user_seam.h"
 #include "core/job/work_paths.h"
 #include "core/zip/zip_reader.h"
+#include "tests/support/scoped_override.h"
 
 namespace {
 
@@ -73,10 +74,10 @@ SIZE_T MappedBytes()
     return total;
 }
 
-class GapProgress : public dovrel::JobProgress {
+class GapProgress : public dovrel::Progress {
 public:
     GapProgress(double start, bool sampleMapped) : sampleMapped_(sampleMapped), last_(start) {}
-    bool Report(int) override
+    bool Report(std::uint64_t, std::uint64_t) override
     {
         const double now = Now();
         Mark(now);
@@ -167,7 +168,7 @@ int main(int argc, char** argv)
     std::string documents = argv[2];
     if (documents.empty() || documents.back() != '\\') documents += '\\';
     BenchSeam seam(documents);
-    dovrel::ScopedUserSeam scoped(seam);
+    dovrel::test::ScopedOverride<dovrel::UserSeam*> scoped(dovrel::InstallUserSeam, &seam);
     dovrel::SetUpWorkPaths();
     if (argv[1][0] == '@') {
         std::vector<dovrel::Text> chosen;
@@ -176,7 +177,7 @@ int main(int argc, char** argv)
             if (!line.empty()) chosen.push_back(line);
         dovrel::SetSelectedDocuments(std::move(chosen));
     } else {
-        dovrel::SetSelectedDocument(argv[1]);
+        dovrel::SetSelectedDocuments({argv[1]});
     }
 
     PROCESS_MEMORY_COUNTERS before = Memory();

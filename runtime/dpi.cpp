@@ -17,9 +17,8 @@ using SystemParametersInfoForDpiFunction = BOOL(WINAPI*)(UINT, UINT, void*, UINT
 
 int ScreenDpi()
 {
-    HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : kDesignDpi;
-    if (screen) ReleaseDC(nullptr, screen);
+    UniqueScreenDc screen(GetDC(nullptr));
+    int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : kDesignDpi;
     return dpi > 0 ? dpi : kDesignDpi;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <utility>
 
 #include "core/text/ascii.h"
 #include "core/text/text_encoding.h"
@@ -43,9 +44,7 @@ void ShowFatalErrorBox(const Text& report)
     MessageBoxW(nullptr, WideFromText(report).c_str(), WideFromText("错误").c_str(), MB_OK | MB_ICONSTOP);
 }
 
-ScopedFatalErrorBox::ScopedFatalErrorBox(FatalErrorBox box) : previous_(currentBox) { currentBox = box; }
-
-ScopedFatalErrorBox::~ScopedFatalErrorBox() { currentBox = previous_; }
+FatalErrorBox InstallFatalErrorBox(FatalErrorBox box) { return std::exchange(currentBox, box); }
 
 void ReportFatalError(const Text& message, std::int32_t code, SourceLocation where)
 {

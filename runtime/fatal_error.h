@@ -38,17 +38,9 @@ Text FormatFatalErrorReport(std::int32_t code, const Text& message, const Source
 using FatalErrorBox = void (*)(const Text& report);
 void ShowFatalErrorBox(const Text& report);
 
-// Replaces the box for the lifetime of the object (tests).
-class ScopedFatalErrorBox {
-public:
-    explicit ScopedFatalErrorBox(FatalErrorBox box);
-    ~ScopedFatalErrorBox();
-    ScopedFatalErrorBox(const ScopedFatalErrorBox&) = delete;
-    ScopedFatalErrorBox& operator=(const ScopedFatalErrorBox&) = delete;
-
-private:
-    FatalErrorBox previous_;
-};
+// Makes box the one shown and answers the one it replaces (tests, through
+// their scoped override).
+FatalErrorBox InstallFatalErrorBox(FatalErrorBox box);
 
 // Shows the report and ends the process with exit code -1 at once: no end
 // routine, static destructor or atexit handler runs.

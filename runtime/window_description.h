@@ -11,25 +11,6 @@ namespace dovrel {
 
 enum class UnitType { Window, EditBox, Button, CommonDialog, Zip, DropTarget };
 
-struct UnitTypeInfo {
-    std::string_view typeName;  // as the designer names it
-    std::string_view englishName;
-    bool nonVisual;  // never shown, whatever the flags say
-};
-
-constexpr UnitTypeInfo TypeInfo(UnitType type)
-{
-    switch (type) {
-    case UnitType::Window: return {"窗口", "window", false};
-    case UnitType::EditBox: return {"编辑框", "EditBox", false};
-    case UnitType::Button: return {"按钮", "Button", false};
-    case UnitType::CommonDialog: return {"通用对话框", "CommonDlg", true};
-    case UnitType::Zip: return {"ZIP压缩", "ZIP", true};
-    case UnitType::DropTarget: return {"拖放对象", "DropTarget", true};
-    }
-    return {};
-}
-
 // A unit's visible, disabled and tab-stop settings, packed as stored.
 namespace unit_flags {
 constexpr unsigned kVisible = 1;
@@ -58,7 +39,6 @@ struct WindowSettings {
     int startPosition;  // 1: centred on the screen
     bool movable;
     bool alwaysOnTop;
-    bool showInTaskbar;
 };
 
 // Whatever a window's handlers are, a binding names one by its position in

@@ -13,6 +13,7 @@
 #include "core/job/work_paths.h"
 #include "runtime/single_instance.h"
 #include "runtime/window_builder.h"
+#include "runtime/window_instance.h"
 #include "runtime/window_registry.h"
 #include "ui/dialog/file_dialog_seam.h"
 #include "ui/drop/drop_target.h"
@@ -432,14 +433,9 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
 
 LRESULT CALLBACK MainWindow::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    MainWindow* self = WindowInstance<MainWindow>(window, message, lParam);
     if (!self) return DefWindowProcW(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    if (message == WM_NCCREATE) self->window_ = window;
     return self->HandleMessage(window, message, wParam, lParam);
 }
 

@@ -34,7 +34,6 @@ const WindowSettings kWindowSettings = {
     /*startPosition*/ 1,
     /*movable*/ true,
     /*alwaysOnTop*/ false,
-    /*showInTaskbar*/ true,
 };
 
 const std::array<EventBinding, 5> kBindings = {{

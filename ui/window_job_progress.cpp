@@ -16,7 +16,7 @@ WindowJobProgress::WindowJobProgress(HWND window, const Text& caption, ITaskbarL
     : window_(window), caption_(caption), taskbar_(taskbar), stopRequested_(std::move(stopRequested)), pace_(clock)
 {
     if (taskbar_) taskbar_->SetProgressState(window_, TBPF_NORMAL);
-    Report(0);
+    Report(0, 100);
 }
 
 WindowJobProgress::~WindowJobProgress()
@@ -25,8 +25,9 @@ WindowJobProgress::~WindowJobProgress()
     if (taskbar_) taskbar_->SetProgressState(window_, TBPF_NOPROGRESS);
 }
 
-bool WindowJobProgress::Report(int percent)
+bool WindowJobProgress::Report(std::uint64_t done, std::uint64_t total)
 {
+    const int percent = PercentOf(done, total);
     const ProgressPace::Step step = pace_.Next(percent);
     if (step.show && IsWindow(window_)) {
         SetWindowTextOf(window_, ProgressTitle(caption_, percent));

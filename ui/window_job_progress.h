@@ -11,7 +11,7 @@
 #include <functional>
 
 #include "core/base/com_ptr.h"
-#include "core/job/extraction_job.h"
+#include "core/base/progress.h"
 #include "core/text/text.h"
 #include "ui/progress_pace.h"
 
@@ -20,7 +20,7 @@ namespace dovrel {
 // "Dovrel", or "Dovrel - 42%" while a job runs.
 Text ProgressTitle(const Text& caption, int percent);
 
-class WindowJobProgress final : public JobProgress {
+class WindowJobProgress final : public Progress {
 public:
     // taskbar may be null (no task-bar button yet, or none on this system).
     // stopRequested is asked at each report: true stops the job.
@@ -30,7 +30,7 @@ public:
     WindowJobProgress(const WindowJobProgress&) = delete;
     WindowJobProgress& operator=(const WindowJobProgress&) = delete;
 
-    bool Report(int percent) override;
+    bool Report(std::uint64_t done, std::uint64_t total) override;
     void Ended(bool failed) override;
 
 private:

@@ -1,6 +1,6 @@
 #pragma once
-// Global memory blocks: an owner that frees the block, and a scoped lock
-// that gives the block's bytes and unlocks on destruction.
+// Global memory blocks: a scoped lock that gives the block's bytes and
+// unlocks on destruction (the owner, UniqueGlobal, is in unique_handle.h).
 
 #include <windows.h>
 
@@ -9,13 +9,6 @@
 #include "core/base/unique_handle.h"
 
 namespace dovrel {
-
-struct GlobalMemoryTraits {  // GlobalAlloc
-    using Handle = HGLOBAL;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { GlobalFree(h); }
-};
-using UniqueGlobal = UniqueHandleOf<GlobalMemoryTraits>;
 
 class GlobalLockView {
 public:

@@ -1,7 +1,7 @@
 #pragma once
-// Owning wrappers for Win32 handles, one per kind of "invalid" value:
-// CreateFileA and FindFirstFileA fail with INVALID_HANDLE_VALUE, most other
-// calls with NULL. Movable, never copyable; closing keeps GetLastError().
+// Owning wrappers for Win32 handles: every kind the program owns, in this
+// one header. Two kinds of "invalid" value: CreateFileA and FindFirstFileA
+// fail with INVALID_HANDLE_VALUE, most other calls with NULL. Movable, never copyable; closing keeps GetLastError().
 
 #include <windows.h>
 
@@ -64,7 +64,16 @@ struct ViewTraits {  // MapViewOfFile
     static Handle Invalid() { return nullptr; }
     static void Close(Handle view) { UnmapViewOfFile(view); }
 };
-
+struct GlobalMemoryTraits {  // GlobalAlloc
+    using Handle = HGLOBAL;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { GlobalFree(h); }
+};
+struct ScreenDcTraits {  // GetDC(nullptr)
+    using Handle = HDC;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ReleaseDC(nullptr, h); }
+};
 struct GdiObjectTraits {  // fonts, bitmaps, brushes
     using Handle = HGDIOBJ;
     static Handle Invalid() { return nullptr; }
@@ -91,6 +100,8 @@ using UniqueFile = UniqueHandleOf<FileHandleTraits>;
 using UniqueFind = UniqueHandleOf<FindHandleTraits>;
 using UniqueHandle = UniqueHandleOf<KernelHandleTraits>;
 using UniqueView = UniqueHandleOf<ViewTraits>;
+using UniqueGlobal = UniqueHandleOf<GlobalMemoryTraits>;
+using UniqueScreenDc = UniqueHandleOf<ScreenDcTraits>;
 using UniqueGdiObject = UniqueHandleOf<GdiObjectTraits>;
 using UniqueMemoryDc = UniqueHandleOf<MemoryDcTraits>;
 using UniqueEnhMetaFile = UniqueHandleOf<EnhMetaFileTraits>;

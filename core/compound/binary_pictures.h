@@ -5,9 +5,9 @@
 // they hold, whatever their extension.
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 
+#include "core/base/progress.h"
 #include "core/text/text.h"
 
 namespace dovrel {
@@ -44,9 +44,6 @@ struct BinaryPicturesResult {
     bool stopped = false;
 };
 
-// How far the work is, as a percent; false asks for a stop.
-using PicturesProgress = std::function<bool(int percent)>;
-
 // Writes each distinct picture of the compound file at `document` once, in
 // the order the document keeps them, as image1.png, image2.jpeg, ... into
 // scratchFolder + mediaFolderOfName, the media folder the document's
@@ -58,8 +55,9 @@ using PicturesProgress = std::function<bool(int percent)>;
 // of the scratch folder's volume, with nothing written. A copy of a
 // document that another program holds is read from the scratch folder,
 // bounded by the free space too. progress is told while the copy is made
-// and after every 64 KB written, so a long document never goes quiet.
+// and after every 64 KB written, so a long document never goes quiet: how far
+// the work is, as a percent; false asks for a stop.
 BinaryPicturesResult WriteBinaryDocumentPictures(const Text& document, const std::optional<Text>& mediaFolderOfName,
-                                                 const Text& scratchFolder, const PicturesProgress& progress = nullptr);
+                                                 const Text& scratchFolder, Progress* progress = nullptr);
 
 }  // namespace dovrel

@@ -69,19 +69,12 @@ bool StorageStream::ReadAt(std::uint64_t offset, std::uint64_t length, std::stri
     return true;
 }
 
-std::optional<std::string> StorageStream::ReadAll(std::uint64_t limit) const
-{
-    std::string bytes;
-    if (size_ > limit || !ReadAt(0, size_, bytes)) return std::nullopt;
-    return bytes;
-}
-
 namespace {
 
 // A copy that shares the source with whoever holds it open for writing
 // (CopyFileA need not). The folder's free space bounds it.
 enum class Copy { Made, Failed, Stopped };
-Copy CopySharedFile(const Text& source, const Text& target, const CompoundDocument::CopyProgress& progress)
+Copy CopySharedFile(const Text& source, const Text& target, Progress* progress)
 {
     UniqueFile in = OpenDiskFileForReading(source, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                            FILE_FLAG_SEQUENTIAL_SCAN);
@@ -103,7 +96,7 @@ Copy CopySharedFile(const Text& source, const Text& target, const CompoundDocume
         }
         if (read == 0) break;
         done += read;
-        if (progress && !progress(std::min(done, total), total)) {
+        if (progress && !progress->Report(std::min(done, total), total)) {
             outcome = Copy::Stopped;
             break;
         }
@@ -116,8 +109,8 @@ Copy CopySharedFile(const Text& source, const Text& target, const CompoundDocume
 
 }  // namespace
 
-std::optional<CompoundDocument> CompoundDocument::Open(const Text& path, const Text& fallbackCopy,
-                                                       const CopyProgress& progress, bool* stopped)
+std::optional<CompoundDocument> CompoundDocument::Open(const Text& path, const Text& fallbackCopy, Progress* progress,
+                                                       bool* stopped)
 {
     HRESULT result = S_OK;
     ComPtr<IStorage> root = OpenStorageReadOnly(path, result);

@@ -7,12 +7,12 @@
 #include <objidl.h>
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/base/com_ptr.h"
+#include "core/base/progress.h"
 #include "core/text/text.h"
 
 namespace dovrel {
@@ -28,8 +28,6 @@ public:
     std::uint64_t size() const { return size_; }
     // Exactly `length` bytes from `offset` into `bytes`, or false.
     bool ReadAt(std::uint64_t offset, std::uint64_t length, std::string& bytes) const;
-    // The whole stream, or nothing when it is larger than `limit`.
-    std::optional<std::string> ReadAll(std::uint64_t limit) const;
 
 private:
     ComPtr<IStream> stream_;
@@ -38,18 +36,16 @@ private:
 
 class CompoundDocument {
 public:
-    // How far the copy is: bytes copied of all; false asks for a stop.
-    using CopyProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
-
     // Opens the document read-only. When another program holds it so that
     // the platform will not share it, a copy is made at `fallbackCopy` and
     // that is read instead: only when it fits in the free space of its
-    // volume, told to `progress` after every megabyte, and removed again
+    // volume, told to `progress` after every megabyte (bytes copied of all;
+    // false asks for a stop), and removed again
     // when a write fails or a stop is asked for (`stopped` then true).
     // An empty `fallbackCopy` makes no copy. Nothing when neither can be
     // opened.
     static std::optional<CompoundDocument> Open(const Text& path, const Text& fallbackCopy,
-                                                const CopyProgress& progress = nullptr, bool* stopped = nullptr);
+                                                Progress* progress = nullptr, bool* stopped = nullptr);
 
     // A stream of the root storage by name, or nothing.
     std::optional<StorageStream> OpenStream(const wchar_t* name) const;

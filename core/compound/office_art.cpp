@@ -24,17 +24,6 @@ constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
 
 std::int32_t S32(std::string_view b, std::size_t at) { return static_cast<std::int32_t>(ReadLe32(b, at)); }
 
-void PutU16(std::string& out, std::uint32_t value)
-{
-    out.push_back(static_cast<char>(value & 0xFF));
-    out.push_back(static_cast<char>(value >> 8 & 0xFF));
-}
-void PutU32(std::string& out, std::uint32_t value)
-{
-    PutU16(out, value & 0xFFFF);
-    PutU16(out, value >> 16);
-}
-
 struct BlipKind {
     std::uint16_t type;
     std::uint16_t instance;  // with one unique id; one more means two ids
@@ -64,14 +53,15 @@ std::string PlaceableHeader(std::string_view header)
     perInch = std::clamp<std::int64_t>(perInch, 1, 65535);
 
     std::string placeable;
-    PutU32(placeable, kPlaceableKey);
-    PutU16(placeable, 0);  // handle
-    for (std::int32_t side : {left, top, right, bottom}) PutU16(placeable, static_cast<std::uint16_t>(Clamp16(side)));
-    PutU16(placeable, static_cast<std::uint32_t>(perInch));
-    PutU32(placeable, 0);
+    AppendLe32(placeable, kPlaceableKey);
+    AppendLe16(placeable, 0);  // handle
+    for (std::int32_t side : {left, top, right, bottom})
+        AppendLe16(placeable, static_cast<std::uint16_t>(Clamp16(side)));
+    AppendLe16(placeable, static_cast<std::uint16_t>(perInch));
+    AppendLe32(placeable, 0);
     std::uint16_t checksum = 0;
     for (std::size_t at = 0; at < placeable.size(); at += 2) checksum ^= ReadLe16(placeable, at);
-    PutU16(placeable, checksum);
+    AppendLe16(placeable, checksum);
     return placeable;
 }
 
@@ -99,9 +89,9 @@ std::optional<std::string> BitmapFileHeader(std::string_view head, std::uint64_t
     const std::uint64_t bitsOffset = kBitmapFileHeaderSize + infoSize + palette;
     if (bitsOffset > fileSize || fileSize > 0xFFFFFFFFu) return std::nullopt;
     std::string file = "BM";
-    PutU32(file, static_cast<std::uint32_t>(fileSize));
-    PutU32(file, 0);
-    PutU32(file, static_cast<std::uint32_t>(bitsOffset));
+    AppendLe32(file, static_cast<std::uint32_t>(fileSize));
+    AppendLe32(file, 0);
+    AppendLe32(file, static_cast<std::uint32_t>(bitsOffset));
     return file;
 }
 

@@ -13,11 +13,6 @@ namespace dovrel {
 
 bool CreateFolder(const Text& path) { return CreateDirectoryW(WidePath(path).c_str(), nullptr) != FALSE; }
 
-bool CopyFileReplacing(const Text& source, const Text& target)
-{
-    return CopyFileW(WidePath(source).c_str(), WidePath(target).c_str(), FALSE) != FALSE;
-}
-
 bool RemoveFile(const Text& path) { return DeleteFileW(WidePath(path).c_str()) != FALSE; }
 
 bool MovePath(const Text& source, const Text& target)

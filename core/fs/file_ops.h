@@ -12,8 +12,7 @@
 namespace dovrel {
 
 bool CreateFolder(const Text& path);  // one level only
-bool CopyFileReplacing(const Text& source, const Text& target);
-bool RemoveFile(const Text& path);  // a read-only file stays
+bool RemoveFile(const Text& path);    // a read-only file stays
 // Fails if target exists; a refusal by a moment's sharing or access
 // violation is retried over about a second first.
 bool MovePath(const Text& source, const Text& target);

@@ -97,12 +97,6 @@ bool IsLinkByTag(std::uint32_t attributes, std::uint32_t reparseTag)
     return reparseTag == 0 || IsReparseTagNameSurrogate(reparseTag);
 }
 
-bool IsLinkPath(const Text& path)
-{
-    DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && IsLinkAttributes(attributes, path);
-}
-
 bool IsRealFolder(const Text& path)
 {
     if (path.empty()) return false;

@@ -21,9 +21,6 @@ namespace dovrel {
 // reparse point whose tag could not be learned (0) counts as a link.
 bool IsLinkByTag(std::uint32_t attributes, std::uint32_t reparseTag);
 
-// Whether the file or folder at path is itself a link by that rule.
-bool IsLinkPath(const Text& path);
-
 // A folder that exists and is no link: what may be entered and written in.
 bool IsRealFolder(const Text& path);
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/text/ascii.h"
-#include "core/fs/folder_path.h"
+#include "core/text/path_separator.h"
 #include "core/base/unique_handle.h"
 #include "core/fs/wide_path.h"
 #include "core/text/text_encoding.h"
@@ -18,7 +18,7 @@ constexpr DWORD kLongPath = 32768;
 
 Text WithoutFinalBackslash(Text path)
 {
-    if (EndsWithBackslash(path) && path.size() > 3) path.pop_back();
+    if (EndsWithSeparator(path) && path.size() > 3) path.pop_back();
     return path;
 }
 

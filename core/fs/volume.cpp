@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <atomic>
 
-#include "core/text/dbcs.h"
+#include "core/text/path_separator.h"
 #include "core/fs/wide_path.h"
 
 namespace dovrel {
@@ -27,15 +27,11 @@ public:
     }
 
 private:
-    // Up to the last "\", which is never a trail byte.
+    // Up to the last separator.
     static Text FolderOf(const Text& path)
     {
-        std::size_t last = 0;
-        ForEachCharacterStart(path.data(), path.size(), [&](std::size_t at) {
-            if (path[at] == '\\') last = at;
-            return true;
-        });
-        return path.substr(0, last + 1);
+        const std::size_t last = LastSeparator(path);
+        return path.substr(0, (last == Text::npos ? 0 : last) + 1);
     }
     bool Write(HANDLE file, const void* bytes, DWORD count) override
     {

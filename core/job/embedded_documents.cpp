@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 #include <vector>
 
+#include "core/base/progress.h"
 #include "core/compound/binary_pictures.h"
 #include "core/compound/compound_document.h"
 #include "core/compound/embedded_objects.h"
@@ -25,12 +27,12 @@ namespace {
 
 constexpr char kEmbeddings[] = "\\embeddings";
 
-// A stop asked for through the zip extraction's event.
-class StopSink final : public ExtractProgressSink {
+// A stop asked for through a reader's progress; how far the reader is
+// shows nowhere.
+class StopPoll final : public Progress {
 public:
-    explicit StopSink(std::function<bool()> goOn) : goOn_(std::move(goOn)) {}
-    bool HasWindow() const override { return true; }
-    std::optional<bool> Fire(std::int32_t /*percent*/) override { return goOn_(); }
+    explicit StopPoll(std::function<bool()> goOn) : goOn_(std::move(goOn)) {}
+    bool Report(std::uint64_t /*done*/, std::uint64_t /*total*/) override { return goOn_(); }
 
 private:
     std::function<bool()> goOn_;
@@ -63,8 +65,8 @@ public:
         if (depth >= kEmbeddingDepth) return parts;
         const Text work = WorkFolder(depth) + "\\zip";
         const Text folder = packageRoot + kEmbeddings;
-        StopSink sink([this] { return GoOn(); });
-        if (ZipExtractFolder(path, folder, work, &sink) != 1) return parts;
+        StopPoll poll([this] { return GoOn(); });
+        if (ZipExtractFolder(path, folder, work, &poll) != 1) return parts;
         for (const Text& name : FileNamesIn(work + folder)) parts.emplace_back(name, work + folder + "\\" + name);
         return parts;
     }
@@ -119,8 +121,8 @@ private:
                 ReadPackage(*objects.package, target, depth);
                 return;
             }
-            BinaryPicturesResult pictures =
-                WriteBinaryDocumentPictures(path, Text("\\media"), work, [this](int) { return GoOn(); });
+            StopPoll poll([this] { return GoOn(); });
+            BinaryPicturesResult pictures = WriteBinaryDocumentPictures(path, Text("\\media"), work, &poll);
             if (pictures.ok && pictures.packageFolder) MoveInto(work + "\\media", target);
             ReadParts(PartsOf(objects), target, depth);
         } else {
@@ -137,8 +139,8 @@ private:
         if (folders.empty()) return;
         const Text work = WorkFolder(depth) + "\\media";
         const Text& written = folders.front().written;
-        StopSink sink([this] { return GoOn(); });
-        if (ZipExtractFolders(path, folders, work, &sink) == 1 && GoOn() && FolderExists(work + written))
+        StopPoll poll([this] { return GoOn(); });
+        if (ZipExtractFolders(path, folders, work, &poll) == 1 && GoOn() && FolderExists(work + written))
             MoveInto(work + written, target);
         if (type.format == DocumentFormat::OfficeOpenXml)
             ReadParts(PackageParts(path, PackageRootOf(written), depth), target, depth);

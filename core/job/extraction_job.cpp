@@ -8,6 +8,7 @@
 #include "core/job/document_name.h"
 #include "core/job/embedded_documents.h"
 #include "core/fs/file_ops.h"
+#include "core/text/path_separator.h"
 #include "core/fs/folder_path.h"
 #include "core/fs/folder_tree.h"
 #include "core/fs/inside_folder.h"
@@ -49,31 +50,28 @@ bool PrepareScratchFolder(const WorkPaths& paths)
 
 // The share of a document's progress that reading its media takes; the
 // rest is the rendering of its metafiles.
-constexpr int kReadingShare = 90;
+constexpr std::uint64_t kReadingShare = 90;
 
-// The zip extraction's progress event, forwarded to the job's progress:
-// the reading as the first kReadingShare percent, the rendering after it.
-class ProgressForwarder : public ExtractProgressSink {
+// A document's progress, passed on to the job's: the reading as the first
+// kReadingShare percent, the rendering after it. Nothing without the job's.
+class DocumentProgress {
 public:
-    explicit ProgressForwarder(JobProgress* progress) : progress_(progress) {}
-    bool HasWindow() const override { return progress_ != nullptr; }
-    std::optional<bool> Fire(std::int32_t percent) override { return Report(percent * kReadingShare / 100); }
-    // A report of the reading; false once a stop was asked for.
-    bool Tell(int percent) { return !HasWindow() || *Fire(percent); }
-    // A report of the rendering.
-    bool TellRendering(int percent)
+    explicit DocumentProgress(Progress* progress)
     {
-        return !HasWindow() || Report(kReadingShare + percent * (100 - kReadingShare) / 100);
+        if (!progress) return;
+        reading_.emplace(*progress, 0, kReadingShare, 100);
+        rendering_.emplace(*progress, kReadingShare, 100, 100);
     }
-    bool stopped = false;
+    Progress* reading() { return reading_ ? &*reading_ : nullptr; }
+    Progress* rendering() { return rendering_ ? &*rendering_ : nullptr; }
+    // A report of the reading, or of the rendering; false once a stop was
+    // asked for.
+    bool TellReading(int percent) { return !reading_ || ReportPercent(*reading_, percent); }
+    bool TellRendering(int percent) { return !rendering_ || ReportPercent(*rendering_, percent); }
+    bool stopped() const { return (reading_ && reading_->stopped()) || (rendering_ && rendering_->stopped()); }
 
 private:
-    bool Report(int percent)
-    {
-        if (!progress_->Report(percent)) stopped = true;
-        return !stopped;
-    }
-    JobProgress* progress_;
+    std::optional<ProgressPart> reading_, rendering_;
 };
 
 // Step 3: the package's media folder, unpacked under the scratch folder,
@@ -97,7 +95,7 @@ DocumentOutcome MoveMediaToResult(const Text& mediaFolder, const WorkPaths& path
 namespace {
 
 DocumentOutcome ExtractInScratchFolder(const WorkPaths& paths, const Text& document, const Text& resultBaseName,
-                                       JobProgress* progress)
+                                       Progress* progress)
 {
     // The document is only ever read. One inside the scratch folder would be
     // deleted by the clearing.
@@ -112,17 +110,18 @@ DocumentOutcome ExtractInScratchFolder(const WorkPaths& paths, const Text& docum
 
     // Step 1: the document's media into <scratch>\<package media folder>,
     // read where the document is; nothing else of the package is written.
-    ProgressForwarder forwarder(progress);
+    DocumentProgress documentProgress(progress);
+    bool stopped = false;
     // Where the media go under the scratch folder, and with them the
     // documents embedded; a package's embedded parts lie beside its media.
     std::optional<Text> packageFolder, embeddingFolder, packageRoot;
     if (type.format == DocumentFormat::Binary) {
         // An old binary document: its pictures are written where a package
         // keeps its media, and the rest of the run is the same.
-        BinaryPicturesResult pictures = WriteBinaryDocumentPictures(
-            document, std::nullopt, paths.scratchFolder, [&forwarder](int percent) { return forwarder.Tell(percent); });
+        BinaryPicturesResult pictures =
+            WriteBinaryDocumentPictures(document, std::nullopt, paths.scratchFolder, documentProgress.reading());
         if (!pictures.ok && !pictures.stopped) return DocumentOutcome::Failed;
-        forwarder.stopped = forwarder.stopped || pictures.stopped;
+        stopped = pictures.stopped;
         // Pictures of embedded objects go where the document's own do.
         const Text ownMedia = MediaFolderOf(type.kind);
         embeddingFolder = pictures.packageFolder.value_or(ownMedia.empty() ? Text("\\media") : ownMedia);
@@ -130,7 +129,8 @@ DocumentOutcome ExtractInScratchFolder(const WorkPaths& paths, const Text& docum
     } else {
         const std::vector<PackageFolder> folders = MediaFoldersOf(type);
         // The scratch folder stays for inspection; the next run or start clears it.
-        if (ZipExtractFolders(document, folders, paths.scratchFolder, &forwarder) != 1) return DocumentOutcome::Failed;
+        if (ZipExtractFolders(document, folders, paths.scratchFolder, documentProgress.reading()) != 1)
+            return DocumentOutcome::Failed;
         if (!folders.empty()) packageFolder = folders.front().written;
         if (type.format == DocumentFormat::OfficeOpenXml && packageFolder) {
             embeddingFolder = packageFolder;
@@ -138,14 +138,14 @@ DocumentOutcome ExtractInScratchFolder(const WorkPaths& paths, const Text& docum
         }
     }
     // Step 1b: the documents embedded in it, below its media.
-    if (!forwarder.stopped && embeddingFolder) {
+    if (!stopped && !documentProgress.stopped() && embeddingFolder) {
         const Text media = JoinTexts({paths.scratchFolder, *embeddingFolder});
         if (!ExtractEmbeddedDocuments(document, packageRoot, media, paths.scratchFolder + "\\embedded",
-                                      [&forwarder] { return forwarder.Tell(100); }))
-            forwarder.stopped = true;
+                                      [&documentProgress] { return documentProgress.TellReading(100); }))
+            stopped = true;
         if (!packageFolder && FolderExists(media)) packageFolder = embeddingFolder;
     }
-    if (forwarder.stopped) {
+    if (stopped || documentProgress.stopped()) {
         ClearScratchFolder(paths);
         return DocumentOutcome::Stopped;
     }
@@ -158,9 +158,8 @@ DocumentOutcome ExtractInScratchFolder(const WorkPaths& paths, const Text& docum
     // still in the scratch folder, so a stop leaves no half-made result.
     const Text mediaFolder = JoinTexts({paths.scratchFolder, *packageFolder});
     if (IsRealFolder(mediaFolder)) {
-        const FolderRendering rendering = RenderMetafilesInFolder(
-            mediaFolder, [&forwarder](int percent) { return forwarder.TellRendering(percent); });
-        if (rendering.stopped || !forwarder.TellRendering(100)) {
+        const FolderRendering rendering = RenderMetafilesInFolder(mediaFolder, documentProgress.rendering());
+        if (rendering.stopped || !documentProgress.TellRendering(100)) {
             ClearScratchFolder(paths);
             return DocumentOutcome::Stopped;
         }
@@ -173,7 +172,7 @@ DocumentOutcome ExtractInScratchFolder(const WorkPaths& paths, const Text& docum
 
 // resultBaseName: what the result folder is named before its "_<number>".
 DocumentOutcome ExtractNamedDocument(const WorkPaths& paths, const Text& document, const Text& resultBaseName,
-                                     JobProgress* progress)
+                                     Progress* progress)
 {
     const std::uint64_t failedWrites = FailedWrites();
     const DocumentOutcome outcome = ExtractInScratchFolder(paths, document, resultBaseName, progress);
@@ -185,30 +184,12 @@ DocumentOutcome ExtractNamedDocument(const WorkPaths& paths, const Text& documen
 
 }  // namespace
 
-DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, JobProgress* progress)
+DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, Progress* progress)
 {
     return ExtractNamedDocument(paths, document, AnalyseDocumentName(document).baseName, progress);
 }
 
 namespace {
-
-// One document of a batch reports its progress as its share of the whole.
-class BatchShare final : public JobProgress {
-public:
-    BatchShare(JobProgress& whole, std::size_t index, std::size_t count) : whole_(whole), index_(index), count_(count)
-    {
-    }
-    bool Report(int percent) override
-    {
-        const long long done = static_cast<long long>(index_) * 100 + percent;
-        return whole_.Report(static_cast<int>(done / static_cast<long long>(count_)));
-    }
-
-private:
-    JobProgress& whole_;
-    std::size_t index_;
-    std::size_t count_;
-};
 
 // How a failed document is named in the failure message: its file name.
 Text NameForMessage(const Text& document)
@@ -217,7 +198,7 @@ Text NameForMessage(const Text& document)
     return name.empty() ? document : name;
 }
 
-void RunSingle(const WorkPaths& paths, const Text& document, JobProgress* progress)
+void RunSingle(const WorkPaths& paths, const Text& document, Progress* progress)
 {
     UserSeam& user = CurrentUserSeam();
     DocumentOutcome outcome = ExtractDocument(paths, document, progress);
@@ -247,7 +228,7 @@ struct BatchDocument {
 // "D:\decks\" is the folder "D:\decks"; "D:\" stays the drive's root.
 Text WithoutFinalBackslash(Text folder)
 {
-    while (EndsWithBackslash(folder) && folder.size() > 3) folder.pop_back();
+    while (EndsWithSeparator(folder) && folder.size() > 3) folder.pop_back();
     return folder;
 }
 
@@ -256,7 +237,7 @@ Text WithoutFinalBackslash(Text folder)
 // results again and again; one past the limits is refused before anything
 // is written. Nothing when a stop was asked for.
 std::optional<std::vector<BatchDocument>> ExpandFolders(const WorkPaths& paths, const std::vector<Text>& chosen,
-                                                        JobProgress* progress)
+                                                        Progress* progress)
 {
     std::vector<BatchDocument> batch;
     for (const Text& path : chosen) {
@@ -269,8 +250,8 @@ std::optional<std::vector<BatchDocument>> ExpandFolders(const WorkPaths& paths, 
             batch.push_back({folder, Text(), NameForMessage(folder), Refusal::OutputRoot});
             continue;
         }
-        FolderDocuments found =
-            FindFolderDocuments(folder, paths.outputRoot, [progress] { return !progress || progress->Report(0); });
+        FolderDocuments found = FindFolderDocuments(folder, paths.outputRoot,
+                                                    [progress] { return !progress || ReportPercent(*progress, 0); });
         if (found.outcome == FolderSearch::Stopped) return std::nullopt;
         if (found.outcome != FolderSearch::Found) {
             batch.push_back({folder, Text(), NameForMessage(folder), Refusal::PastTheLimits});
@@ -288,7 +269,7 @@ std::optional<std::vector<BatchDocument>> ExpandFolders(const WorkPaths& paths, 
 // end: success when none failed, else the failed documents' names; none
 // when no document gave a result and none failed, as for a single such
 // document (folders with no document in them among them).
-void RunBatch(const WorkPaths& paths, const std::vector<Text>& chosen, JobProgress* progress)
+void RunBatch(const WorkPaths& paths, const std::vector<Text>& chosen, Progress* progress)
 {
     const std::optional<std::vector<BatchDocument>> documents = ExpandFolders(paths, chosen, progress);
     if (!documents) return;
@@ -302,8 +283,9 @@ void RunBatch(const WorkPaths& paths, const std::vector<Text>& chosen, JobProgre
         const BatchDocument& document = (*documents)[i];
         DocumentOutcome outcome = DocumentOutcome::Failed;
         if (document.refusal == Refusal::None) {
-            std::optional<BatchShare> share;
-            if (progress) share.emplace(*progress, i, documents->size());
+            // The document's progress is its share of the whole.
+            std::optional<ProgressPart> share;
+            if (progress) share.emplace(*progress, i * 100, (i + 1) * 100, documents->size() * 100);
             outcome = ExtractNamedDocument(paths, document.path, document.resultBaseName, share ? &*share : nullptr);
         }
         switch (outcome) {
@@ -333,7 +315,7 @@ void RunBatch(const WorkPaths& paths, const std::vector<Text>& chosen, JobProgre
 
 }  // namespace
 
-void RunExtraction(JobProgress* progress)
+void RunExtraction(Progress* progress)
 {
     const WorkPaths& paths = CurrentWorkPaths();
     const std::vector<Text>& documents = paths.selectedDocuments;

@@ -3,23 +3,12 @@
 // <Documents>\PPT_RES\<base name>_<number>, told to the user through the
 // user seam. Runs synchronously to its end; all outcome is shown.
 
+#include "core/base/progress.h"
 #include "core/text/text.h"
 
 namespace dovrel {
 
 struct WorkPaths;
-
-// How a running job tells the user interface how far it is, and learns that
-// it should stop. Called on the job's own (the user-interface) thread.
-class JobProgress {
-public:
-    virtual ~JobProgress() = default;
-    // percent: 0 to 100 of the whole run. false asks the job to stop: it
-    // then clears the scratch folder and ends without a result or a message.
-    virtual bool Report(int percent) = 0;
-    // The run is over, before the user is told how it went.
-    virtual void Ended(bool /*failed*/) {}
-};
 
 enum class DocumentOutcome {
     Extracted,         // a result folder was made
@@ -28,13 +17,18 @@ enum class DocumentOutcome {
     Stopped,           // the progress asked for a stop: no result, no message
 };
 
+// progress: how far the whole run is, called on the job's own (the
+// user-interface) thread. false asks the job to stop: it then clears the
+// scratch folder and ends without a result or a message. Ended is told
+// before the user hears how the run went.
+
 // One document from the scratch folder's clearing to its result folder;
 // shows nothing. The document is read where it is and never changed; a
 // document inside the scratch folder fails before anything is cleared. The
 // scratch folder is cleared afterwards unless the run failed (it then stays,
 // with whatever media it holds, until the next run or start); a run that
 // failed because a write failed clears it too.
-DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, JobProgress* progress = nullptr);
+DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, Progress* progress = nullptr);
 
 // The selected documents: one is a single run, told as ExtractDocument's
 // outcome says; two or more are a batch, each document extracted in turn
@@ -46,6 +40,6 @@ DocumentOutcome ExtractDocument(const WorkPaths& paths, const Text& document, Jo
 // path, and makes a batch even alone; one with no document in it, alone,
 // ends silently. A folder in the output root, or past the limits, fails as
 // a whole. A stop ends the batch without a message.
-void RunExtraction(JobProgress* progress = nullptr);
+void RunExtraction(Progress* progress = nullptr);
 
 }  // namespace dovrel

@@ -19,7 +19,6 @@ void SetUpWorkPaths()
     // added; without one the output root is the relative "PPT_RES".
     g_workPaths.outputRoot = JoinTexts({CurrentUserSeam().DocumentsFolder(), "PPT_RES"});
     g_workPaths.scratchFolder = JoinTexts({g_workPaths.outputRoot, "\\TMP"});
-    g_workPaths.scratchArchive = JoinTexts({g_workPaths.scratchFolder, "\\temp.zip"});
     // The same full removal as a run's: DeleteFolderTree would leave the
     // dot-named and read-only remains of a failed run.
     RemoveScratchTree(g_workPaths.scratchFolder);
@@ -45,8 +44,6 @@ void SetSelectedDocuments(std::vector<Text> paths)
     for (Text& path : paths) path = WithBackslashes(std::move(path));
     g_workPaths.selectedDocuments = std::move(paths);
 }
-
-void SetSelectedDocument(const Text& path) { SetSelectedDocuments({path}); }
 
 void ReleaseWorkPaths() { g_workPaths = WorkPaths{}; }
 

@@ -1,7 +1,7 @@
 #pragma once
-// The four paths the whole program shares. OutputRoot, ScratchFolder and
-// ScratchArchive are fixed once at window creation; the selected documents
-// change with every browse or drop and keep their value across runs.
+// The paths the whole program shares. OutputRoot and ScratchFolder are
+// fixed once at window creation; the selected documents change with every browse or drop and keep their value across
+// runs.
 
 #include <vector>
 
@@ -10,9 +10,8 @@
 namespace dovrel {
 
 struct WorkPaths {
-    Text outputRoot;      // <Documents>\PPT_RES
-    Text scratchFolder;   // OutputRoot\TMP
-    Text scratchArchive;  // ScratchFolder\temp.zip: no longer written (the job reads the document in place)
+    Text outputRoot;     // <Documents>\PPT_RES
+    Text scratchFolder;  // OutputRoot\TMP
     // The chosen or dropped paths, as given ("/" taken for "\"), in their
     // order: one for a single run, two or more for a batch; none before the
     // first choice.
@@ -21,13 +20,12 @@ struct WorkPaths {
 
 const WorkPaths& CurrentWorkPaths();
 
-// Fixes the three folders under the Documents folder (through the user
+// Fixes the two folders under the Documents folder (through the user
 // seam) and deletes whatever an earlier run left in the scratch folder.
 void SetUpWorkPaths();
+// One path is a single run, two or more a batch.
 void SetSelectedDocuments(std::vector<Text> paths);
-// One document: a single run.
-void SetSelectedDocument(const Text& path);
-// The program's end routine: forgets all four paths.
+// The program's end routine: forgets all the paths.
 void ReleaseWorkPaths();
 
 }  // namespace dovrel

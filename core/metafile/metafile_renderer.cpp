@@ -295,7 +295,7 @@ bool IsMetafileName(const Text& name)
     return extension == "emf" || extension == "wmf" || extension == "emz" || extension == "wmz";
 }
 
-FolderRendering RenderMetafilesInFolder(const Text& folder, const RenderProgress& progress, const RenderLimits& limits)
+FolderRendering RenderMetafilesInFolder(const Text& folder, Progress* progress, const RenderLimits& limits)
 {
     FolderRendering result;
     std::vector<Text> metafiles;
@@ -303,7 +303,7 @@ FolderRendering RenderMetafilesInFolder(const Text& folder, const RenderProgress
     if (metafiles.empty()) return result;
     const ScopedCom com;  // once for the folder, not once a picture
     int percent = 0;
-    const RenderPoll poll = [&] { return !progress || progress(percent); };
+    const RenderPoll poll = [&] { return !progress || ReportPercent(*progress, percent); };
     for (std::size_t i = 0; i < metafiles.size() && !result.stopped; ++i) {
         const Text& path = metafiles[i];
         RenderOutcome outcome = RenderOutcome::NotRendered;

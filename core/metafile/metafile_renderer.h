@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/base/progress.h"
 #include "core/text/text.h"
 
 namespace dovrel {
@@ -51,14 +52,13 @@ struct FolderRendering {
     bool stopped = false;
 };
 
-// How far the folder's metafiles are (0 to 100); false asks for a stop.
-using RenderProgress = std::function<bool(int percent)>;
-
 // Every metafile in folder and its real subfolders (links are not entered)
 // gets "<name>.png" (or "<name>.jpg") beside it, unless a file of that name
 // is there already, or the volume has no room for it. A metafile that
-// cannot be rendered is passed over.
-FolderRendering RenderMetafilesInFolder(const Text& folder, const RenderProgress& progress = nullptr,
+// cannot be rendered is passed over. progress is told how far the folder's
+// metafiles are, as a percent, while one plays and after each; false asks
+// for a stop.
+FolderRendering RenderMetafilesInFolder(const Text& folder, Progress* progress = nullptr,
                                         const RenderLimits& limits = {});
 
 }  // namespace dovrel

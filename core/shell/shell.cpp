@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/text/dbcs.h"
 #include "core/text/text_encoding.h"
+#include "core/text/path_separator.h"
 
 namespace dovrel {
 
@@ -109,19 +109,7 @@ SpecialFolderSource SpecialFolderSourceOf(std::int32_t index)
     }
 }
 
-Text WithTrailingBackslash(const Text& path)
-{
-    if (path.empty()) return path;
-    // The last character, not the last byte: "\" can be the trail byte of a
-    // two-byte character (誠 is 0xD5 0x5C).
-    std::size_t last = 0;
-    ForEachCharacterStart(path.data(), path.size(), [&](std::size_t at) {
-        last = at;
-        return true;
-    });
-    bool endsInBackslash = last == path.size() - 1 && path[last] == '\\';
-    return endsInBackslash ? path : path + "\\";
-}
+Text WithTrailingBackslash(const Text& path) { return path.empty() || EndsWithSeparator(path) ? path : path + "\\"; }
 
 Text GetSpecialFolder(std::int32_t index)
 {

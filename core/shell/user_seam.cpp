@@ -1,5 +1,7 @@
 #include "core/shell/user_seam.h"
 
+#include <utility>
+
 #include "core/shell/shell.h"
 
 namespace dovrel {
@@ -33,8 +35,6 @@ HWND MessageOwner() { return g_messageOwner; }
 
 UserSeam& CurrentUserSeam() { return g_installedSeam ? *g_installedSeam : RealUserSeam(); }
 
-ScopedUserSeam::ScopedUserSeam(UserSeam& seam) : previous_(g_installedSeam) { g_installedSeam = &seam; }
-
-ScopedUserSeam::~ScopedUserSeam() { g_installedSeam = previous_; }
+UserSeam* InstallUserSeam(UserSeam* seam) { return std::exchange(g_installedSeam, seam); }
 
 }  // namespace dovrel

@@ -29,16 +29,8 @@ UserSeam& CurrentUserSeam();
 void SetMessageOwner(HWND owner);
 HWND MessageOwner();
 
-// Installs a seam for the lifetime of the object (tests).
-class ScopedUserSeam {
-public:
-    explicit ScopedUserSeam(UserSeam& seam);
-    ~ScopedUserSeam();
-    ScopedUserSeam(const ScopedUserSeam&) = delete;
-    ScopedUserSeam& operator=(const ScopedUserSeam&) = delete;
-
-private:
-    UserSeam* previous_;
-};
+// Makes seam the current one (null: the real one) and answers the one it
+// replaces (tests, through their scoped override).
+UserSeam* InstallUserSeam(UserSeam* seam);
 
 }  // namespace dovrel

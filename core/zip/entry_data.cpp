@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 
 #include "core/fs/volume.h"
 #include "core/zip/crc32.h"
@@ -21,14 +22,14 @@ using Sink = std::function<bool(const unsigned char*, std::size_t)>;
 
 class Output {
 public:
-    Output(const Sink& sink, const std::function<bool(std::uint64_t)>& written) : sink_(sink), written_(written) {}
+    Output(const Sink& sink, std::uint64_t size, Progress* progress) : sink_(sink), size_(size), progress_(progress) {}
     // Writes count bytes; tells the caller unless they are the last.
     bool Write(const unsigned char* bytes, std::size_t count, bool last)
     {
         crc_ = UpdateCrc32(crc_, bytes, count);
         produced_ += count;
         if (!sink_(bytes, count)) return false;
-        if (!last && written_ && !written_(produced_)) stopped_ = true;
+        if (!last && progress_ && !progress_->Report(std::min(produced_, size_), size_)) stopped_ = true;
         return true;
     }
     std::uint64_t produced() const { return produced_; }
@@ -37,7 +38,8 @@ public:
 
 private:
     const Sink& sink_;
-    const std::function<bool(std::uint64_t)>& written_;
+    std::uint64_t size_;
+    Progress* progress_;
     std::uint64_t produced_ = 0;
     std::uint32_t crc_ = 0;
     bool stopped_ = false;
@@ -100,10 +102,10 @@ bool CopyDeflated(ArchiveView& archive, const ZipEntryInfo& info, unsigned char*
     return ok;
 }
 
-EntryCopy Copy(ArchiveView& archive, const ZipEntryInfo& info, const Sink& sink,
-               const std::function<bool(std::uint64_t)>& written, std::vector<unsigned char>& buffer)
+EntryCopy Copy(ArchiveView& archive, const ZipEntryInfo& info, const Sink& sink, Progress* progress,
+               std::vector<unsigned char>& buffer)
 {
-    Output output(sink, written);
+    Output output(sink, info.uncompressedSize, progress);
     bool ok = false;
     if (info.method == 0) {
         ok = CopyStored(archive, info, output);
@@ -118,12 +120,12 @@ EntryCopy Copy(ArchiveView& archive, const ZipEntryInfo& info, const Sink& sink,
 
 }  // namespace
 
-EntryCopy CopyEntryData(ArchiveView& archive, const ZipEntryInfo& info, HANDLE out,
-                        const std::function<bool(std::uint64_t)>& written, std::vector<unsigned char>& buffer)
+EntryCopy CopyEntryData(ArchiveView& archive, const ZipEntryInfo& info, HANDLE out, Progress* progress,
+                        std::vector<unsigned char>& buffer)
 {
     return Copy(
         archive, info, [out](const unsigned char* bytes, std::size_t count) { return WriteToFile(out, bytes, count); },
-        written, buffer);
+        progress, buffer);
 }
 
 EntryCopy CopyEntryData(ArchiveView& archive, const ZipEntryInfo& info, std::string& out,
@@ -136,7 +138,7 @@ EntryCopy CopyEntryData(ArchiveView& archive, const ZipEntryInfo& info, std::str
             out.append(reinterpret_cast<const char*>(bytes), count);
             return true;
         },
-        {}, buffer);
+        nullptr, buffer);
 }
 
 }  // namespace dovrel

@@ -9,10 +9,10 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "core/base/progress.h"
 #include "core/zip/archive_view.h"
 #include "core/zip/zip_entry_info.h"
 
@@ -21,13 +21,14 @@ namespace dovrel {
 enum class EntryCopy { Copied, Failed, Stopped };
 
 // in: archive, the archive's view; info of a stored (0) or deflated (8)
-// entry; out, the new file. written(bytes so far) after every write but
-// the last, at most 64 KB apart; false stops there. buffer is reused
+// entry; out, the new file. progress told the bytes so far of the declared
+// size after every write but the last, at most 64 KB apart; false stops
+// there. buffer is reused
 // between calls. Never produces more than the declared size; Copied only
 // when exactly that size came out, with the declared CRC-32, and every
 // write succeeded; data said to lie past the archive's end fails.
-EntryCopy CopyEntryData(ArchiveView& archive, const ZipEntryInfo& info, HANDLE out,
-                        const std::function<bool(std::uint64_t)>& written, std::vector<unsigned char>& buffer);
+EntryCopy CopyEntryData(ArchiveView& archive, const ZipEntryInfo& info, HANDLE out, Progress* progress,
+                        std::vector<unsigned char>& buffer);
 
 // The same into memory: `out` holds the entry's bytes after Copied. The
 // caller bounds the declared size.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/base/little_endian.h"
+
 namespace dovrel {
 
 namespace {
@@ -13,13 +15,6 @@ constexpr std::uint32_t kReadOnly = 0x01, kHidden = 0x02, kSystem = 0x04, kDirec
                         kNormal = 0x80;
 constexpr std::uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;
 constexpr std::uint64_t kFileTimeUnitsPerSecond = 10000000ULL;
-
-std::uint32_t ReadLe(const std::string& bytes, std::size_t at, int count)
-{
-    std::uint32_t value = 0;
-    for (int i = count - 1; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
-    return value;
-}
 
 }  // namespace
 
@@ -39,8 +34,8 @@ void ApplyExtendedTimestamp(const std::string& extra, ZipEntryInfo& info)
     const std::size_t length = extra.size();
     std::size_t offset = 0;
     while (offset + 4 < length) {
-        std::uint16_t id = static_cast<std::uint16_t>(ReadLe(extra, offset, 2));
-        std::size_t dataSize = ReadLe(extra, offset + 2, 2);
+        std::uint16_t id = ReadLe16(extra, offset);
+        std::size_t dataSize = ReadLe16(extra, offset + 2);
         if (id == kExtendedTimestampId) {
             const std::size_t dataStart = offset + 4;
             const std::size_t dataEnd = std::min(dataStart + dataSize, length);
@@ -51,7 +46,7 @@ void ApplyExtendedTimestamp(const std::string& extra, ZipEntryInfo& info)
             for (unsigned bit = 0; bit < 3; ++bit) {
                 if (!(flags & (1u << bit))) continue;
                 if (at + 4 > dataEnd) return;  // the block ends before this value
-                auto seconds = static_cast<std::int32_t>(ReadLe(extra, at, 4));
+                auto seconds = static_cast<std::int32_t>(ReadLe32(extra, at));
                 if (seconds >= 0)
                     *times[bit] = kUnixEpochAsFileTime + static_cast<std::uint64_t>(seconds) * kFileTimeUnitsPerSecond;
                 at += 4;

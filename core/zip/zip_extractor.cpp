@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/text/ascii.h"
-#include "core/text/dbcs.h"
+#include "core/text/path_separator.h"
 #include "core/fs/file_ops.h"
 #include "core/fs/folder_path.h"
 #include "core/fs/folder_tree.h"
@@ -47,21 +47,17 @@ bool IsAcceptedArchive(const Text& path, DWORD share)
 Text DestinationPath(const Text& targetFolder, const Text& entryName)
 {
     Text path = targetFolder;
-    if (!EndsWithBackslash(path)) path += '\\';
+    if (!EndsWithSeparator(path)) path += '\\';
     path.reserve(path.size() + entryName.size());
     for (char byte : entryName) path += byte == '/' ? '\\' : byte;
     return path;
 }
 
-// Everything before the path's last "\" character.
+// Everything before the path's last separator.
 Text FolderPart(const Text& path)
 {
-    std::size_t last = 0;
-    ForEachCharacterStart(path.data(), path.size(), [&](std::size_t at) {
-        if (CharacterSize(path.data(), path.size(), at) == 1 && path[at] == '\\') last = at;
-        return true;
-    });
-    return path.substr(0, last);
+    const std::size_t last = LastSeparator(path);
+    return path.substr(0, last == Text::npos ? 0 : last);
 }
 
 using Record = std::pair<std::uint64_t, std::uint64_t>;  // archive bytes [first, second)
@@ -147,15 +143,12 @@ Selection FolderSelection(const std::vector<PackageFolder>& folders)
 
 class Extraction {
 public:
-    Extraction(ExtractProgressSink* progress, bool byBytes) : progress_(progress), byBytes_(byBytes) {}
+    Extraction(Progress* progress, bool byBytes) : progress_(progress), byBytes_(byBytes) {}
 
-    // Fires the progress event with the percent done; a handler answering
-    // false, with the window still there, asks to stop.
+    // Tells the percent done; an answer of false asks to stop.
     void Report()
     {
-        if (!progress_ || !progress_->HasWindow()) return;
-        std::optional<bool> answer = progress_->Fire(Percent());
-        if (answer && !*answer && progress_->HasWindow()) stopRequested = true;
+        if (progress_ && !ReportPercent(*progress_, Percent())) stopRequested = true;
     }
 
     bool stopRequested = false;
@@ -176,8 +169,24 @@ private:
         return static_cast<std::int32_t>(share * 100);
     }
 
-    ExtractProgressSink* progress_;
+    Progress* progress_;
     bool byBytes_;
+};
+
+// One entry's bytes written so far, told as the extraction's progress.
+class EntryProgress final : public Progress {
+public:
+    explicit EntryProgress(Extraction& extraction) : extraction_(extraction), before_(extraction.doneBytes) {}
+    bool Report(std::uint64_t done, std::uint64_t /*total*/) override
+    {
+        extraction_.doneBytes = before_ + done;
+        extraction_.Report();
+        return !extraction_.stopRequested;
+    }
+
+private:
+    Extraction& extraction_;
+    std::uint64_t before_;
 };
 
 // The folders under the target folder that entries go into: each level is
@@ -218,7 +227,7 @@ std::optional<Text> FolderDestination(const ZipEntryInfo& info, const Selection:
         names.Assign(info.name.substr(folder.folded.size()), (info.flags & kUtf8NameFlag) != 0);
     if (!rest) return std::nullopt;
     Text destination = DestinationPath(targetFolder, folder.written) + *rest;
-    if (!EndsWithBackslash(destination) && IsPathSeparator(info.name.back())) destination += '\\';
+    if (!EndsWithSeparator(destination) && IsPathSeparator(info.name.back())) destination += '\\';
     return destination;
 }
 
@@ -229,21 +238,17 @@ bool ExtractEntry(ZipReader& reader, const ZipEntryInfo& info, const Text& desti
 {
     if (destination.size() >= MAX_PATH) return false;
 
-    if (info.IsFolder()) return folders.Ensure(EndsWithBackslash(destination) ? FolderPart(destination) : destination);
+    if (info.IsFolder()) return folders.Ensure(EndsWithSeparator(destination) ? FolderPart(destination) : destination);
 
     if (!folders.Ensure(FolderPart(destination))) return false;
     const std::uint64_t before = extraction.doneBytes;
-    auto written = [&](std::uint64_t bytes) {
-        extraction.doneBytes = before + bytes;
-        extraction.Report();
-        return !extraction.stopRequested;
-    };
+    EntryProgress written(extraction);
     // An existing read-only, hidden or system file is replaced once its
     // attributes are reset. Resetting only after a refusal spares every new
     // file a lookup of a name that is not there yet.
-    std::uint32_t code = reader.WriteEntry(info.index, destination, written);
+    std::uint32_t code = reader.WriteEntry(info.index, destination, &written);
     if (code == kZipCannotOpen && SetFileAttributesW(WidePath(destination).c_str(), FILE_ATTRIBUTE_NORMAL))
-        code = reader.WriteEntry(info.index, destination, written);
+        code = reader.WriteEntry(info.index, destination, &written);
     extraction.doneBytes = before + info.uncompressedSize;
     return code == kZipOk || code == kZipStopped;
 }
@@ -322,8 +327,7 @@ std::int32_t Extract(const Text& archivePath, const Text& targetFolder, const Se
     return 1;
 }
 
-std::int32_t Run(const Text& archivePath, const Text& targetFolder, const Selection& selection,
-                 ExtractProgressSink* progress)
+std::int32_t Run(const Text& archivePath, const Text& targetFolder, const Selection& selection, Progress* progress)
 {
     if (archivePath.empty() || targetFolder.empty()) return -1;
     Extraction extraction(progress, !selection.everything);
@@ -340,13 +344,13 @@ std::int32_t Run(const Text& archivePath, const Text& targetFolder, const Select
 
 }  // namespace
 
-std::int32_t ZipExtractor(const Text& archivePath, const Text& targetFolder, ExtractProgressSink* progress)
+std::int32_t ZipExtractor(const Text& archivePath, const Text& targetFolder, Progress* progress)
 {
     return Run(archivePath, targetFolder, Selection{}, progress);
 }
 
 std::int32_t ZipExtractFolder(const Text& archivePath, const std::optional<Text>& packageFolder,
-                              const Text& targetFolder, ExtractProgressSink* progress)
+                              const Text& targetFolder, Progress* progress)
 {
     std::vector<PackageFolder> folders;
     if (packageFolder) folders.push_back({*packageFolder, *packageFolder});
@@ -354,7 +358,7 @@ std::int32_t ZipExtractFolder(const Text& archivePath, const std::optional<Text>
 }
 
 std::int32_t ZipExtractFolders(const Text& archivePath, const std::vector<PackageFolder>& folders,
-                               const Text& targetFolder, ExtractProgressSink* progress)
+                               const Text& targetFolder, Progress* progress)
 {
     return Run(archivePath, targetFolder, FolderSelection(folders), progress);
 }

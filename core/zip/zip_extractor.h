@@ -6,28 +6,18 @@
 #include <optional>
 #include <vector>
 
+#include "core/base/progress.h"
 #include "core/text/text.h"
 
 namespace dovrel {
 
-// The zip component's progress event (ExtractProgress). Fired after every
-// entry, after every 64 KB written within an entry, and once at the end
-// with the percent done.
-class ExtractProgressSink {
-public:
-    virtual ~ExtractProgressSink() = default;
-    // Whether the component still has its window; no window, no report.
-    virtual bool HasWindow() const = 0;
-    // Raises the event synchronously. Answers the handler's truth value, or
-    // nothing when no handler ran. false asks the extraction to stop.
-    virtual std::optional<bool> Fire(std::int32_t percent) = 0;
-};
-
-// out: 1 the walk ended (or a handler asked for a stop); 0 failure after
+// progress is told the percent done after every entry, after every 64 KB
+// written within an entry, and once at the end.
+// out: 1 the walk ended (or the progress asked for a stop); 0 failure after
 // the archive was found; -1 an empty argument or nothing at archivePath.
 // Percent by entries. A stop asked for within an entry ends that entry's
 // file where it is.
-std::int32_t ZipExtractor(const Text& archivePath, const Text& targetFolder, ExtractProgressSink* progress = nullptr);
+std::int32_t ZipExtractor(const Text& archivePath, const Text& targetFolder, Progress* progress = nullptr);
 
 // The same walk with every check, writing only the entries under
 // packageFolder (a package path such as "\ppt\media": letter case ignored,
@@ -41,7 +31,7 @@ std::int32_t ZipExtractor(const Text& archivePath, const Text& targetFolder, Ext
 // it that cannot be read or written fails the extraction (0), and only an
 // unsafe name is skipped. Percent by bytes.
 std::int32_t ZipExtractFolder(const Text& archivePath, const std::optional<Text>& packageFolder,
-                              const Text& targetFolder, ExtractProgressSink* progress = nullptr);
+                              const Text& targetFolder, Progress* progress = nullptr);
 
 // A folder of the package whose entries are taken, and the folder under the
 // target folder they are written into (the same for an Office Open XML
@@ -54,6 +44,6 @@ struct PackageFolder {
 // ZipExtractFolder for several folders at once, each entry written under
 // its folder's `written` in place of the folder's own name.
 std::int32_t ZipExtractFolders(const Text& archivePath, const std::vector<PackageFolder>& folders,
-                               const Text& targetFolder, ExtractProgressSink* progress = nullptr);
+                               const Text& targetFolder, Progress* progress = nullptr);
 
 }  // namespace dovrel

@@ -209,7 +209,7 @@ std::uint32_t ZipReader::ReadEntry(std::int32_t index, std::uint64_t limit, std:
     return CopyEntryData(view_, info, bytes, buffer_) == EntryCopy::Copied ? kZipOk : kZipReadFailed;
 }
 
-std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationPath, const WrittenCallback& written)
+std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationPath, Progress* progress)
 {
     ZipEntryInfo info;
     std::uint32_t code = ReadableEntry(index, info);
@@ -228,7 +228,7 @@ std::uint32_t ZipReader::WriteEntry(std::int32_t index, const Text& destinationP
     if (!file) return kZipCannotOpen;
 
     bool failed = false;
-    switch (CopyEntryData(view_, info, file.get(), written, buffer_)) {
+    switch (CopyEntryData(view_, info, file.get(), progress, buffer_)) {
     case EntryCopy::Copied: break;
     case EntryCopy::Failed: failed = true; break;
     case EntryCopy::Stopped: return kZipStopped;

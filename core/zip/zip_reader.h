@@ -5,10 +5,10 @@
 // Open to Close.
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "core/base/progress.h"
 #include "core/zip/archive_view.h"
 #include "core/text/text.h"
 #include "core/base/unique_handle.h"
@@ -48,11 +48,10 @@ public:
     // data counts as read only when it is not encrypted, its size is the
     // declared one and its CRC-32 matches. On success the file has the
     // entry's times and normal attributes; after a failure it keeps the
-    // bytes written so far and the entry's attributes. written(bytes so far)
-    // is called after every write of up to 64 KB; false stops the entry
-    // there (kZipStopped).
-    using WrittenCallback = std::function<bool(std::uint64_t)>;
-    std::uint32_t WriteEntry(std::int32_t index, const Text& destinationPath, const WrittenCallback& written = {});
+    // bytes written so far and the entry's attributes. progress is told the
+    // bytes so far of the entry after every write of up to 64 KB; false
+    // stops the entry there (kZipStopped).
+    std::uint32_t WriteEntry(std::int32_t index, const Text& destinationPath, Progress* progress = nullptr);
     // The first entry whose stored name is `name`, ASCII letters in either
     // case, or -1. Reads the central directory alone.
     std::int32_t FindEntry(const Text& name);

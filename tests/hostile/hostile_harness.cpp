@@ -11,6 +11,7 @@
 #include "core/base/unique_handle.h"
 #include "core/job/work_paths.h"
 #include "core/zip/zip_extractor.h"
+#include "tests/support/current_folder.h"
 
 namespace dovrel::test {
 
@@ -57,21 +58,6 @@ void StartGuardOnce()
     }();
     (void)started;
 }
-
-class ScopedCurrentFolder {
-public:
-    explicit ScopedCurrentFolder(const std::string& folder)
-    {
-        GetCurrentDirectoryA(MAX_PATH, previous_);
-        SetCurrentDirectoryA(folder.c_str());
-    }
-    ~ScopedCurrentFolder() { SetCurrentDirectoryA(previous_); }
-    ScopedCurrentFolder(const ScopedCurrentFolder&) = delete;
-    ScopedCurrentFolder& operator=(const ScopedCurrentFolder&) = delete;
-
-private:
-    char previous_[MAX_PATH] = {};
-};
 
 std::string FullPath(const std::string& path)
 {
@@ -214,7 +200,7 @@ std::int32_t ExtractorSandbox::Run(const std::string& archive, const std::vector
 
     std::int32_t result;
     {
-        ScopedCurrentFolder current(outside_);
+        ScopedOverride current(SwapCurrentFolder, outside_);
         CaseGuard guard(label, 120);
         result = ZipExtractor(Archive(), target_);
     }
@@ -239,7 +225,7 @@ void ExtractorSandbox::Clear()
 // ---- JobSandbox --------------------------------------------------------------
 
 JobSandbox::JobSandbox()
-    : documents_(root_ / "Documents"), files_(root_ / "files"), user_(documents_ + "\\"), seam_(user_)
+    : documents_(root_ / "Documents"), files_(root_ / "files"), user_(documents_ + "\\"), seam_(InstallUserSeam, &user_)
 {
     CreateDirectoryA(documents_.c_str(), nullptr);
     CreateDirectoryA(files_.c_str(), nullptr);
@@ -255,7 +241,7 @@ std::string JobSandbox::PlaceDocument(const std::string& fileName, const std::st
 {
     std::string path = files_ + "\\" + fileName;
     WriteFileBytes(path, bytes);
-    SetSelectedDocument(path);
+    SetSelectedDocuments({path});
     return path;
 }
 
@@ -268,7 +254,7 @@ JobOutcome JobSandbox::Run(const std::string& bytes, const std::vector<std::stri
     EscapeWatch watch(ScratchFolder(), names);
     user_.events.clear();
     {
-        ScopedCurrentFolder current(files_);
+        ScopedOverride current(SwapCurrentFolder, files_);
         CaseGuard guard(label, 120);
         RunExtraction();
     }
@@ -282,7 +268,7 @@ JobOutcome JobSandbox::Run(const std::string& bytes, const std::vector<std::stri
         // No partial result: only the scratch folder, kept for the next
         // start; the document is read in place, never copied.
         EXPECT_EQ(ResultFolders(), resultsBefore) << "a result appeared although the job failed";
-        EXPECT_FALSE(Exists(CurrentWorkPaths().scratchArchive));
+        EXPECT_FALSE(Exists(CurrentWorkPaths().scratchFolder + "\\temp.zip"));
         return JobOutcome::Failure;
     }
     if (user_.events == success) {
@@ -317,7 +303,7 @@ void JobSandbox::ExpectNextGoodRunSucceeds()
     PlaceDocument("good.pptx", GoodPresentation());
     user_.events.clear();
     {
-        ScopedCurrentFolder current(files_);
+        ScopedOverride current(SwapCurrentFolder, files_);
         CaseGuard guard("the good run after a hostile one", 60);
         RunExtraction();
     }

@@ -19,6 +19,7 @@
 #include "tests/support/folder_link.h"
 #include "tests/support/hostile_packages.h"
 #include "tests/support/recording_user_seam.h"
+#include "tests/support/scoped_override.h"
 #include "tests/support/temp_folder.h"
 #include "core/shell/user_seam.h"
 
@@ -122,7 +123,7 @@ private:
     std::string documents_;
     std::string files_;
     RecordingUserSeam user_;
-    ScopedUserSeam seam_;
+    ScopedOverride<UserSeam*> seam_;
     int goodRuns_ = 0;
 };
 

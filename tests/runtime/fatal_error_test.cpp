@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/support/message_box_watcher.h"
+#include "tests/support/scoped_override.h"
 
 namespace dovrel {
 namespace {
@@ -99,7 +100,7 @@ TEST(FatalErrorReportDeathTest, ShowsTheBoxThenEndsWithMinusOneSkippingExitRouti
                 std::fputs(" atexit ran", stderr);
                 std::fflush(stderr);
             });
-            ScopedFatalErrorBox box(ReportToStderr);
+            test::ScopedOverride box(InstallFatalErrorBox, ReportToStderr);
             ReportFatalError("boom", 0, SourceLocation{"here.cpp", 12, "Run"});
         },
         testing::ExitedWithCode(-1), "box shown: .*\\|\\|.*boom\\|\\|.*Run \\(here\\.cpp:12\\)\\|$");

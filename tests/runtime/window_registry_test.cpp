@@ -1,4 +1,5 @@
 #include "runtime/window_registry.h"
+#include "tests/support/scoped_override.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -82,7 +83,7 @@ TEST(WindowRegistryDeathTest, AWindowThatIsNotLoadedIsFatal)
 {
     EXPECT_EXIT(
         {
-            ScopedFatalErrorBox box(ReportToStderr);
+            test::ScopedOverride box(InstallFatalErrorBox, ReportToStderr);
             WindowHandleOf(WindowReference{"Form9", ""});
         },
         testing::ExitedWithCode(-1), "box shown \\(not loaded\\): .*window_registry_test\\.cpp:\\d+\\)");
@@ -92,7 +93,7 @@ TEST(WindowRegistryDeathTest, AWindowThePlatformNoLongerKnowsIsFatal)
 {
     EXPECT_EXIT(
         {
-            ScopedFatalErrorBox box(ReportToStderr);
+            test::ScopedOverride box(InstallFatalErrorBox, ReportToStderr);
             HWND handle = MakeWindow();
             RegisterWindow(kMain, handle);
             DestroyWindow(handle);

@@ -9,20 +9,12 @@
 #include <vector>
 
 #include "core/base/com_ptr.h"
+#include "core/base/little_endian.h"
 #include "tests/support/temp_folder.h"
 
 namespace dovrel::test {
 
 namespace {
-
-void Put(std::string& out, std::uint64_t value, int width)
-{
-    for (int i = 0; i < width; ++i) out.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
-}
-void Set(std::string& out, std::size_t at, std::uint64_t value, int width)
-{
-    for (int i = 0; i < width; ++i) out[at + i] = static_cast<char>(value >> (8 * i) & 0xFF);
-}
 
 std::string Deflate(const std::string& data)
 {
@@ -146,9 +138,9 @@ Streams ReadCompoundStreams(const std::string& file)
 std::string ArtRecord(std::uint16_t version, std::uint16_t instance, std::uint16_t type, const std::string& body)
 {
     std::string out;
-    Put(out, static_cast<std::uint16_t>(version | instance << 4), 2);
-    Put(out, type, 2);
-    Put(out, body.size(), 4);
+    AppendLe(out, static_cast<std::uint16_t>(version | instance << 4), 2);
+    AppendLe(out, type, 2);
+    AppendLe(out, body.size(), 4);
     return out + body;
 }
 
@@ -165,11 +157,11 @@ std::string MetafileBlip(std::uint16_t type, std::uint16_t instance, const std::
 {
     const std::string saved = options.deflate ? Deflate(metafile) : metafile;
     std::string body = uid + ((instance & 1) ? Uid('2') : "");
-    Put(body, options.statedSize < 0 ? metafile.size() : static_cast<std::uint64_t>(options.statedSize), 4);
-    for (std::int32_t side : options.bounds) Put(body, static_cast<std::uint32_t>(side), 4);
-    Put(body, static_cast<std::uint32_t>(options.widthEmu), 4);
-    Put(body, 685800, 4);
-    Put(body, saved.size(), 4);
+    AppendLe(body, options.statedSize < 0 ? metafile.size() : static_cast<std::uint64_t>(options.statedSize), 4);
+    for (std::int32_t side : options.bounds) AppendLe(body, static_cast<std::uint32_t>(side), 4);
+    AppendLe(body, static_cast<std::uint32_t>(options.widthEmu), 4);
+    AppendLe(body, 685800, 4);
+    AppendLe(body, saved.size(), 4);
     body += options.deflate ? '\x00' : '\xFE';
     body += '\xFE';
     return ArtRecord(0, instance, type, body + saved);
@@ -179,10 +171,10 @@ std::string StoreEntry(const std::string& uid, const std::string& blip, std::uin
 {
     std::string body(2, '\x06');  // PNG for both systems; readers go by the BLIP
     body += uid;
-    Put(body, 0xFF, 2);
-    Put(body, blip.empty() ? size : blip.size(), 4);
-    Put(body, 1, 4);  // references
-    Put(body, delayOffset, 4);
+    AppendLe(body, 0xFF, 2);
+    AppendLe(body, blip.empty() ? size : blip.size(), 4);
+    AppendLe(body, 1, 4);  // references
+    AppendLe(body, delayOffset, 4);
     body += std::string(4, '\0');  // unused, name length 0, unused
     return ArtRecord(2, 6, 0xF007, body + blip);
 }
@@ -198,7 +190,7 @@ std::string DrawingGroup(const std::vector<std::string>& entries)
 std::string PresentationObjectRecord(const std::string& compoundFile)
 {
     std::string body;
-    Put(body, compoundFile.size(), 4);
+    AppendLe(body, compoundFile.size(), 4);
     return ArtRecord(0, 1, 0x1011, body + Deflate(compoundFile));
 }
 
@@ -213,8 +205,8 @@ Streams WorkbookStreams(const std::string& drawingGroup, std::size_t piece)
 {
     auto record = [](std::uint16_t type, const std::string& data) {
         std::string out;
-        Put(out, type, 2);
-        Put(out, data.size(), 2);
+        AppendLe(out, type, 2);
+        AppendLe(out, data.size(), 2);
         return out + data;
     };
     std::string book = record(0x0809, std::string(16, '\0'));  // BOF
@@ -230,11 +222,11 @@ Streams WordStreams(const std::vector<std::string>& floatingBlips, const std::ve
     // FIB: base, 14 16-bit values, 22 32-bit values, 93 offset/size pairs.
     constexpr std::size_t kPairs = 154;
     std::string word(kPairs + 93 * 8, '\0');
-    Set(word, 0, 0xA5EC, 2);
-    Set(word, 0x0A, 0x0200, 2);  // table stream 1Table
-    Set(word, 32, 14, 2);
-    Set(word, 62, 22, 2);
-    Set(word, 152, 93, 2);
+    WriteLe(word, 0, 0xA5EC, 2);
+    WriteLe(word, 0x0A, 0x0200, 2);  // table stream 1Table
+    WriteLe(word, 32, 14, 2);
+    WriteLe(word, 62, 22, 2);
+    WriteLe(word, 152, 93, 2);
 
     std::vector<std::string> entries;
     for (std::size_t i = 0; i < floatingBlips.size(); ++i) {
@@ -252,10 +244,10 @@ Streams WordStreams(const std::vector<std::string>& floatingBlips, const std::ve
     for (const auto& blip : inlineBlips) {
         offsets.push_back(static_cast<std::uint32_t>(data.size()));
         std::string descriptor(68, '\0');
-        Set(descriptor, 4, 0x44, 2);
-        Set(descriptor, 6, 0x64, 2);  // mm: not a shape file, so no name
+        WriteLe(descriptor, 4, 0x44, 2);
+        WriteLe(descriptor, 6, 0x64, 2);  // mm: not a shape file, so no name
         descriptor += ArtRecord(0xF, 0x4B, 0xF004, "") + StoreEntry(blip.substr(8, 16), blip);
-        Set(descriptor, 0, descriptor.size(), 4);
+        WriteLe(descriptor, 0, descriptor.size(), 4);
         data += descriptor;
     }
     word.resize((word.size() + 511) / 512 * 512, '\0');
@@ -265,27 +257,27 @@ Streams WordStreams(const std::vector<std::string>& floatingBlips, const std::ve
     std::size_t at = 4 * (runs + 1) + runs;
     at += at & 1;
     for (std::size_t r = 0; r < runs; ++r) {
-        Set(page, 4 * (runs + 1) + r, at / 2, 1);
+        WriteLe(page, 4 * (runs + 1) + r, at / 2, 1);
         page[at] = 9;  // sprmCFSpec on, then sprmCPicLocation
-        Set(page, at + 1, 0x0855, 2);
+        WriteLe(page, at + 1, 0x0855, 2);
         page[at + 3] = 1;
-        Set(page, at + 4, 0x6A03, 2);
-        Set(page, at + 6, offsets[r], 4);
+        WriteLe(page, at + 4, 0x6A03, 2);
+        WriteLe(page, at + 6, offsets[r], 4);
         at += 10;
     }
     page[511] = static_cast<char>(runs);
     word += page;
 
     std::string index;  // two file positions and the page number
-    Put(index, 0, 4);
-    Put(index, 0x1000, 4);
-    Put(index, pageNumber, 4);
+    AppendLe(index, 0, 4);
+    AppendLe(index, 0x1000, 4);
+    AppendLe(index, pageNumber, 4);
 
     std::string table = group + index;
-    Set(word, kPairs + 12 * 8, group.size(), 4);  // fcPlcfBteChpx
-    Set(word, kPairs + 12 * 8 + 4, index.size(), 4);
-    Set(word, kPairs + 50 * 8, 0, 4);  // fcDggInfo
-    Set(word, kPairs + 50 * 8 + 4, group.size(), 4);
+    WriteLe(word, kPairs + 12 * 8, group.size(), 4);  // fcPlcfBteChpx
+    WriteLe(word, kPairs + 12 * 8 + 4, index.size(), 4);
+    WriteLe(word, kPairs + 50 * 8, 0, 4);  // fcDggInfo
+    WriteLe(word, kPairs + 50 * 8 + 4, group.size(), 4);
     return {{L"WordDocument", word}, {L"1Table", table}, {L"Data", data}};
 }
 
@@ -314,8 +306,8 @@ void WriteLargeWorkbook(const std::string& path, int pictures, std::size_t pictu
         out.clear();
     };
     auto record = [&](std::uint16_t type, const char* data, std::size_t size) {
-        Put(out, type, 2);
-        Put(out, size, 2);
+        AppendLe(out, type, 2);
+        AppendLe(out, size, 2);
         out.append(data, size);
         flush(false);
     };
@@ -338,31 +330,31 @@ void WriteLargeWorkbook(const std::string& path, int pictures, std::size_t pictu
     const std::string dgg = ArtRecord(0, 0, 0xF006, std::string(16, '\0'));
     const std::uint64_t storeSize = entrySize * pictures;
     std::string head;
-    Put(head, 0x000F, 2);
-    Put(head, 0xF000, 2);
-    Put(head, dgg.size() + 8 + storeSize, 4);
+    AppendLe(head, 0x000F, 2);
+    AppendLe(head, 0xF000, 2);
+    AppendLe(head, dgg.size() + 8 + storeSize, 4);
     head += dgg;
-    Put(head, 0x000F | pictures << 4, 2);
-    Put(head, 0xF001, 2);
-    Put(head, storeSize, 4);
+    AppendLe(head, 0x000F | pictures << 4, 2);
+    AppendLe(head, 0xF001, 2);
+    AppendLe(head, storeSize, 4);
     emit(head, false);
     std::string data(1 << 20, '\0');
     for (int n = 0; n < pictures; ++n) {
         std::string uid(16, '\0');
-        Set(uid, 0, 0x9E3779B9u * (n + 1), 4);
+        WriteLe(uid, 0, 0x9E3779B9u * (n + 1), 4);
         std::string entry;
-        Put(entry, 2 | 6 << 4, 2);  // FBSE: version 2, PNG
-        Put(entry, 0xF007, 2);
-        Put(entry, 36 + blipSize, 4);
+        AppendLe(entry, 2 | 6 << 4, 2);  // FBSE: version 2, PNG
+        AppendLe(entry, 0xF007, 2);
+        AppendLe(entry, 36 + blipSize, 4);
         entry += std::string(2, '\x06') + uid;
-        Put(entry, 0xFF, 2);
-        Put(entry, blipSize, 4);
-        Put(entry, 1, 4);
-        Put(entry, 0, 4);
+        AppendLe(entry, 0xFF, 2);
+        AppendLe(entry, blipSize, 4);
+        AppendLe(entry, 1, 4);
+        AppendLe(entry, 0, 4);
         entry += std::string(4, '\0');
-        Put(entry, 0x6E0 << 4, 2);
-        Put(entry, 0xF01E, 2);
-        Put(entry, 17 + pictureSize, 4);
+        AppendLe(entry, 0x6E0 << 4, 2);
+        AppendLe(entry, 0xF01E, 2);
+        AppendLe(entry, 17 + pictureSize, 4);
         entry += uid + '\xFF';
         emit(entry, false);
         for (std::size_t at = 0; at < pictureSize; at += data.size()) {

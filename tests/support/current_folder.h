@@ -1,11 +1,12 @@
 #pragma once
-// The process's current folder, and a guard that puts it back when a test
-// that moves it ends (declare it after any TempFolder it may point into, so
-// the folder is left before it is removed).
+// The process's current folder, read and replaced; a test that moves it
+// does so through test::ScopedOverride(SwapCurrentFolder, folder).
 
 #include <windows.h>
 
 #include <string>
+
+#include "tests/support/scoped_override.h"
 
 namespace dovrel::test {
 
@@ -16,15 +17,12 @@ inline std::string CurrentFolder()
     return length < MAX_PATH ? std::string(folder, length) : std::string();
 }
 
-class CurrentFolderGuard {
-public:
-    CurrentFolderGuard() : saved_(CurrentFolder()) {}
-    ~CurrentFolderGuard() { SetCurrentDirectoryA(saved_.c_str()); }
-    CurrentFolderGuard(const CurrentFolderGuard&) = delete;
-    CurrentFolderGuard& operator=(const CurrentFolderGuard&) = delete;
-
-private:
-    std::string saved_;
-};
+// Makes folder the current one and answers the one it replaces.
+inline std::string SwapCurrentFolder(std::string folder)
+{
+    std::string previous = CurrentFolder();
+    SetCurrentDirectoryA(folder.c_str());
+    return previous;
+}
 
 }  // namespace dovrel::test

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/base/unique_handle.h"
+#include "runtime/window_instance.h"
 #include "tests/support/data_object.h"
 #include "tests/support/message_pump.h"
 #include "core/base/com_ptr.h"
@@ -67,11 +68,7 @@ private:
 
 LRESULT CALLBACK SourceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        auto* created = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created->lpCreateParams));
-    }
-    auto* state = reinterpret_cast<DragState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    DragState* state = WindowInstance<DragState>(window, message, lParam);
     switch (message) {
     case WM_LBUTTONDOWN: {
         if (!state || WaitForSingleObject(state->started.get(), 0) == WAIT_OBJECT_0) return 0;

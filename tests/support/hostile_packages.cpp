@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/base/little_endian.h"
 #include "core/text/dbcs.h"
 #include "tests/support/office_package.h"
 
@@ -221,17 +222,9 @@ HostileSample HostilePackage::Finish(const ZipArchiveOptions& archive) const
     return sample;
 }
 
-void PatchLe16(std::string& bytes, std::size_t at, std::uint16_t value)
-{
-    bytes[at] = static_cast<char>(value & 0xFF);
-    bytes[at + 1] = static_cast<char>(value >> 8);
-}
+void PatchLe16(std::string& bytes, std::size_t at, std::uint16_t value) { WriteLe(bytes, at, value, 2); }
 
-void PatchLe32(std::string& bytes, std::size_t at, std::uint32_t value)
-{
-    PatchLe16(bytes, at, static_cast<std::uint16_t>(value & 0xFFFF));
-    PatchLe16(bytes, at + 2, static_cast<std::uint16_t>(value >> 16));
-}
+void PatchLe32(std::string& bytes, std::size_t at, std::uint32_t value) { WriteLe(bytes, at, value, 4); }
 
 std::map<std::string, std::string> GoodMedia()
 {

@@ -4,13 +4,24 @@
 
 #include <stdexcept>
 
+#include "core/base/little_endian.h"
 #include "tests/support/temp_folder.h"
 
 namespace dovrel::test {
 
-std::string Le16(std::uint16_t value) { return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)}; }
+std::string Le16(std::uint16_t value)
+{
+    std::string bytes;
+    AppendLe16(bytes, value);
+    return bytes;
+}
 
-std::string Le32(std::uint32_t value) { return Le16(value & 0xFFFF) + Le16(value >> 16); }
+std::string Le32(std::uint32_t value)
+{
+    std::string bytes;
+    AppendLe32(bytes, value);
+    return bytes;
+}
 
 std::string RawDeflate(const std::string& data, int level)
 {

@@ -134,14 +134,14 @@ protected:
         target->Drop(data.get(), 0, point, &effect);
     }
 
-    test::CurrentFolderGuard currentFolder;
+    test::ScopedOverride<std::string> currentFolder{test::SwapCurrentFolder, test::CurrentFolder()};
     OleSession ole;
     test::TempFolder documents;
     test::TempFolder userFiles;
     test::RecordingUserSeam user{documents.path() + "\\"};
-    ScopedUserSeam userSeam{user};
+    test::ScopedOverride<UserSeam*> userSeam{InstallUserSeam, &user};
     AnsweringFileDialog dialog;
-    ScopedFileDialogSeam dialogSeam{dialog};
+    test::ScopedOverride<FileDialogSeam*> dialogSeam{InstallFileDialogSeam, &dialog};
     std::unique_ptr<MainWindow> window;
 };
 

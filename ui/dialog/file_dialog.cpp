@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/text/dbcs.h"
-#include "core/fs/folder_path.h"
+#include "core/text/path_separator.h"
 #include "core/text/text_encoding.h"
 #include "ui/dialog/common_dialog.h"
 #include "ui/dialog/file_dialog_seam.h"
@@ -123,7 +123,7 @@ std::vector<Text> ChosenFiles(const char* buffer, std::size_t size, std::size_t 
         return {path};
     }
     const Text folder = stringAt(0);
-    const Text separator = EndsWithBackslash(folder) ? "" : "\\";
+    const Text separator = EndsWithSeparator(folder) ? "" : "\\";
     std::vector<Text> paths;
     for (std::size_t at = fileOffset; at < size && buffer[at] != '\0';) {
         Text name = stringAt(at);
@@ -135,11 +135,7 @@ std::vector<Text> ChosenFiles(const char* buffer, std::size_t size, std::size_t 
 
 Text FolderOfChosenFile(const Text& path)
 {
-    std::size_t lastSeparator = Text::npos;
-    ForEachCharacterStart(path.data(), path.size(), [&](std::size_t at) {
-        if (path[at] == '\\') lastSeparator = at;
-        return true;
-    });
+    const std::size_t lastSeparator = LastSeparator(path);
     if (lastSeparator == Text::npos) return {};
     const bool driveRoot = lastSeparator == 2 && path[1] == ':';
     return path.substr(0, driveRoot ? 3 : lastSeparator);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "core/base/com_ptr.h"
 #include "core/base/unique_handle.h"
@@ -178,8 +179,6 @@ FileDialogSeam& RealFileDialogSeam()
 
 FileDialogSeam& CurrentFileDialogSeam() { return current ? *current : RealFileDialogSeam(); }
 
-ScopedFileDialogSeam::ScopedFileDialogSeam(FileDialogSeam& seam) : previous_(current) { current = &seam; }
-
-ScopedFileDialogSeam::~ScopedFileDialogSeam() { current = previous_; }
+FileDialogSeam* InstallFileDialogSeam(FileDialogSeam* seam) { return std::exchange(current, seam); }
 
 }  // namespace dovrel

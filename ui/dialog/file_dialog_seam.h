@@ -46,16 +46,8 @@ public:
 FileDialogSeam& RealFileDialogSeam();
 FileDialogSeam& CurrentFileDialogSeam();
 
-// Installs a seam for the lifetime of the object (tests).
-class ScopedFileDialogSeam {
-public:
-    explicit ScopedFileDialogSeam(FileDialogSeam& seam);
-    ~ScopedFileDialogSeam();
-    ScopedFileDialogSeam(const ScopedFileDialogSeam&) = delete;
-    ScopedFileDialogSeam& operator=(const ScopedFileDialogSeam&) = delete;
-
-private:
-    FileDialogSeam* previous_;
-};
+// Makes seam the current one (null: the real one) and answers the one it
+// replaces (tests, through their scoped override).
+FileDialogSeam* InstallFileDialogSeam(FileDialogSeam* seam);
 
 }  // namespace dovrel

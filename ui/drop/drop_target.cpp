@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "runtime/window_instance.h"
 #include "ui/drop/drop_data_reader.h"
 #include "ui/drop/drop_design_data.h"
 
@@ -70,19 +71,14 @@ DropTarget::~DropTarget()
 
 LRESULT CALLBACK DropTarget::HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        auto* component = static_cast<DropTarget*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        component->host_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(component));
-    }
-    auto* component = reinterpret_cast<DropTarget*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    DropTarget* component = WindowInstance<DropTarget>(window, message, lParam);
+    if (message == WM_NCCREATE && component) component->host_ = window;
     switch (message) {
     case WM_WINDOWPOSCHANGING:
         // Whatever sets the common visibility property, the host stays hidden.
         reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
         break;
     case WM_NCDESTROY:
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         if (component) component->OnHostDestroyed();
         break;
     default: break;

@@ -17,8 +17,10 @@
 #include "tests/support/metafiles.h"
 #include "tests/support/office_package.h"
 #include "tests/support/program_under_test.h"
+#include "tests/support/recording_progress.h"
 #include "tests/support/recording_user_seam.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/scoped_override.h"
 
 namespace dovrel::test {
 namespace {
@@ -153,7 +155,7 @@ protected:
     {
         const std::string path = userFiles / fileName;
         WriteFileBytes(path, bytes);
-        SetSelectedDocument(path);
+        SetSelectedDocuments({path});
         RunExtraction();
         EXPECT_EQ(ReadFileBytes(path), bytes);
         const std::vector<std::string> results = FolderEntries(CurrentWorkPaths().outputRoot, "TMP");
@@ -168,7 +170,7 @@ protected:
     TempFolder documentsFolder;
     TempFolder userFiles;
     RecordingUserSeam user{documentsFolder.path() + "\\"};
-    ScopedUserSeam seam{user};
+    test::ScopedOverride<UserSeam*> seam{InstallUserSeam, &user};
     std::string resultFolder;
 };
 
@@ -444,22 +446,13 @@ TEST_F(BinaryDocumentJob, ASparseGigabyteFileWhoseHeaderClaimsAHugeTableFailsInB
         ASSERT_TRUE(file && SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.get()));
     }
     const std::uint64_t peakBefore = PeakCommit();
-    SetSelectedDocument(path);
+    SetSelectedDocuments({path});
     RunExtraction();
     EXPECT_EQ(user.events, kFailure);
     EXPECT_LT(PeakCommit() - peakBefore, 64u << 20);
 }
 
-struct StopAfter final : JobProgress {
-    explicit StopAfter(int reports) : left(reports) {}
-    bool Report(int percent) override
-    {
-        percents.push_back(percent);
-        return --left > 0;
-    }
-    int left;
-    std::vector<int> percents;
-};
+using StopAfter = test::RecordingProgress;
 
 // The copy of a document another program holds open: told as it goes, stopped
 // when asked, and made only when it fits.
@@ -471,7 +464,7 @@ TEST_F(BinaryDocumentJob, ADocumentAnotherProgramHoldsOpenIsReadFromACopyThatRep
     UniqueFile holder(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(holder);
-    SetSelectedDocument(path);
+    SetSelectedDocuments({path});
     RunExtraction();
     EXPECT_EQ(user.events.at(0), kSuccess[0]);
     EXPECT_EQ(FolderEntries(CurrentWorkPaths().outputRoot).size(), 1u);
@@ -522,7 +515,7 @@ TEST_F(BinaryDocumentJob, AWorkbookWhosePicturesAddUpToMoreThan256MbGivesEveryOn
     constexpr std::size_t kSize = 10 << 20;
     const std::string path = userFiles / "large.xls";
     WriteLargeWorkbook(path, kPictures, kSize);
-    SetSelectedDocument(path);
+    SetSelectedDocuments({path});
     RunExtraction();
     EXPECT_EQ(user.events.at(0), kSuccess[0]);
     const std::vector<std::string> results = FolderEntries(CurrentWorkPaths().outputRoot, "TMP");

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/current_folder.h"
 #include "tests/support/folder_link.h"
 #include "tests/support/temp_folder.h"
 
@@ -58,25 +59,6 @@ TEST_F(FileOps, CreateFolderOnAnExistingFolderFailsAndChangesNothing)
     EXPECT_FALSE(CreateFolder(temp / "out"));
     EXPECT_EQ(ListTree(temp.path()), "out\\\nout\\keep.txt\n");
     EXPECT_FALSE(CreateFolder(""));
-}
-
-TEST_F(FileOps, CopyFileReplacingCopiesAndReplaces)
-{
-    WriteFileBytes(temp / "a.pptx", std::string("PK\x03\x04\0\xFF", 6));
-    EXPECT_TRUE(CopyFileReplacing(temp / "a.pptx", temp / "temp.zip"));
-    EXPECT_EQ(ReadFileBytes(temp / "temp.zip"), std::string("PK\x03\x04\0\xFF", 6));
-
-    WriteFileBytes(temp / "b.pptx", "second");
-    EXPECT_TRUE(CopyFileReplacing(temp / "b.pptx", temp / "temp.zip"));
-    EXPECT_EQ(ReadFileBytes(temp / "temp.zip"), "second");
-}
-
-TEST_F(FileOps, CopyFileReplacingFailsOnAMissingSourceOrTargetFolder)
-{
-    WriteFileBytes(temp / "temp.zip", "old");
-    EXPECT_FALSE(CopyFileReplacing(temp / "missing.pptx", temp / "temp.zip"));
-    EXPECT_EQ(ReadFileBytes(temp / "temp.zip"), "old");
-    EXPECT_FALSE(CopyFileReplacing(temp / "temp.zip", temp / "missing\\temp.zip"));
 }
 
 TEST_F(FileOps, RemoveFileDeletesOnlyWhatMayGo)
@@ -251,19 +233,19 @@ TEST_F(DeleteFolderTreeTest, DeletesNothingAtADriveRoot)
     test::ScopedSandboxDrive drive(temp / "root");
     if (!drive.ok()) GTEST_SKIP() << "no drive letter can be mapped here";
 
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, previous);
-    ASSERT_TRUE(SetCurrentDirectoryA((drive.root() + "sub").c_str()));
-    char full[MAX_PATH];
-    GetFullPathNameA("\\", MAX_PATH, full, nullptr);
-    const bool onSandbox = drive.root() == full;
-    if (onSandbox) {
-        for (const std::string& path : {drive.root(), drive.drive(), "  " + drive.root(), drive.root() + "\\",
-                                        drive.root() + ".", std::string("\\"), std::string("   "), std::string()}) {
-            EXPECT_FALSE(DeleteFolderTree(path)) << "'" << path << "'";
+    bool onSandbox = false;
+    char full[MAX_PATH] = {};
+    {
+        test::ScopedOverride currentFolder(test::SwapCurrentFolder, drive.root() + "sub");
+        GetFullPathNameA("\\", MAX_PATH, full, nullptr);
+        onSandbox = drive.root() == full;
+        if (onSandbox) {
+            for (const std::string& path : {drive.root(), drive.drive(), "  " + drive.root(), drive.root() + "\\",
+                                            drive.root() + ".", std::string("\\"), std::string("   "), std::string()}) {
+                EXPECT_FALSE(DeleteFolderTree(path)) << "'" << path << "'";
+            }
         }
     }
-    SetCurrentDirectoryA(previous);
     ASSERT_TRUE(onSandbox) << full;
     EXPECT_EQ(ListTree(temp / "root"), "keep.txt\nsub\\\nsub\\keep.txt\n");
 }

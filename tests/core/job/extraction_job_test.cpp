@@ -23,6 +23,7 @@
 #include "tests/support/folder_link.h"
 #include "tests/support/office_package.h"
 #include "tests/support/program_under_test.h"
+#include "tests/support/recording_progress.h"
 #include "tests/support/recording_user_seam.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/zip_builder.h"
@@ -31,6 +32,7 @@ namespace dovrel {
 namespace {
 
 using test::OfficeKind;
+using test::RecordingProgress;
 
 // ---- Name analysis -------------------------------------------------------
 
@@ -56,6 +58,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, DocumentNameTest,
                                          NameCase{"C:\\docs\\a.b.docx", "a.b.docx", "docx", "a.b"},
                                          NameCase{"C:\\docs\\README", "README", "README", ""},
                                          NameCase{"deck.pptx", "deck.pptx", "pptx", "deck"},
+                                         NameCase{"C:/docs/deck.pptx", "deck.pptx", "pptx", "deck"},
                                          NameCase{"C:\\docs\\.pptx", ".pptx", "pptx", ""},
                                          // 誠 is D5 5C: its trail byte is a "\" that must not split.
                                          NameCase{"C:\\\xD5\x5C\\a.xlsx", "a.xlsx", "xlsx", "a"},
@@ -316,7 +319,7 @@ protected:
     {
         Text path = userFiles / fileName;
         test::WriteFileBytes(path, bytes);
-        SetSelectedDocument(path);
+        SetSelectedDocuments({path});
         return path;
     }
 
@@ -331,13 +334,12 @@ protected:
     test::TempFolder documentsFolder;
     test::TempFolder userFiles;
     test::RecordingUserSeam user{documentsFolder.path() + "\\"};
-    ScopedUserSeam seam{user};
+    test::ScopedOverride<UserSeam*> seam{InstallUserSeam, &user};
 };
 
 TEST_F(ExtractionJobTest, StartUpFixesThePathsUnderDocuments)
 {
     EXPECT_EQ(ScratchFolder(), documentsFolder / "PPT_RES\\TMP");
-    EXPECT_EQ(CurrentWorkPaths().scratchArchive, documentsFolder / "PPT_RES\\TMP\\temp.zip");
 }
 
 struct KindCase {
@@ -436,7 +438,7 @@ TEST_F(ExtractionJobTest, ATypedPathWithSlashesExtractsLikeTheSamePathWithBacksl
 {
     Text path = PlaceDocument("deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
     for (std::size_t at = path.find('\\', 3); at != Text::npos; at = path.find('\\', at + 2)) path[at] = '/';
-    SetSelectedDocument(path);  // C:\...\x/y/deck.pptx: mixed
+    SetSelectedDocuments({path});  // C:\...\x/y/deck.pptx: mixed
     RunExtraction();
     EXPECT_EQ(user.events, SuccessEvents());
     std::vector<std::string> results = ResultFolders();
@@ -456,7 +458,7 @@ TEST_F(ExtractionJobTest, ADeviceFailsAtOnceInsteadOfWaitingForARead)
     }
     for (const Text& device : {pipe, Text("NUL")}) {
         user.events.clear();
-        SetSelectedDocument(device);
+        SetSelectedDocuments({device});
         RunExtraction();
         EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"}) << device;
     }
@@ -486,9 +488,9 @@ TEST(ExtractionJobNames, CharactersCodePage936LacksAndLongPathsReachTheResultFol
         ASSERT_TRUE(file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
     }
     test::RecordingUserSeam user{documents + "\\"};
-    ScopedUserSeam seam{user};
+    test::ScopedOverride<UserSeam*> seam{InstallUserSeam, &user};
     SetUpWorkPaths();
-    SetSelectedDocument(document);
+    SetSelectedDocuments({document});
     RunExtraction();
     const Text outputRoot = documents + "\\PPT_RES";
     EXPECT_EQ(user.events, (std::vector<std::string>{"message:提示:提取成功！", "open:" + outputRoot}));
@@ -549,7 +551,7 @@ TEST_F(ExtractionJobTest, ACompoundDocumentThatCannotBeOpenedFailsAndKeepsTheScr
     EXPECT_TRUE(ResultFolders().empty());
     // The document is read where it is: no copy of it is made.
     EXPECT_TRUE(test::IsFolder(ScratchFolder()));
-    EXPECT_FALSE(test::Exists(CurrentWorkPaths().scratchArchive));
+    EXPECT_FALSE(test::Exists(ScratchFolder() + "\\temp.zip"));
 
     SetUpWorkPaths();
     EXPECT_FALSE(test::Exists(ScratchFolder()));
@@ -561,9 +563,9 @@ TEST_F(ExtractionJobTest, NothingSelectedFailsEvenWithAnArchiveLeftByAnEarlierRu
     // extracted under another document's name.
     CreateFolder(OutputRoot());
     CreateFolder(ScratchFolder());
-    test::WriteFileBytes(CurrentWorkPaths().scratchArchive,
+    test::WriteFileBytes(ScratchFolder() + "\\temp.zip",
                          test::MakeOfficePackage(OfficeKind::Presentation, {{"stale.png", "S"}}));
-    SetSelectedDocument("");
+    SetSelectedDocuments({""});
     RunExtraction();
     EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"});
     EXPECT_TRUE(ResultFolders().empty());
@@ -724,19 +726,6 @@ TEST_F(ExtractionJobTest, SixtyFailedDocumentsNameTheFirstTwentyAndCountTheRest)
     EXPECT_EQ(user.events, std::vector<std::string>{message + "\r\n…（另有 40 个）"});
 }
 
-// Records the percents; asks for a stop at the first report from
-// `stopAt` percent on.
-class RecordingProgress : public JobProgress {
-public:
-    bool Report(int percent) override
-    {
-        percents.push_back(percent);
-        return answer ? answer(percent) : true;
-    }
-    std::function<bool(int)> answer;
-    std::vector<int> percents;
-};
-
 TEST_F(ExtractionJobTest, ABatchReportsItsWholeProgressAndAStopEndsItWithoutAMessage)
 {
     Text a = PlaceDocument("a.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
@@ -839,7 +828,7 @@ TEST_F(ExtractionJobTest, AFolderPastTheDepthLimitFailsAsAWholeAndWritesNothing)
     ASSERT_TRUE(CreateFolderPath(deepest));
     test::WriteFileBytes(userFiles / "deep\\a.pptx",
                          test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
-    SetSelectedDocument(userFiles / "deep");
+    SetSelectedDocuments({userFiles / "deep"});
     RunExtraction();
     EXPECT_EQ(user.events, (std::vector<std::string>{"message:提示:提取失败！\r\ndeep"}));
     EXPECT_FALSE(test::Exists(OutputRoot()));
@@ -854,7 +843,7 @@ TEST_F(ExtractionJobTest, TheOutputRootAndItsFoldersAreRefusedAndNothingIsWritte
     const std::string before = test::ListTree(documentsFolder.path());
     for (const Text& chosen : {OutputRoot(), OutputRoot() + "\\deck_202222", OutputRoot() + "\\"}) {
         user.events.clear();
-        SetSelectedDocument(chosen);
+        SetSelectedDocuments({chosen});
         RunExtraction();
         EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"}) << chosen;
         EXPECT_EQ(test::ListTree(documentsFolder.path()), before) << chosen;
@@ -872,7 +861,7 @@ TEST_F(ExtractionJobTest, AFolderWalkNeverFollowsALinkNorEntersTheOutputRoot)
     test::WriteFileBytes(documentsFolder / "near.pptx",
                          test::MakeOfficePackage(OfficeKind::Presentation, {{"near.png", "N"}}));
     test::ScopedFolderLink link(documentsFolder / "elsewhere", outside.path());
-    SetSelectedDocument(documentsFolder.path());
+    SetSelectedDocuments({documentsFolder.path()});
     RunExtraction();
     EXPECT_EQ(user.events, SuccessEvents());
     std::vector<std::string> results = ResultFolders();
@@ -926,11 +915,11 @@ TEST_F(ExtractionJobTest, AResultNameThatCannotBeMadeFailsAndLeavesNoMediaFolder
     // ".pptx"), but <base name>_<number> is longer than a file-name
     // component may be, so no suffix can work. The document is selected by
     // a relative path to keep the whole path within the limit.
-    test::CurrentFolderGuard restore;
+    test::ScopedOverride<std::string> restore{test::SwapCurrentFolder, test::CurrentFolder()};
     SetCurrentDirectoryA(userFiles.path().c_str());
     const std::string longName = std::string(250, 'n') + ".pptx";
     test::WriteFileBytes(longName, test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
-    SetSelectedDocument(longName);
+    SetSelectedDocuments({longName});
     RunExtraction();
     EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"});
     EXPECT_FALSE(test::Exists(OutputRoot() + "\\media"));
@@ -1112,7 +1101,7 @@ TEST_F(ExtractionJobTest, ADocumentInTheScratchFolderIsNeverDeleted)
     for (const Text& spelling : {ScratchFolder() + "\\deck.pptx", ScratchFolder() + "\\..\\TMP\\DECK.pptx",
                                  ScratchFolder(), ScratchFolder() + "\\"}) {
         user.events.clear();
-        SetSelectedDocument(spelling);
+        SetSelectedDocuments({spelling});
         RunExtraction();
         EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"}) << spelling;
         EXPECT_EQ(test::ReadFileBytes(ScratchFolder() + "\\deck.pptx"), bytes) << spelling;
@@ -1212,21 +1201,18 @@ TEST(ExtractionJobWithoutDocuments, WorksInARelativeOutputRoot)
 {
     test::TempFolder current;
     test::TempFolder userFiles;
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, previous);
-    SetCurrentDirectoryA(current.path().c_str());
+    test::ScopedOverride currentFolder(test::SwapCurrentFolder, current.path());
 
     test::RecordingUserSeam user{""};
-    ScopedUserSeam seam{user};
+    test::ScopedOverride<UserSeam*> seam{InstallUserSeam, &user};
     SetUpWorkPaths();
     EXPECT_EQ(CurrentWorkPaths().outputRoot, "PPT_RES");
     test::WriteFileBytes(userFiles / "deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}}));
-    SetSelectedDocument(userFiles / "deck.pptx");
+    SetSelectedDocuments({userFiles / "deck.pptx"});
     RunExtraction();
     EXPECT_EQ(user.events, (std::vector<std::string>{"message:提示:提取成功！", "open:PPT_RES"}));
     EXPECT_TRUE(test::IsFolder(current / "PPT_RES"));
     ReleaseWorkPaths();
-    SetCurrentDirectoryA(previous);
 }
 
 // ---- Embedded documents ------------------------------------------------------

@@ -9,6 +9,7 @@
 #include "core/metafile/metafile_renderer.h"
 #include "tests/support/metafiles.h"
 #include "tests/support/program_under_test.h"
+#include "tests/support/recording_progress.h"
 #include "tests/support/temp_folder.h"
 
 namespace dovrel::test {
@@ -164,14 +165,12 @@ TEST(MetafileFolder, PicturesOfThatNameStayAndAStopEndsTheRendering)
     TempFolder again;
     WriteFileBytes(again / "a.emf", Emf());
     WriteFileBytes(again / "b.emf", Emf());
-    std::vector<int> percents;
-    const FolderRendering stopped = RenderMetafilesInFolder(again.path(), [&](int percent) {
-        percents.push_back(percent);
-        return percent < 50;
-    });
+    test::RecordingProgress progress;
+    progress.answer = [](int percent) { return percent < 50; };
+    const FolderRendering stopped = RenderMetafilesInFolder(again.path(), &progress);
     EXPECT_TRUE(stopped.stopped);
     EXPECT_EQ(stopped.rendered, 1);
-    EXPECT_EQ(percents.back(), 50);
+    EXPECT_EQ(progress.percents.back(), 50);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "tests/support/current_folder.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/temp_folder.h"
 
@@ -156,14 +157,14 @@ TEST(ProgramFolder, CutsTheModulePathAtItsLastBackslash)
 
 TEST(ProgramFolder, IsTheRunningProgramsFolderAndBecomesCurrent)
 {
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, previous);
-    InitProgramFolder();
+    std::string current;
+    {
+        test::ScopedOverride currentFolder(test::SwapCurrentFolder, test::CurrentFolder());
+        InitProgramFolder();
+        current = test::CurrentFolder();
+    }
     char module[MAX_PATH];
     GetModuleFileNameA(nullptr, module, MAX_PATH);
-    char current[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, current);
-    SetCurrentDirectoryA(previous);
 
     const Text folder = ProgramFolder();
     EXPECT_EQ(folder + "\\core_tests.exe", module);

@@ -10,6 +10,7 @@
 
 #include "tests/support/folder_link.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/recording_progress.h"
 #include "tests/support/zip_builder.h"
 
 namespace dovrel {
@@ -22,25 +23,12 @@ using test::ExtendedTimestamp;
 using test::IsFolder;
 using test::ListTree;
 using test::ReadFileBytes;
+using test::RecordingProgress;
 using test::TempFolder;
 using test::WriteFileBytes;
 using test::ZipArchiveOptions;
 using test::ZipBuilder;
 using test::ZipEntryOptions;
-
-class RecordingProgress : public ExtractProgressSink {
-public:
-    bool HasWindow() const override { return window; }
-    std::optional<bool> Fire(std::int32_t percent) override
-    {
-        percents.push_back(percent);
-        return answer ? answer(percent) : std::nullopt;
-    }
-
-    bool window = true;
-    std::function<std::optional<bool>(std::int32_t)> answer;
-    std::vector<std::int32_t> percents;
-};
 
 std::string Incompressible(std::size_t size, unsigned seed = 1)
 {
@@ -105,8 +93,7 @@ bool KeepsCreationTime(const std::string& folder)
 
 class ZipExtractorTest : public testing::Test {
 protected:
-    std::int32_t Extract(const ZipBuilder& builder, ExtractProgressSink* progress = nullptr,
-                         const ZipArchiveOptions& options = {})
+    std::int32_t Extract(const ZipBuilder& builder, Progress* progress = nullptr, const ZipArchiveOptions& options = {})
     {
         builder.WriteTo(archive, options);
         return ZipExtractor(archive, target, progress);
@@ -608,19 +595,13 @@ TEST_F(ZipExtractorTest, ReportsAfterEveryEntryAndOnceAtTheEnd)
     EXPECT_EQ(progress.percents, (std::vector<std::int32_t>{0, 33, 66, 100}));
 }
 
-TEST_F(ZipExtractorTest, NoWindowNoReportAndNoHandlerNoChange)
+TEST_F(ZipExtractorTest, ProgressThatGoesOnChangesNothing)
 {
     ZipBuilder builder;
     builder.AddFile("1.txt", "1").AddFile("2.txt", "2");
-    RecordingProgress windowless;
-    windowless.window = false;
-    windowless.answer = [](std::int32_t) { return false; };
-    EXPECT_EQ(Extract(builder, &windowless), 1);
-    EXPECT_TRUE(windowless.percents.empty());
-
-    RecordingProgress unhandled;  // answers nothing
-    EXPECT_EQ(Extract(builder, &unhandled), 1);
-    EXPECT_EQ(unhandled.percents, (std::vector<std::int32_t>{0, 50, 100}));
+    RecordingProgress progress;
+    EXPECT_EQ(Extract(builder, &progress), 1);
+    EXPECT_EQ(progress.percents, (std::vector<std::int32_t>{0, 50, 100}));
     EXPECT_EQ(ListTree(target), "1.txt\n2.txt\n");
 }
 
@@ -632,20 +613,6 @@ TEST_F(ZipExtractorTest, StopAfterTheSecondEntryLeavesTwoEntries)
     progress.answer = [&](std::int32_t) { return progress.percents.size() < 2; };
     EXPECT_EQ(Extract(builder, &progress), 1);
     EXPECT_EQ(progress.percents, (std::vector<std::int32_t>{0, 25}));  // no final report
-    EXPECT_EQ(ListTree(target), "1.txt\n2.txt\n");
-}
-
-TEST_F(ZipExtractorTest, StopIsIgnoredWhenTheWindowWentAwayDuringTheHandler)
-{
-    ZipBuilder builder;
-    builder.AddFile("1.txt", "1").AddFile("2.txt", "2");
-    RecordingProgress progress;
-    progress.answer = [&](std::int32_t) {
-        progress.window = false;
-        return false;
-    };
-    EXPECT_EQ(Extract(builder, &progress), 1);
-    EXPECT_EQ(progress.percents, std::vector<std::int32_t>{0});
     EXPECT_EQ(ListTree(target), "1.txt\n2.txt\n");
 }
 

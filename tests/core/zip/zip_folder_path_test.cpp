@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "core/fs/folder_path.h"
+#include "core/text/path_separator.h"
 #include "tests/support/temp_folder.h"
 
 namespace dovrel {
@@ -54,13 +55,23 @@ TEST(CreateFolderPath, TrailByte5CIsNoSeparator)
     EXPECT_EQ(ListTree(root.path()), "\xB5\x5Cx\\\n\xB5\x5Cx\\y\\\n");
 }
 
-TEST(EndsWithBackslash, LooksAtTheLastCharacter)
+TEST(CreateFolderPath, TakesSlashesToo)
 {
-    EXPECT_TRUE(EndsWithBackslash("C:\\"));
-    EXPECT_TRUE(EndsWithBackslash("a\xB5\x5C\\"));
-    EXPECT_FALSE(EndsWithBackslash("C:\\a"));
-    EXPECT_FALSE(EndsWithBackslash("a\xB5\x5C"));  // a trail byte, not a separator
-    EXPECT_FALSE(EndsWithBackslash(""));
+    TempFolder root;
+    EXPECT_TRUE(CreateFolderPath(root / "a/b\\c/"));
+    EXPECT_EQ(ListTree(root.path()), "a\\\na\\b\\\na\\b\\c\\\n");
+}
+
+TEST(LastSeparator, LooksAtWholeCharacters)
+{
+    EXPECT_TRUE(EndsWithSeparator("C:\\"));
+    EXPECT_TRUE(EndsWithSeparator("C:/a/"));
+    EXPECT_TRUE(EndsWithSeparator("a\xB5\x5C\\"));
+    EXPECT_FALSE(EndsWithSeparator("C:\\a"));
+    EXPECT_FALSE(EndsWithSeparator("a\xB5\x5C"));  // a trail byte, not a separator
+    EXPECT_FALSE(EndsWithSeparator(""));
+    EXPECT_EQ(LastSeparator("C:\\a/b\xB5\x5C"), 4u);
+    EXPECT_EQ(LastSeparator("\xB5\x5C"), Text::npos);
 }
 
 }  // namespace

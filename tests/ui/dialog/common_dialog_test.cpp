@@ -326,9 +326,9 @@ private:
 
 class FileDialogRequest : public testing::Test {
 protected:
-    test::CurrentFolderGuard guard;
+    test::ScopedOverride<std::string> guard{test::SwapCurrentFolder, test::CurrentFolder()};
     RecordingDialogs dialogs;
-    ScopedFileDialogSeam seam{dialogs};
+    test::ScopedOverride<FileDialogSeam*> seam{InstallFileDialogSeam, &dialogs};
     CommonDialog dialog;
 };
 
@@ -481,8 +481,8 @@ public:
 TEST(FileDialogBuffer, TooSmallAsksAgainWithTheSizeNeededAndGivesUpAtTheLimit)
 {
     SmallBufferDialogs dialogs;
-    ScopedFileDialogSeam seam{dialogs};
-    test::CurrentFolderGuard guard;
+    test::ScopedOverride<FileDialogSeam*> seam{InstallFileDialogSeam, &dialogs};
+    test::ScopedOverride<std::string> guard{test::SwapCurrentFolder, test::CurrentFolder()};
     CommonDialog dialog;
     dialog.SetAllowMultipleFiles(true);
 
@@ -515,7 +515,7 @@ protected:
     }
 
     test::TempFolder temp;
-    test::CurrentFolderGuard leaveTempFirst;
+    test::ScopedOverride<std::string> leaveTempFirst{test::SwapCurrentFolder, test::CurrentFolder()};
     const std::string browsed = temp / "browsed";
     // 乗 is 0x81 0x5C: its trail byte is the "\" byte.
     const std::string chosenFolder = temp / "\x81\x5C";
@@ -568,6 +568,7 @@ TEST_P(FolderOfChosenFileCases, CutsAtTheLastSeparator)
 INSTANTIATE_TEST_SUITE_P(Paths, FolderOfChosenFileCases,
                          testing::Values(FolderCase{"C:\\docs\\deck.pptx", "C:\\docs"},
                                          FolderCase{"C:\\deck.pptx", "C:\\"},
+                                         FolderCase{"C:/docs/deck.pptx", "C:/docs"},
                                          FolderCase{"\\\\server\\share\\a.docx", "\\\\server\\share"},
                                          // 乗 (0x81 0x5C) holds the "\" byte
                                          FolderCase{"C:\\\x81\x5C.pptx", "C:\\"},

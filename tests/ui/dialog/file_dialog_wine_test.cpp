@@ -52,7 +52,8 @@ protected:
     }
 
     test::TempFolder temp;
-    test::CurrentFolderGuard guard;  // after temp: left before temp is removed
+    test::ScopedOverride<std::string> guard{test::SwapCurrentFolder,
+                                            test::CurrentFolder()};  // after temp: left before temp is removed
     const std::string start = temp / "start";
     const std::string documents = temp / kDocuments;
     const std::string deck = documents + "\\deck.pptx";

@@ -9,7 +9,7 @@
 
 #include "tests/support/data_object.h"
 #include "tests/support/fake_drag_image.h"
-#include "tests/support/ole_session.h"
+#include "runtime/ole_session.h"
 #include "tests/support/temp_folder.h"
 #include "ui/drop/drop_design_data.h"
 
@@ -36,7 +36,7 @@ class DropTargetTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(SUCCEEDED(ole_.result()));
+        ASSERT_TRUE(ole_.initialised());
         parent_ = CreateWindowExA(0, "STATIC", "drop parent", WS_OVERLAPPEDWINDOW, 0, 0, 283, 64, nullptr, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(parent_, nullptr);
@@ -78,7 +78,7 @@ protected:
         return result;
     }
 
-    test::ScopedOle ole_;
+    OleSession ole_;
     HWND parent_ = nullptr;
     Events events_;
     ComPtr<IDropTargetHelper> dragImage_;

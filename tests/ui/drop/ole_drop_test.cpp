@@ -16,7 +16,7 @@
 #include "tests/support/fake_drag_image.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/office_package.h"
-#include "tests/support/ole_session.h"
+#include "runtime/ole_session.h"
 #include "tests/support/recording_user_seam.h"
 #include "tests/support/temp_folder.h"
 #include "ui/drop/drop_target.h"
@@ -36,7 +36,7 @@ class OleDropTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(SUCCEEDED(ole_.result()));
+        ASSERT_TRUE(ole_.initialised());
         WNDCLASSA windowClass{};
         windowClass.lpfnWndProc = DefWindowProcA;
         windowClass.hInstance = GetModuleHandleA(nullptr);
@@ -71,7 +71,7 @@ protected:
         test::PumpFor(50);
     }
 
-    test::ScopedOle ole_;
+    OleSession ole_;
     test::FakeDragImage dragImage_;
     HWND window_ = nullptr;
     std::unique_ptr<DropTarget> component_;
@@ -130,12 +130,12 @@ TEST_F(OleDropTest, DragWithoutAnAcceptedKindIsRefused)
 // extract button extracts with one message.
 TEST(OleDropOnMainWindow, TwoDraggedDocumentsAreExtractedAsOneBatch)
 {
-    test::ScopedOle ole;
-    test::CurrentFolderGuard currentFolder;
+    OleSession ole;
+    test::ScopedOverride<std::string> currentFolder{test::SwapCurrentFolder, test::CurrentFolder()};
     test::TempFolder documents;
     test::TempFolder userFiles;
     test::RecordingUserSeam user{documents.path() + "\\"};
-    ScopedUserSeam userSeam{user};
+    test::ScopedOverride<UserSeam*> userSeam{InstallUserSeam, &user};
     const std::string a = userFiles / "a.pptx";
     const std::string b = userFiles / "\xB1\xA8\xB8\xE6.xlsx";  // 报告.xlsx
     test::WriteFileBytes(a, test::MakeOfficePackage(test::OfficeKind::Presentation, {{"a.png", "A"}}));
