@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/base/com_ptr.h"
+#include "core/base/scoped_com.h"
 #include "core/base/unique_handle.h"
 #include "core/fs/file_ops.h"
 #include "core/fs/folder_tree.h"
@@ -23,21 +24,6 @@ namespace {
 
 constexpr ULONGLONG kPollEveryMs = 15;
 constexpr unsigned kRecordsBetweenClockReads = 16;
-
-// COM for WIC on this thread, undone only when this call did it.
-class ScopedCom {
-public:
-    ScopedCom() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ScopedCom()
-    {
-        if (initialised_) CoUninitialize();
-    }
-    ScopedCom(const ScopedCom&) = delete;
-    ScopedCom& operator=(const ScopedCom&) = delete;
-
-private:
-    bool initialised_;
-};
 
 // A white 24-bit top-down bitmap selected into a memory DC.
 class Canvas {

@@ -93,6 +93,23 @@ void CloseExpectingExitZeroAndCloseTheFileBrowser(ProgramUnderTest& program, HWN
     CloseFileBrowserShowing("PPT_RES");
 }
 
+// Drags paths from the screen's corner onto the path box, as a person
+// would aim at it.
+DragOutcome DragOntoPathBox(HWND pathBox, const std::vector<std::string>& paths)
+{
+    RECT box;
+    GetWindowRect(pathBox, &box);
+    return DragFiles(paths, {60, 60}, {(box.left + box.right) / 2, (box.top + box.bottom) / 2});
+}
+
+// 提取 clicked with the mouse; the message box titled `caption` that the
+// program shows then, or null.
+HWND ExtractAndWaitForMessage(const ProgramUnderTest& program, HWND window, const char* caption = "提示")
+{
+    ClickWithMouse(ButtonWithCaption(window, "提取"));
+    return WaitForTopLevelWindow(program.processId(), kDialogClass, caption);
+}
+
 // Writes the box as a paste would: the program sees the user's edit.
 void PasteIntoBox(HWND box, const std::string& text)
 {
@@ -178,8 +195,7 @@ TEST_F(EndToEndTest, BrowseExtractConfirmAndClose)
     ASSERT_TRUE(WaitUntil([&] { return WindowText(pathBox) == document; })) << WindowText(pathBox);
 
     // Extract: the success box, confirmed.
-    ClickWithMouse(ButtonWithCaption(window, "提取"));
-    HWND box = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
+    HWND box = ExtractAndWaitForMessage(program, window);
     ASSERT_TRUE(box) << "no message box";
     EXPECT_EQ(WindowText(FindChildById(box, kMessageBoxTextId)), "提取成功！");
     EXPECT_EQ(GetWindow(box, GW_OWNER), window);
@@ -219,8 +235,7 @@ TEST_F(EndToEndTest, CancellingTheDialogChangesNothing)
     EXPECT_EQ(WindowText(pathBox), "");
 
     // Extracting with nothing chosen fails and says so.
-    ClickWithMouse(ButtonWithCaption(window, "提取"));
-    HWND box = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
+    HWND box = ExtractAndWaitForMessage(program, window);
     ASSERT_TRUE(box);
     EXPECT_EQ(WindowText(FindChildById(box, kMessageBoxTextId)), "提取失败！");
     PressButton(FindChildById(box, IDOK));
@@ -239,16 +254,12 @@ TEST_F(EndToEndTest, AFileDroppedOnTheWindowBecomesTheDocument)
     ASSERT_TRUE(window);
     HWND pathBox = FindChildByClass(window, "Edit");
 
-    // Onto the path box, as a person would aim at it.
-    RECT box;
-    GetWindowRect(pathBox, &box);
-    DragOutcome outcome = DragFiles({document}, {60, 60}, {(box.left + box.right) / 2, (box.top + box.bottom) / 2});
+    DragOutcome outcome = DragOntoPathBox(pathBox, {document});
     ASSERT_TRUE(outcome.dragEnded) << outcome.failure;
     ASSERT_TRUE(WaitUntil([&] { return WindowText(pathBox) == document; })) << WindowText(pathBox);
 
     // The dropped document is the one extracted.
-    ClickWithMouse(ButtonWithCaption(window, "提取"));
-    HWND message = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
+    HWND message = ExtractAndWaitForMessage(program, window);
     ASSERT_TRUE(message);
     EXPECT_EQ(WindowText(FindChildById(message, kMessageBoxTextId)), "提取成功！");
     PressButton(FindChildById(message, IDOK));
@@ -297,8 +308,7 @@ TEST_P(OldDocumentEndToEndTest, GivesThePicturesTheWriterStored)
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitUntil([&] { return WindowText(pathBox) == document; })) << WindowText(pathBox);
 
-    ClickWithMouse(ButtonWithCaption(window, "提取"));
-    HWND box = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
+    HWND box = ExtractAndWaitForMessage(program, window);
     ASSERT_TRUE(box);
     EXPECT_EQ(WindowText(FindChildById(box, kMessageBoxTextId)), "提取成功！");
     PressButton(FindChildById(box, IDOK));
@@ -348,14 +358,11 @@ TEST_F(EndToEndTest, APresentationsEmbeddedDocumentsGiveTheirPicturesToo)
     HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
     ASSERT_TRUE(window);
     HWND pathBox = FindChildByClass(window, "Edit");
-    RECT box;
-    GetWindowRect(pathBox, &box);
-    DragOutcome outcome = DragFiles({document}, {60, 60}, {(box.left + box.right) / 2, (box.top + box.bottom) / 2});
+    DragOutcome outcome = DragOntoPathBox(pathBox, {document});
     ASSERT_TRUE(outcome.dragEnded) << outcome.failure;
     ASSERT_TRUE(WaitUntil([&] { return WindowText(pathBox) == document; })) << WindowText(pathBox);
 
-    ClickWithMouse(ButtonWithCaption(window, "提取"));
-    HWND message = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
+    HWND message = ExtractAndWaitForMessage(program, window);
     ASSERT_TRUE(message);
     EXPECT_EQ(WindowText(FindChildById(message, kMessageBoxTextId)), "提取成功！");
     PressButton(FindChildById(message, IDOK));
@@ -400,17 +407,13 @@ TEST_F(EndToEndTest, ABatchDroppedOnTheWindowIsExtractedWithOneMessage)
     HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
     ASSERT_TRUE(window);
     HWND pathBox = FindChildByClass(window, "Edit");
-    RECT box;
-    GetWindowRect(pathBox, &box);
-    DragOutcome outcome =
-        DragFiles({first, broken, last}, {60, 60}, {(box.left + box.right) / 2, (box.top + box.bottom) / 2});
+    DragOutcome outcome = DragOntoPathBox(pathBox, {first, broken, last});
     ASSERT_TRUE(outcome.dragEnded) << outcome.failure;
     const std::string shown = first + "; " + broken + "; " + last;
     ASSERT_TRUE(WaitUntil([&] { return WindowText(pathBox) == shown; })) << WindowText(pathBox);
 
     // One box for the three, naming the one that failed.
-    ClickWithMouse(ButtonWithCaption(window, "提取"));
-    HWND message = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
+    HWND message = ExtractAndWaitForMessage(program, window);
     ASSERT_TRUE(message);
     EXPECT_EQ(WindowText(FindChildById(message, kMessageBoxTextId)), "提取失败！\r\n坏.docx");
     PressButton(FindChildById(message, IDOK));
@@ -437,8 +440,7 @@ std::wstring WideText(HWND window)
 // Presses 提取 and answers the message box, whose text it returns (UTF-16).
 std::wstring ExtractAndConfirm(const ProgramUnderTest& program, HWND window)
 {
-    ClickWithMouse(ButtonWithCaption(window, "提取"));
-    HWND message = WaitForTopLevelWindow(program.processId(), kDialogClass, "");
+    HWND message = ExtractAndWaitForMessage(program, window, "");
     if (!message) return L"no message box";
     EXPECT_EQ(WideText(message), L"提示");
     const std::wstring text = WideText(FindChildById(message, kMessageBoxTextId));
@@ -516,14 +518,11 @@ TEST_F(EndToEndTest, SixtyFailedDocumentsGiveABoxThatFitsTheScreen)
     HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
     ASSERT_TRUE(window);
     HWND pathBox = FindChildByClass(window, "Edit");
-    RECT box;
-    GetWindowRect(pathBox, &box);
-    DragOutcome outcome = DragFiles(paths, {60, 60}, {(box.left + box.right) / 2, (box.top + box.bottom) / 2});
+    DragOutcome outcome = DragOntoPathBox(pathBox, paths);
     ASSERT_TRUE(outcome.dragEnded) << outcome.failure;
     ASSERT_TRUE(WaitUntil([&] { return WindowText(pathBox).find("broken60") != std::string::npos; }));
 
-    ClickWithMouse(ButtonWithCaption(window, "提取"));
-    HWND message = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
+    HWND message = ExtractAndWaitForMessage(program, window);
     ASSERT_TRUE(message);
     EXPECT_EQ(WideText(FindChildById(message, kMessageBoxTextId)), expected + L"\r\n…（另有 40 个）");
     RECT shown;
@@ -599,14 +598,11 @@ TEST_F(EndToEndTest, AFolderDroppedOnTheWindowGivesOneResultPerDocumentInIt)
     HWND window = WaitForTopLevelWindow(program.processId(), kMainWindowClass, "Dovrel");
     ASSERT_TRUE(window);
     HWND pathBox = FindChildByClass(window, "Edit");
-    RECT box;
-    GetWindowRect(pathBox, &box);
-    DragOutcome outcome = DragFiles({folder}, {60, 60}, {(box.left + box.right) / 2, (box.top + box.bottom) / 2});
+    DragOutcome outcome = DragOntoPathBox(pathBox, {folder});
     ASSERT_TRUE(outcome.dragEnded) << outcome.failure;
     ASSERT_TRUE(WaitUntil([&] { return WindowText(pathBox) == folder; })) << WindowText(pathBox);
 
-    ClickWithMouse(ButtonWithCaption(window, "提取"));
-    HWND message = WaitForTopLevelWindow(program.processId(), kDialogClass, "提示");
+    HWND message = ExtractAndWaitForMessage(program, window);
     ASSERT_TRUE(message);
     EXPECT_EQ(WindowText(FindChildById(message, kMessageBoxTextId)), "提取成功！");
     PressButton(FindChildById(message, IDOK));
@@ -722,9 +718,7 @@ TEST_F(EndToEndTest, ALongJobAnswersShowsProgressRefusesDropsAndStopsOnClose)
     ASSERT_EQ(titles.size(), 8u);
 
     // A drop meanwhile is refused.
-    RECT box;
-    GetWindowRect(pathBox, &box);
-    DragOutcome outcome = DragFiles({other}, {60, 60}, {(box.left + box.right) / 2, (box.top + box.bottom) / 2});
+    DragOutcome outcome = DragOntoPathBox(pathBox, {other});
     EXPECT_TRUE(outcome.dragEnded) << outcome.failure;
     EXPECT_EQ(outcome.effect, static_cast<DWORD>(DROPEFFECT_NONE));
     EXPECT_EQ(WindowText(pathBox), document);

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/base/com_ptr.h"
+#include "core/base/scoped_com.h"
 #include "core/base/unique_handle.h"
 #include "core/text/text.h"
 #include "core/text/text_encoding.h"
@@ -46,22 +47,6 @@ Text TextList(const std::wstring& wide, std::size_t wideOffset, std::size_t& off
     }
     return list + '\0';
 }
-
-// COM for the item dialog on this thread, undone only when this call did it
-// (the window's thread has OLE already).
-class ScopedCom {
-public:
-    ScopedCom() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ScopedCom()
-    {
-        if (initialised_) CoUninitialize();
-    }
-    ScopedCom(const ScopedCom&) = delete;
-    ScopedCom& operator=(const ScopedCom&) = delete;
-
-private:
-    bool initialised_;
-};
 
 class PlatformFileDialogs final : public FileDialogSeam {
 public:
