@@ -28,6 +28,10 @@ Target ${TARGET}
 !define START_MENU_LINK "$SMPROGRAMS\Dovrel.lnk"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Dovrel"
 !define ASSOCIATIONS "Software\Classes\SystemFileAssociations"
+; Every file folder (not drives, which are a class of their own): Explorer
+; gives the verb the folder's path, "D:\资料", and the program takes it as
+; every document in it and its subfolders.
+!define FOLDERS "Software\Classes\Directory"
 
 Name "${PRODUCT}"
 Caption "${PRODUCT} ${VERSION} 安装"
@@ -99,19 +103,28 @@ VIAddVersionKey /LANG=2052 "LegalCopyright" "${PRODUCT}"
   !insertmacro ${MACRO} otg
 !macroend
 
-; Explorer's verb on one extension: its text, the program's icon, and the
-; command Explorer runs once for each chosen file.
-!macro WriteVerb EXT
-  WriteRegStr HKCU "${ASSOCIATIONS}\.${EXT}\shell\Dovrel" "" "${VERB_TEXT}"
-  WriteRegStr HKCU "${ASSOCIATIONS}\.${EXT}\shell\Dovrel" "Icon" "$INSTDIR\Dovrel.exe,0"
-  WriteRegStr HKCU "${ASSOCIATIONS}\.${EXT}\shell\Dovrel\command" "" '"$INSTDIR\Dovrel.exe" "%1"'
+; Explorer's verb on the class at KEY (an extension's, or folders'): its
+; text, the program's icon, and the command Explorer runs once for each
+; chosen file or folder.
+!macro WriteVerbAt KEY
+  WriteRegStr HKCU "${KEY}\shell\Dovrel" "" "${VERB_TEXT}"
+  WriteRegStr HKCU "${KEY}\shell\Dovrel" "Icon" "$INSTDIR\Dovrel.exe,0"
+  WriteRegStr HKCU "${KEY}\shell\Dovrel\command" "" '"$INSTDIR\Dovrel.exe" "%1"'
 !macroend
 
 ; The verb goes; so do the keys above it that it alone kept.
+!macro DeleteVerbAt KEY
+  DeleteRegKey HKCU "${KEY}\shell\Dovrel"
+  DeleteRegKey /ifempty HKCU "${KEY}\shell"
+  DeleteRegKey /ifempty HKCU "${KEY}"
+!macroend
+
+!macro WriteVerb EXT
+  !insertmacro WriteVerbAt "${ASSOCIATIONS}\.${EXT}"
+!macroend
+
 !macro DeleteVerb EXT
-  DeleteRegKey HKCU "${ASSOCIATIONS}\.${EXT}\shell\Dovrel"
-  DeleteRegKey /ifempty HKCU "${ASSOCIATIONS}\.${EXT}\shell"
-  DeleteRegKey /ifempty HKCU "${ASSOCIATIONS}\.${EXT}"
+  !insertmacro DeleteVerbAt "${ASSOCIATIONS}\.${EXT}"
 !macroend
 
 ; HKCU\Software\Classes is not split between 32- and 64-bit views for these
@@ -154,6 +167,7 @@ Section "Dovrel"
   CreateShortcut "${START_MENU_LINK}" "$INSTDIR\Dovrel.exe"
   CreateShortcut "${SEND_TO_LINK}" "$INSTDIR\Dovrel.exe"
   !insertmacro ForEachExtension WriteVerb
+  !insertmacro WriteVerbAt "${FOLDERS}"
 
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
@@ -179,6 +193,7 @@ Section "Uninstall"
   Delete "${START_MENU_LINK}"
   Delete "${SEND_TO_LINK}"
   !insertmacro ForEachExtension DeleteVerb
+  !insertmacro DeleteVerbAt "${FOLDERS}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd

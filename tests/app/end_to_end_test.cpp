@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 #include <set>
 #include <string>
@@ -883,9 +885,15 @@ TEST_F(EndToEndTest, TheSetupInstallsRegistersAVerbThatExtractsAndUninstallsWith
     const std::string uninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dovrel";
     const std::string startMenuLink = ShellFolder(CSIDL_PROGRAMS) + "\\Dovrel.lnk";
     const std::string sendToLink = ShellFolder(CSIDL_SENDTO) + "\\Dovrel 提取图片和视频.lnk";
-    auto verbKey = [](const std::string& extension) {
-        return "Software\\Classes\\SystemFileAssociations\\." + extension + "\\shell\\Dovrel";
-    };
+    // The classes the verb is on: each extension's, and every folder's.
+    std::vector<std::string> classes;
+    for (const std::string& extension : OfficeExtensions()) {
+        classes.push_back("Software\\Classes\\SystemFileAssociations\\." + extension);
+    }
+    const std::string folders = "Software\\Classes\\Directory";
+    classes.push_back(folders);
+    std::vector<bool> classKeyBefore;
+    for (const std::string& key : classes) classKeyBefore.push_back(RegistryKeyExists(key));
     ASSERT_FALSE(Exists(installFolder)) << "installed before the test";
 
     ProgramUnderTest setup(BuildFolder() + "\\" DOVREL_TEST_SETUP_FILE, "/S", false);
@@ -905,25 +913,35 @@ TEST_F(EndToEndTest, TheSetupInstallsRegistersAVerbThatExtractsAndUninstallsWith
               ERROR_SUCCESS);
     EXPECT_GE(size, ReadFileBytes(program).size() / 1024);
     const std::string command = "\"" + program + "\" \"%1\"";
-    for (const std::string& extension : OfficeExtensions()) {
-        EXPECT_EQ(RegistryText(verbKey(extension), ""), "提取图片和视频") << extension;
-        EXPECT_EQ(RegistryText(verbKey(extension), "Icon"), program + ",0") << extension;
-        EXPECT_EQ(RegistryText(verbKey(extension) + "\\command", ""), command) << extension;
+    for (const std::string& key : classes) {
+        EXPECT_EQ(RegistryText(key + "\\shell\\Dovrel", ""), "提取图片和视频") << key;
+        EXPECT_EQ(RegistryText(key + "\\shell\\Dovrel", "Icon"), program + ",0") << key;
+        EXPECT_EQ(RegistryText(key + "\\shell\\Dovrel\\command", ""), command) << key;
     }
 
-    // The verb's command on a document, as Explorer runs it.
+    // The verb's command on a document and on a folder (its path without a
+    // final backslash), as Explorer runs it.
     const std::string document = userFiles / "右键 菜单.pptx";
     WriteFileBytes(document, MakeOfficePackage(OfficeKind::Presentation, {{"image1.png", "PNG"}}));
-    std::string verb = RegistryText(verbKey("pptx") + "\\command", "").value_or("");
-    ASSERT_EQ(verb.compare(0, program.size() + 3, "\"" + program + "\" "), 0) << verb;
-    std::string arguments = verb.substr(program.size() + 3);
-    arguments.replace(arguments.find("%1"), 2, document);
-    {
+    const std::string folder = userFiles / "右键 文件夹";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    WriteFileBytes(folder + "\\里面.docx", MakeOfficePackage(OfficeKind::WordDocument, {{"image1.png", "PNG"}}));
+    const struct {
+        std::string classKey, path, result;
+    } runs[] = {{"Software\\Classes\\SystemFileAssociations\\.pptx", document, "右键 菜单_"},
+                {folders, folder, "里面_"}};
+    for (std::size_t run = 0; run < std::size(runs); ++run) {
+        std::string verb = RegistryText(runs[run].classKey + "\\shell\\Dovrel\\command", "").value_or("");
+        ASSERT_EQ(verb.compare(0, program.size() + 3, "\"" + program + "\" "), 0) << verb;
+        std::string arguments = verb.substr(program.size() + 3);
+        arguments.replace(arguments.find("%1"), 2, runs[run].path);
         ProgramUnderTest installed(program, arguments);
-        EXPECT_EQ(ConfirmMessage(installed.processId()), "提取成功！");
+        EXPECT_EQ(ConfirmMessage(installed.processId()), "提取成功！") << runs[run].path;
         std::vector<std::string> results = ResultFolders(documents / "PPT_RES");
-        ASSERT_EQ(results.size(), 1u);
-        EXPECT_EQ(results[0].compare(0, 10, "右键 菜单_"), 0) << results[0];
+        ASSERT_EQ(results.size(), run + 1) << ListTree(documents / "PPT_RES");
+        EXPECT_TRUE(std::any_of(results.begin(), results.end(), [&](const std::string& name) {
+            return name.rfind(runs[run].result, 0) == 0;
+        })) << ListTree(documents / "PPT_RES");
         HWND window = WaitForTopLevelWindow(installed.processId(), kMainWindowClass, "Dovrel");
         ASSERT_TRUE(window);
         CloseExpectingExitZeroAndCloseTheFileBrowser(installed, window);
@@ -941,11 +959,13 @@ TEST_F(EndToEndTest, TheSetupInstallsRegistersAVerbThatExtractsAndUninstallsWith
     }
     EXPECT_FALSE(Exists(startMenuLink));
     EXPECT_FALSE(Exists(sendToLink));
-    for (const std::string& extension : OfficeExtensions()) {
-        EXPECT_FALSE(RegistryKeyExists(verbKey(extension))) << extension;
+    // The verb goes, and so do the keys it alone kept.
+    for (std::size_t at = 0; at < classes.size(); ++at) {
+        EXPECT_FALSE(RegistryKeyExists(classes[at] + "\\shell\\Dovrel")) << classes[at];
+        EXPECT_EQ(RegistryKeyExists(classes[at]), classKeyBefore[at]) << classes[at];
     }
     // The pictures are the user's: they stay.
-    EXPECT_EQ(ResultFolders(documents / "PPT_RES").size(), 1u);
+    EXPECT_EQ(ResultFolders(documents / "PPT_RES").size(), 2u);
 }
 
 TEST_F(EndToEndTest, AFailedStartUpIsReportedUntilClosed)
