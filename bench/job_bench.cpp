@@ -146,7 +146,7 @@ int Walk(const char* folder)
     const double start = Now();
     const dovrel::FolderDocuments found = dovrel::FindFolderDocuments(folder, "Z:\\nowhere", [] { return true; });
     const double walked = Now();
-    for (const dovrel::FolderDocument& document : found.documents) dovrel::DocumentTypeOf(document.path, {});
+    for (const dovrel::FolderDocument& document : found.documents) dovrel::DocumentTypeOf(document.path);
     std::printf("result=extracted seconds=%.4f judge_seconds=%.4f documents=%zu\n", walked - start, Now() - walked,
                 found.documents.size());
     return 0;

@@ -13,50 +13,6 @@ namespace dovrel {
 
 namespace {
 
-// The part of the progress a copy of a held document takes.
-constexpr int kCopyShare = 30;
-
-// A document's progress: a copy of a document another program holds, when
-// one is made, as the first kCopyShare percent, the pictures after it.
-class DocumentShares {
-public:
-    explicit DocumentShares(Progress* whole) : copy(*this), pictures(*this), whole_(whole) {}
-
-    class Copy final : public Progress {
-    public:
-        explicit Copy(DocumentShares& shares) : shares_(shares) {}
-        bool Report(std::uint64_t done, std::uint64_t total) override
-        {
-            shares_.copyShare_ = kCopyShare;
-            return shares_.Tell(static_cast<int>(done * kCopyShare / std::max<std::uint64_t>(total, 1)));
-        }
-
-    private:
-        DocumentShares& shares_;
-    };
-    class Pictures final : public Progress {
-    public:
-        explicit Pictures(DocumentShares& shares) : shares_(shares) {}
-        bool Report(std::uint64_t done, std::uint64_t total) override
-        {
-            const int copyShare = shares_.copyShare_;
-            return shares_.Tell(copyShare + PercentOf(done, total) * (100 - copyShare) / 100);
-        }
-
-    private:
-        DocumentShares& shares_;
-    };
-
-    Copy copy;
-    Pictures pictures;
-
-private:
-    bool Tell(int percent) { return !whole_ || ReportPercent(*whole_, percent); }
-
-    Progress* whole_;
-    int copyShare_ = 0;
-};
-
 // ---- Encryption ------------------------------------------------------------------
 
 // An encrypted document keeps its pictures encrypted too: the user is told
@@ -108,8 +64,6 @@ const KindReader* ReaderOf(const CompoundDocument& document)
     return nullptr;
 }
 
-Text FallbackCopy(const Text& scratchFolder) { return JoinTexts({scratchFolder, "\\document.bin"}); }
-
 }  // namespace
 
 BinaryKind BinaryKindOf(const CompoundDocument& document)
@@ -119,20 +73,19 @@ BinaryKind BinaryKindOf(const CompoundDocument& document)
     return reader ? reader->kind : BinaryKind::NotADocument;
 }
 
-std::optional<BinaryKind> BinaryKindOfFile(const Text& document, const Text& fallbackCopy)
+std::optional<BinaryKind> BinaryKindOfFile(const DocumentFile& document)
 {
-    const std::optional<CompoundDocument> storage = CompoundDocument::Open(document, fallbackCopy);
+    const std::optional<CompoundDocument> storage = CompoundDocument::Open(document);
     if (!storage) return std::nullopt;
     return BinaryKindOf(*storage);
 }
 
-BinaryPicturesResult WriteBinaryDocumentPictures(const Text& document, const std::optional<Text>& mediaFolderOfName,
+BinaryPicturesResult WriteBinaryDocumentPictures(const DocumentFile& document,
+                                                 const std::optional<Text>& mediaFolderOfName,
                                                  const Text& scratchFolder, Progress* progress)
 {
     BinaryPicturesResult result;
-    DocumentShares shares(progress);
-    const std::optional<CompoundDocument> storage =
-        CompoundDocument::Open(document, FallbackCopy(scratchFolder), &shares.copy, &result.stopped);
+    const std::optional<CompoundDocument> storage = CompoundDocument::Open(document);
     if (!storage) return result;
     const OpenedDocument opened{*storage, ReadWordHeader(*storage)};
     if (IsEncrypted(opened)) return result;
@@ -145,7 +98,7 @@ BinaryPicturesResult WriteBinaryDocumentPictures(const Text& document, const std
     reader->blips(opened, sizes);
     if (sizes.damaged() || !HasRoomFor(scratchFolder, sizes.bytes(), sizes.files())) return result;
     const Text mediaFolder = mediaFolderOfName.value_or(reader->mediaFolder);
-    PictureFolder folder(scratchFolder, mediaFolder, sizes.bytes(), &shares.pictures);
+    PictureFolder folder(scratchFolder, mediaFolder, sizes.bytes(), progress);
     reader->blips(opened, folder);
     result.ok = !folder.failed();
     result.stopped = folder.stopped();

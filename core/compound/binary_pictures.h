@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "core/base/progress.h"
+#include "core/fs/document_file.h"
 #include "core/text/text.h"
 
 namespace dovrel {
@@ -27,10 +28,9 @@ enum class BinaryKind {
 
 BinaryKind BinaryKindOf(const CompoundDocument& document);
 
-// The compound file at `document`, read as CompoundDocument::Open reads it
-// (`fallbackCopy` for a document that another program holds); nothing when
-// it cannot be opened.
-std::optional<BinaryKind> BinaryKindOfFile(const Text& document, const Text& fallbackCopy);
+// The open compound file, read as CompoundDocument::Open reads it; nothing
+// when it cannot be opened.
+std::optional<BinaryKind> BinaryKindOfFile(const DocumentFile& document);
 
 struct BinaryPicturesResult {
     // false: the storage could not be opened, holds no Office document, or
@@ -44,7 +44,7 @@ struct BinaryPicturesResult {
     bool stopped = false;
 };
 
-// Writes each distinct picture of the compound file at `document` once, in
+// Writes each distinct picture of the open compound file once, in
 // the order the document keeps them, as image1.png, image2.jpeg, ... into
 // scratchFolder + mediaFolderOfName, the media folder the document's
 // extension selects (or, without one, the folder of the kind the streams
@@ -52,12 +52,11 @@ struct BinaryPicturesResult {
 // Every picture is looked at before any is written: a picture that is
 // damaged, of a kind no viewer opens, or not where the document says fails
 // the run (ok false), and so do pictures that do not fit in the free space
-// of the scratch folder's volume, with nothing written. A copy of a
-// document that another program holds is read from the scratch folder,
-// bounded by the free space too. progress is told while the copy is made
-// and after every 64 KB written, so a long document never goes quiet: how far
+// of the scratch folder's volume, with nothing written. progress is told
+// after every 64 KB written, so a long document never goes quiet: how far
 // the work is, as a percent; false asks for a stop.
-BinaryPicturesResult WriteBinaryDocumentPictures(const Text& document, const std::optional<Text>& mediaFolderOfName,
+BinaryPicturesResult WriteBinaryDocumentPictures(const DocumentFile& document,
+                                                 const std::optional<Text>& mediaFolderOfName,
                                                  const Text& scratchFolder, Progress* progress = nullptr);
 
 }  // namespace dovrel

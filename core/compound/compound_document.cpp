@@ -6,9 +6,7 @@
 #include <cstring>
 
 #include "core/compound/compound_file_check.h"
-#include "core/fs/volume.h"
-#include "core/base/unique_handle.h"
-#include "core/fs/disk_file.h"
+#include "core/compound/document_lock_bytes.h"
 #include "core/fs/wide_path.h"
 
 namespace dovrel {
@@ -18,34 +16,9 @@ namespace {
 constexpr char kSignature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
 constexpr std::uint64_t kReadChunk = 1 << 20;
 
-ComPtr<IStorage> OpenStorageReadOnly(const Text& path, HRESULT& result)
-{
-    const std::wstring widePath = WidePath(path);
-    ComPtr<IStorage> storage;
-    if (widePath.empty() || !CompoundFileChainsAreSound(path)) {
-        result = STG_E_FILENOTFOUND;
-        return storage;
-    }
-    // Direct mode allows read-only opening only when others are kept from
-    // writing; a document another program has open for writing then fails
-    // with a sharing or lock violation.
-    result = StgOpenStorageEx(widePath.c_str(), STGM_READ | STGM_SHARE_DENY_WRITE, STGFMT_STORAGE, 0, nullptr, nullptr,
-                              IID_IStorage, storage.put_void());
-    if (FAILED(result)) storage.reset();
-    return storage;
-}
-
 }  // namespace
 
-bool IsCompoundFile(const Text& path)
-{
-    UniqueFile file = OpenDiskFileForReading(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
-    if (!file) return false;
-    char head[8];
-    DWORD read = 0;
-    return ReadFile(file.get(), head, sizeof head, &read, nullptr) && read == sizeof head &&
-           std::memcmp(head, kSignature, sizeof head) == 0;
-}
+bool IsCompoundFile(const RandomAccessBytes& file) { return StartsWithBytes(file, std::string_view(kSignature, 8)); }
 
 bool StorageStream::ReadAt(std::uint64_t offset, std::uint64_t length, std::string& bytes) const
 {
@@ -69,58 +42,17 @@ bool StorageStream::ReadAt(std::uint64_t offset, std::uint64_t length, std::stri
     return true;
 }
 
-namespace {
-
-// A copy that shares the source with whoever holds it open for writing
-// (CopyFileA need not). The folder's free space bounds it.
-enum class Copy { Made, Failed, Stopped };
-Copy CopySharedFile(const Text& source, const Text& target, Progress* progress)
+std::optional<CompoundDocument> CompoundDocument::Open(const DocumentFile& file)
 {
-    UniqueFile in = OpenDiskFileForReading(source, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           FILE_FLAG_SEQUENTIAL_SCAN);
-    LARGE_INTEGER size;
-    if (!in || !GetFileSizeEx(in.get(), &size) || size.QuadPart < 0) return Copy::Failed;
-    const std::uint64_t total = static_cast<std::uint64_t>(size.QuadPart);
-    if (!HasRoomFor(target, total, 1)) return Copy::Failed;
-    UniqueFile out(CreateFileW(WidePath(target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!out) return Copy::Failed;
-    std::string buffer(kReadChunk, '\0');
-    Copy outcome = Copy::Made;
-    for (std::uint64_t done = 0;;) {
-        DWORD read = 0;
-        if (!ReadFile(in.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr) ||
-            !WriteToFile(out.get(), buffer.data(), read)) {
-            outcome = Copy::Failed;
-            break;
-        }
-        if (read == 0) break;
-        done += read;
-        if (progress && !progress->Report(std::min(done, total), total)) {
-            outcome = Copy::Stopped;
-            break;
-        }
-    }
-    if (outcome == Copy::Made && CloseHandle(out.release())) return Copy::Made;
-    out.reset();
-    DeleteFileW(WidePath(target).c_str());
-    return outcome == Copy::Made ? Copy::Failed : outcome;
-}
-
-}  // namespace
-
-std::optional<CompoundDocument> CompoundDocument::Open(const Text& path, const Text& fallbackCopy, Progress* progress,
-                                                       bool* stopped)
-{
-    HRESULT result = S_OK;
-    ComPtr<IStorage> root = OpenStorageReadOnly(path, result);
-    if (!root && !fallbackCopy.empty() &&
-        (result == STG_E_SHAREVIOLATION || result == STG_E_LOCKVIOLATION || result == STG_E_ACCESSDENIED)) {
-        const Copy copy = CopySharedFile(path, fallbackCopy, progress);
-        if (stopped) *stopped = copy == Copy::Stopped;
-        if (copy == Copy::Made) root = OpenStorageReadOnly(fallbackCopy, result);
-    }
-    if (!root) return std::nullopt;
+    if (!file || !CompoundChainsAreSound(file)) return std::nullopt;
+    ComPtr<ILockBytes> bytes = ReadOnlyLockBytes(file.Duplicate());
+    if (!bytes) return std::nullopt;
+    // Direct mode opens read-only only when others are kept from writing;
+    // the lock bytes are this reader's alone.
+    ComPtr<IStorage> root;
+    if (FAILED(StgOpenStorageOnILockBytes(bytes.get(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0,
+                                          root.put())))
+        return std::nullopt;
     return CompoundDocument(std::move(root));
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // Old binary Office documents (.ppt, .doc, .xls and their kin) are compound
 // files: a small file system of storages and streams. They are read
-// through the platform's structured storage, read-only, and every stream
-// through a reader that never trusts a length beyond the stream's real size.
+// through the platform's structured storage, read-only, from the document
+// the run opened, and every stream through a reader that never trusts a
+// length beyond the stream's real size.
 
 #include <objidl.h>
 
@@ -12,14 +13,15 @@
 #include <vector>
 
 #include "core/base/com_ptr.h"
-#include "core/base/progress.h"
+#include "core/base/random_access_bytes.h"
+#include "core/fs/document_file.h"
 #include "core/text/text.h"
 
 namespace dovrel {
 
-// Whether the file at path starts with the compound-file signature
-// D0 CF 11 E0 A1 B1 1A E1 (its name does not matter).
-bool IsCompoundFile(const Text& path);
+// Whether the bytes start with the compound-file signature
+// D0 CF 11 E0 A1 B1 1A E1 (a file's name does not matter).
+bool IsCompoundFile(const RandomAccessBytes& file);
 
 // One stream, read at offsets. Reads that reach past the stream's end fail.
 class StorageStream {
@@ -36,16 +38,12 @@ private:
 
 class CompoundDocument {
 public:
-    // Opens the document read-only. When another program holds it so that
-    // the platform will not share it, a copy is made at `fallbackCopy` and
-    // that is read instead: only when it fits in the free space of its
-    // volume, told to `progress` after every megabyte (bytes copied of all;
-    // false asks for a stop), and removed again
-    // when a write fails or a stop is asked for (`stopped` then true).
-    // An empty `fallbackCopy` makes no copy. Nothing when neither can be
-    // opened.
-    static std::optional<CompoundDocument> Open(const Text& path, const Text& fallbackCopy,
-                                                Progress* progress = nullptr, bool* stopped = nullptr);
+    // Reads the open document, read-only, through a handle of its own to
+    // the same file (another program holding the document open for writing
+    // does not keep it from being read). Nothing when its sector chains or
+    // directory are unsound (see CompoundChainsAreSound) or the platform
+    // cannot open it.
+    static std::optional<CompoundDocument> Open(const DocumentFile& file);
 
     // A stream of the root storage by name, or nothing.
     std::optional<StorageStream> OpenStream(const wchar_t* name) const;

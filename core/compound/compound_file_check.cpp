@@ -42,12 +42,13 @@ private:
 
 class Check {
 public:
-    explicit Check(const CompoundBytes& file) : file_(file) {}
+    explicit Check(const RandomAccessBytes& file) : file_(file) {}
 
     bool Run()
     {
         std::string header;
-        if (!file_.Read(0, 512, header) || ReadLe32(header, 0) != 0xE011CFD0 || ReadLe32(header, 4) != 0xE11AB1A1)
+        if (!ReadExactly(file_, 0, 512, header) || ReadLe32(header, 0) != 0xE011CFD0 ||
+            ReadLe32(header, 4) != 0xE11AB1A1)
             return false;
         const unsigned shift = static_cast<unsigned char>(header[30]);
         if (shift != 9 && shift != 12) return false;
@@ -115,7 +116,7 @@ public:
 private:
     bool ReadSector(std::uint32_t sector, std::string& bytes) const
     {
-        return file_.Read((std::uint64_t{sector} + 1) * sectorSize_, sectorSize_, bytes);
+        return ReadExactly(file_, (std::uint64_t{sector} + 1) * sectorSize_, sectorSize_, bytes);
     }
 
     // Every entry reachable from the root once; every stream's chain sound.
@@ -150,13 +151,13 @@ private:
         return true;
     }
 
-    const CompoundBytes& file_;
+    const RandomAccessBytes& file_;
     std::size_t sectorSize_ = 512;
     std::vector<std::uint32_t> fat_;
 };
 
 }  // namespace
 
-bool CompoundChainsAreSound(const CompoundBytes& file) { return Check(file).Run(); }
+bool CompoundChainsAreSound(const RandomAccessBytes& file) { return Check(file).Run(); }
 
 }  // namespace dovrel

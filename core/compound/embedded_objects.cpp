@@ -139,11 +139,11 @@ void PresentationObjects(const CompoundDocument& document, ObjectWriter& writer)
 
 }  // namespace
 
-EmbeddedObjects WriteEmbeddedObjects(const Text& document, const Text& folder, bool withObjects,
+EmbeddedObjects WriteEmbeddedObjects(const DocumentFile& document, const Text& folder, bool withObjects,
                                      const std::function<bool()>& goOn)
 {
     EmbeddedObjects found;
-    const std::optional<CompoundDocument> root = CompoundDocument::Open(document, folder + ".copy");
+    const std::optional<CompoundDocument> root = CompoundDocument::Open(document);
     if (!root) return found;
     ObjectWriter writer(folder, goOn, found);
     if (const std::optional<StorageStream> package = root->OpenStream(L"Package")) {

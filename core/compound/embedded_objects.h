@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/fs/document_file.h"
 #include "core/text/text.h"
 
 namespace dovrel {
@@ -34,11 +35,11 @@ struct EmbeddedObjects {
     bool stopped = false;
 };
 
-// Writes what the compound file at `document` embeds into `folder` (made
+// Writes what the open compound file embeds into `folder` (made
 // when needed): only the package of an OLE object unless `withObjects`.
 // `goOn` is asked before each object; false stops. An object that cannot be
 // read or written is passed over.
-EmbeddedObjects WriteEmbeddedObjects(const Text& document, const Text& folder, bool withObjects,
+EmbeddedObjects WriteEmbeddedObjects(const DocumentFile& document, const Text& folder, bool withObjects,
                                      const std::function<bool()>& goOn);
 
 }  // namespace dovrel

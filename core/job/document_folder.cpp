@@ -3,16 +3,14 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstring>
 
-#include "core/base/unique_handle.h"
 #include "core/compound/compound_document.h"
 #include "core/fs/folder_tree.h"
 #include "core/fs/inside_folder.h"
 #include "core/job/document_name.h"
 #include "core/job/document_kind.h"
 #include "core/text/dbcs.h"
-#include "core/fs/disk_file.h"
+#include "core/fs/document_file.h"
 
 namespace dovrel {
 
@@ -20,22 +18,13 @@ namespace {
 
 constexpr int kEntriesBetweenQuestions = 64;
 
-bool StartsAsZip(const Text& path)
-{
-    UniqueFile file = OpenDiskFileForReading(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
-    char head[4];
-    DWORD read = 0;
-    return file && ReadFile(file.get(), head, sizeof head, &read, nullptr) && read == sizeof head &&
-           std::memcmp(head, "PK\x03\x04", sizeof head) == 0;
-}
-
 // A zip package or a compound file of a kind the job reads. A damaged one
-// is taken, to fail aloud; so is a compound file another program holds,
-// which is not copied only to be judged (the job reads it through a copy).
+// is taken, to fail aloud.
 bool IsDocumentByContent(const Text& path)
 {
-    if (!IsCompoundFile(path) && !StartsAsZip(path)) return false;
-    return DocumentTypeOf(path, Text()).format != DocumentFormat::Foreign;
+    const DocumentFile file = DocumentFile::Open(path);
+    if (!IsCompoundFile(file) && !StartsWithBytes(file, "PK\x03\x04")) return false;
+    return DocumentTypeOf(file).format != DocumentFormat::Foreign;
 }
 
 bool IsDocumentByName(const Text& name)

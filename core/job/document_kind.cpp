@@ -139,12 +139,12 @@ std::optional<DocumentType> OpenDocumentType(ZipReader& package, const Text& ext
     return type;
 }
 
-DocumentType PackageType(const Text& path)
+DocumentType PackageType(const DocumentFile& file)
 {
     ZipReader package;
-    if (package.Open(path, FILE_SHARE_READ | FILE_SHARE_WRITE) != kZipOk) return {};
+    if (package.Open(file) != kZipOk) return {};
     constexpr DocumentType kForeign{DocumentFormat::Foreign, DocumentKind::Unknown};
-    const Text extension = AnalyseDocumentName(path).extension;
+    const Text extension = AnalyseDocumentName(file.path()).extension;
     const std::int32_t contentTypes = package.FindEntry("[Content_Types].xml");
     if (contentTypes >= 0) {
         // A [Content_Types].xml that cannot be read is damage outside the
@@ -189,10 +189,13 @@ DocumentKind KindOfContentTypes(const std::string& contentTypes)
     return DocumentKind::Unknown;
 }
 
-DocumentType DocumentTypeOf(const Text& path, const Text& fallbackCopy)
+DocumentType DocumentTypeOf(const Text& path) { return DocumentTypeOf(DocumentFile::Open(path)); }
+
+DocumentType DocumentTypeOf(const DocumentFile& file)
 {
-    if (!IsCompoundFile(path)) return PackageType(path);
-    const std::optional<BinaryKind> kind = BinaryKindOfFile(path, fallbackCopy);
+    if (!file) return {};
+    if (!IsCompoundFile(file)) return PackageType(file);
+    const std::optional<BinaryKind> kind = BinaryKindOfFile(file);
     if (!kind) return {};
     if (*kind == BinaryKind::NotADocument) return {DocumentFormat::Foreign, DocumentKind::Unknown};
     return {DocumentFormat::Binary, KindOfBinary(*kind)};

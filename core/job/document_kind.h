@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "core/fs/document_file.h"
 #include "core/text/text.h"
 #include "core/zip/zip_extractor.h"
 
@@ -36,11 +37,11 @@ struct DocumentType {
 // without reading the file: Unknown for an extension of no kind Dovrel reads.
 DocumentKind KindForExtension(const Text& extension);
 
-// The document at `path`, read (only a few entries of a package, the stream
-// names of a compound file). `fallbackCopy`: where a copy of a compound file
-// that another program holds may be made and read; empty: none is, and
-// such a file is Unreadable.
-DocumentType DocumentTypeOf(const Text& path, const Text& fallbackCopy);
+// The open document, read (only a few entries of a package, the stream
+// names of a compound file); its path gives the extension.
+DocumentType DocumentTypeOf(const DocumentFile& file);
+// The document at `path`, opened for the look alone.
+DocumentType DocumentTypeOf(const Text& path);
 
 // What the kind is of an Office Open XML package's [Content_Types].xml: the
 // first content type of a main part, or Unknown.

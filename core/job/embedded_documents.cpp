@@ -58,26 +58,25 @@ public:
 
     bool stopped() const { return stopped_; }
 
-    // The parts of the package at path (of depth `depth`) under its root.
-    Parts PackageParts(const Text& path, const Text& packageRoot, int depth)
+    // The parts of the package (of depth `depth`) under its root.
+    Parts PackageParts(const DocumentFile& package, const Text& packageRoot, int depth)
     {
         Parts parts;
         if (depth >= kEmbeddingDepth) return parts;
         const Text work = WorkFolder(depth) + "\\zip";
         const Text folder = packageRoot + kEmbeddings;
         StopPoll poll([this] { return GoOn(); });
-        if (ZipExtractFolder(path, folder, work, &poll) != 1) return parts;
+        if (ZipExtractFolders(package, {{folder, folder}}, work, &poll) != 1) return parts;
         for (const Text& name : FileNamesIn(work + folder)) parts.emplace_back(name, work + folder + "\\" + name);
         return parts;
     }
 
-    // The objects the compound file at path embeds; an OLE object around a
-    // package answers that package.
-    EmbeddedObjects CompoundParts(const Text& path, int depth)
+    // The objects the compound file embeds; an OLE object around a package
+    // answers that package.
+    EmbeddedObjects CompoundParts(const DocumentFile& document, int depth)
     {
-        EmbeddedObjects objects = WriteEmbeddedObjects(path, WorkFolder(depth) + "\\parts", depth < kEmbeddingDepth,
-                                                       [this] { return GoOn(); });
-        return objects;
+        return WriteEmbeddedObjects(document, WorkFolder(depth) + "\\parts", depth < kEmbeddingDepth,
+                                    [this] { return GoOn(); });
     }
 
     // Each part read into target\embeddings\<its name>.
@@ -115,35 +114,37 @@ private:
     {
         const Text work = WorkFolder(depth);
         if (!RemoveScratchTree(work) || !CreateFolderPath(work)) return;
-        if (IsCompoundFile(path)) {
-            const EmbeddedObjects objects = CompoundParts(path, depth);
+        const DocumentFile document = DocumentFile::Open(path);
+        if (!document) return;
+        if (IsCompoundFile(document)) {
+            const EmbeddedObjects objects = CompoundParts(document, depth);
             if (objects.package) {
-                ReadPackage(*objects.package, target, depth);
+                ReadPackage(DocumentFile::Open(*objects.package), target, depth);
                 return;
             }
             StopPoll poll([this] { return GoOn(); });
-            BinaryPicturesResult pictures = WriteBinaryDocumentPictures(path, Text("\\media"), work, &poll);
+            BinaryPicturesResult pictures = WriteBinaryDocumentPictures(document, Text("\\media"), work, &poll);
             if (pictures.ok && pictures.packageFolder) MoveInto(work + "\\media", target);
             ReadParts(PartsOf(objects), target, depth);
         } else {
-            ReadPackage(path, target, depth);
+            ReadPackage(document, target, depth);
         }
     }
 
     // A package by its kind: an Office Open XML package's media and then
     // its embedded parts, an OpenDocument package's pictures and media.
-    void ReadPackage(const Text& path, const Text& target, int depth)
+    void ReadPackage(const DocumentFile& package, const Text& target, int depth)
     {
-        const DocumentType type = DocumentTypeOf(path, WorkFolder(depth) + "\\document.bin");
+        const DocumentType type = DocumentTypeOf(package);
         const std::vector<PackageFolder> folders = MediaFoldersOf(type);
         if (folders.empty()) return;
         const Text work = WorkFolder(depth) + "\\media";
         const Text& written = folders.front().written;
         StopPoll poll([this] { return GoOn(); });
-        if (ZipExtractFolders(path, folders, work, &poll) == 1 && GoOn() && FolderExists(work + written))
+        if (ZipExtractFolders(package, folders, work, &poll) == 1 && GoOn() && FolderExists(work + written))
             MoveInto(work + written, target);
         if (type.format == DocumentFormat::OfficeOpenXml)
-            ReadParts(PackageParts(path, PackageRootOf(written), depth), target, depth);
+            ReadParts(PackageParts(package, PackageRootOf(written), depth), target, depth);
     }
 
     // A folder of pictures made the result of an embedded document.
@@ -166,8 +167,8 @@ Text PackageRootOf(const Text& mediaFolder)
     return slash > 0 ? LeftText(mediaFolder, slash - 1) : Text();
 }
 
-bool ExtractEmbeddedDocuments(const Text& document, const std::optional<Text>& packageRoot, const Text& mediaFolder,
-                              const Text& workFolder, const std::function<bool()>& goOn)
+bool ExtractEmbeddedDocuments(const DocumentFile& document, const std::optional<Text>& packageRoot,
+                              const Text& mediaFolder, const Text& workFolder, const std::function<bool()>& goOn)
 {
     Embeddings embeddings(workFolder, goOn);
     if (packageRoot) {

@@ -10,19 +10,20 @@
 #include <functional>
 #include <optional>
 
+#include "core/fs/document_file.h"
 #include "core/text/text.h"
 
 namespace dovrel {
 
 constexpr int kEmbeddingDepth = 4;
 
-// document: a zip package whose parts lie under packageRoot ("\ppt",
+// document: the open zip package whose parts lie under packageRoot ("\ppt",
 // "\word", "\xl"), or, with no root, a compound file. mediaFolder: where
 // its media are, or will be when an embedded document has pictures.
 // workFolder: a folder that is the caller's to clear, removed at the end.
 // `goOn` is asked now and then; false (answered too) means a stop.
-bool ExtractEmbeddedDocuments(const Text& document, const std::optional<Text>& packageRoot, const Text& mediaFolder,
-                              const Text& workFolder, const std::function<bool()>& goOn);
+bool ExtractEmbeddedDocuments(const DocumentFile& document, const std::optional<Text>& packageRoot,
+                              const Text& mediaFolder, const Text& workFolder, const std::function<bool()>& goOn);
 
 // "\ppt\media" -> "\ppt": the package folder that holds a media folder.
 Text PackageRootOf(const Text& mediaFolder);

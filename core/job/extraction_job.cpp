@@ -7,6 +7,7 @@
 #include "core/job/document_folder.h"
 #include "core/job/document_name.h"
 #include "core/job/embedded_documents.h"
+#include "core/fs/document_file.h"
 #include "core/fs/file_ops.h"
 #include "core/text/path_separator.h"
 #include "core/fs/folder_path.h"
@@ -103,9 +104,12 @@ DocumentOutcome ExtractInScratchFolder(const WorkPaths& paths, const Text& docum
     if (!PrepareScratchFolder(paths)) return DocumentOutcome::Failed;
 
     Text suffix = DrawResultSuffix();
+    // Opened once: the kind, the media and the embedded documents are all
+    // read from this one open file.
+    const DocumentFile file = DocumentFile::Open(document);
     // The content tells the kind; a file of no kind the job reads (a plain
     // zip, another program's compound file) fails aloud.
-    const DocumentType type = DocumentTypeOf(document, JoinTexts({paths.scratchFolder, "\\document.bin"}));
+    const DocumentType type = DocumentTypeOf(file);
     if (!type.IsDocument()) return DocumentOutcome::Failed;
 
     // Step 1: the document's media into <scratch>\<package media folder>,
@@ -119,7 +123,7 @@ DocumentOutcome ExtractInScratchFolder(const WorkPaths& paths, const Text& docum
         // An old binary document: its pictures are written where a package
         // keeps its media, and the rest of the run is the same.
         BinaryPicturesResult pictures =
-            WriteBinaryDocumentPictures(document, std::nullopt, paths.scratchFolder, documentProgress.reading());
+            WriteBinaryDocumentPictures(file, std::nullopt, paths.scratchFolder, documentProgress.reading());
         if (!pictures.ok && !pictures.stopped) return DocumentOutcome::Failed;
         stopped = pictures.stopped;
         // Pictures of embedded objects go where the document's own do.
@@ -129,7 +133,7 @@ DocumentOutcome ExtractInScratchFolder(const WorkPaths& paths, const Text& docum
     } else {
         const std::vector<PackageFolder> folders = MediaFoldersOf(type);
         // The scratch folder stays for inspection; the next run or start clears it.
-        if (ZipExtractFolders(document, folders, paths.scratchFolder, documentProgress.reading()) != 1)
+        if (ZipExtractFolders(file, folders, paths.scratchFolder, documentProgress.reading()) != 1)
             return DocumentOutcome::Failed;
         if (!folders.empty()) packageFolder = folders.front().written;
         if (type.format == DocumentFormat::OfficeOpenXml && packageFolder) {
@@ -140,7 +144,7 @@ DocumentOutcome ExtractInScratchFolder(const WorkPaths& paths, const Text& docum
     // Step 1b: the documents embedded in it, below its media.
     if (!stopped && !documentProgress.stopped() && embeddingFolder) {
         const Text media = JoinTexts({paths.scratchFolder, *embeddingFolder});
-        if (!ExtractEmbeddedDocuments(document, packageRoot, media, paths.scratchFolder + "\\embedded",
+        if (!ExtractEmbeddedDocuments(file, packageRoot, media, paths.scratchFolder + "\\embedded",
                                       [&documentProgress] { return documentProgress.TellReading(100); }))
             stopped = true;
         if (!packageFolder && FolderExists(media)) packageFolder = embeddingFolder;

@@ -10,37 +10,30 @@ constexpr std::uint64_t kReadWindowSize = 256u << 10;
 
 }  // namespace
 
-bool ArchiveView::Open(HANDLE file)
+void ArchiveView::Open(const RandomAccessBytes& source)
 {
     Close();
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file, &size) || size.QuadPart < 0) return false;
-    size_ = static_cast<std::uint64_t>(size.QuadPart);
-    file_ = file;
-    return true;
+    size_ = source.size();
+    source_ = &source;
 }
 
 void ArchiveView::Close()
 {
     buffer_.clear();
     buffer_.shrink_to_fit();
-    file_ = nullptr;
+    source_ = nullptr;
     size_ = viewStart_ = viewEnd_ = 0;
 }
 
 ArchiveView::Piece ArchiveView::At(std::uint64_t offset, std::uint64_t count)
 {
-    if (!file_ || offset >= size_ || count == 0) return {};
+    if (!source_ || offset >= size_ || count == 0) return {};
     if (buffer_.empty() || offset < viewStart_ || offset >= viewEnd_) {
         viewStart_ = viewEnd_ = 0;
         buffer_.resize(kReadWindowSize);
-        LARGE_INTEGER at;
-        at.QuadPart = static_cast<LONGLONG>(offset);
-        const DWORD wanted = static_cast<DWORD>(std::min(kReadWindowSize, size_ - offset));
-        DWORD read = 0;
-        if (!SetFilePointerEx(file_, at, nullptr, FILE_BEGIN) ||
-            !ReadFile(file_, buffer_.data(), wanted, &read, nullptr) || read == 0)
-            return {};
+        const std::size_t wanted = static_cast<std::size_t>(std::min(kReadWindowSize, size_ - offset));
+        const std::size_t read = source_->ReadAt(offset, buffer_.data(), wanted);
+        if (read == 0) return {};
         viewStart_ = offset;
         viewEnd_ = offset + read;
     }

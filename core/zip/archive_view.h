@@ -9,20 +9,20 @@
 // an error the job reports; and a mapping would refuse an editor's save of
 // the document while it is read.
 
-#include <windows.h>
-
 #include <cstdint>
 #include <vector>
+
+#include "core/base/random_access_bytes.h"
 
 namespace dovrel {
 
 class ArchiveView {
 public:
-    // in: file, open for reading; it must stay open while the view is used.
-    // The size is the file's at this call: nothing past it is ever touched,
-    // whatever a header states, and a file cut shorter since gives shorter
-    // pieces, then none. false when the size cannot be read.
-    bool Open(HANDLE file);
+    // in: source, the archive; it must outlive the view's use. The size is
+    // the source's at this call: nothing past it is ever touched, whatever a
+    // header states, and a file cut shorter since gives shorter pieces, then
+    // none.
+    void Open(const RandomAccessBytes& source);
     void Close();
     std::uint64_t size() const { return size_; }
 
@@ -37,7 +37,7 @@ public:
     Piece At(std::uint64_t offset, std::uint64_t count);
 
 private:
-    HANDLE file_ = nullptr;              // not owned
+    const RandomAccessBytes* source_ = nullptr;
     std::vector<unsigned char> buffer_;  // the window
     std::uint64_t size_ = 0;
     std::uint64_t viewStart_ = 0;

@@ -20,7 +20,7 @@
 #include "core/zip/zip_entry_name.h"
 #include "core/zip/zip_reader.h"
 #include "core/fs/wide_path.h"
-#include "core/fs/disk_file.h"
+#include "core/fs/document_file.h"
 
 namespace dovrel {
 
@@ -33,14 +33,10 @@ constexpr std::int32_t kEntriesBetweenCountReports = 256;
 // A zip package begins with a local file header, and its bytes 24 to 27
 // (the upper half of the first entry's size and its name length), read as
 // a signed value, are at least 1: the first entry has a name.
-bool IsAcceptedArchive(const Text& path, DWORD share)
+bool IsAcceptedArchive(const DocumentFile& file)
 {
-    UniqueFile file = OpenDiskFileForReading(path, share);
-    if (!file) return false;
-    char head[kHeadSize];
-    DWORD read = 0;
-    if (!ReadFile(file.get(), head, kHeadSize, &read, nullptr) || read != kHeadSize) return false;
-    const std::string_view bytes(head, kHeadSize);
+    std::string bytes;
+    if (!ReadExactly(file, 0, kHeadSize, bytes)) return false;
     return ReadLe32(bytes, 0) == kLocalHeaderSignature && static_cast<std::int32_t>(ReadLe32(bytes, 24)) >= 1;
 }
 
@@ -99,7 +95,7 @@ struct Selection {
     };
     bool everything = true;
     std::vector<Folder> folders;
-    DWORD share = FILE_SHARE_READ;
+    DWORD share = FILE_SHARE_READ;  // when the archive is opened by its path
 
     // The folder that takes the entry, or null.
     const Folder* TakenBy(const ZipEntryInfo& info) const
@@ -131,7 +127,7 @@ Selection FolderSelection(const std::vector<PackageFolder>& folders)
 {
     Selection selection;
     selection.everything = false;
-    selection.share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    selection.share = kDocumentShare;
     for (const PackageFolder& folder : folders) {
         Selection::Folder taken{FolderForm(folder.inPackage), FolderForm(folder.written, false)};
         if (taken.folded.empty()) continue;
@@ -253,13 +249,12 @@ bool ExtractEntry(ZipReader& reader, const ZipEntryInfo& info, const Text& desti
     return code == kZipOk || code == kZipStopped;
 }
 
-std::int32_t Extract(const Text& archivePath, const Text& targetFolder, const Selection& selection, ZipReader& reader,
-                     Extraction& extraction)
+std::int32_t Extract(const DocumentFile& archive, const Text& targetFolder, const Selection& selection,
+                     ZipReader& reader, Extraction& extraction)
 {
-    if (!PathExists(archivePath)) return -1;
     if (!PathExists(targetFolder) && !CreateFolderPath(targetFolder)) return 0;
-    if (!IsAcceptedArchive(archivePath, selection.share)) return 0;
-    if (reader.Open(archivePath, selection.share) != kZipOk) return 0;
+    if (!IsAcceptedArchive(archive)) return 0;
+    if (reader.Open(archive) != kZipOk) return 0;
 
     // The count reads every entry's headers once, so a damaged central
     // directory or overlapping entries refuse the archive before anything
@@ -327,12 +322,13 @@ std::int32_t Extract(const Text& archivePath, const Text& targetFolder, const Se
     return 1;
 }
 
-std::int32_t Run(const Text& archivePath, const Text& targetFolder, const Selection& selection, Progress* progress)
+// archive: none for an archive that is not there (-1, and nothing made).
+std::int32_t Run(const DocumentFile* archive, const Text& targetFolder, const Selection& selection, Progress* progress)
 {
-    if (archivePath.empty() || targetFolder.empty()) return -1;
+    if (targetFolder.empty()) return -1;
     Extraction extraction(progress, !selection.everything);
     ZipReader reader;
-    std::int32_t result = Extract(archivePath, targetFolder, selection, reader, extraction);
+    std::int32_t result = archive ? Extract(*archive, targetFolder, selection, reader, extraction) : -1;
     if (!extraction.stopRequested) {
         extraction.done = extraction.total;
         extraction.doneBytes = extraction.totalBytes;
@@ -340,6 +336,14 @@ std::int32_t Run(const Text& archivePath, const Text& targetFolder, const Select
     }
     reader.Close();
     return result;
+}
+
+std::int32_t Run(const Text& archivePath, const Text& targetFolder, const Selection& selection, Progress* progress)
+{
+    if (archivePath.empty() || targetFolder.empty()) return -1;
+    if (!PathExists(archivePath)) return Run(nullptr, targetFolder, selection, progress);
+    const DocumentFile archive = DocumentFile::Open(archivePath, selection.share);
+    return Run(&archive, targetFolder, selection, progress);
 }
 
 }  // namespace
@@ -361,6 +365,12 @@ std::int32_t ZipExtractFolders(const Text& archivePath, const std::vector<Packag
                                const Text& targetFolder, Progress* progress)
 {
     return Run(archivePath, targetFolder, FolderSelection(folders), progress);
+}
+
+std::int32_t ZipExtractFolders(const DocumentFile& archive, const std::vector<PackageFolder>& folders,
+                               const Text& targetFolder, Progress* progress)
+{
+    return Run(&archive, targetFolder, FolderSelection(folders), progress);
 }
 
 }  // namespace dovrel

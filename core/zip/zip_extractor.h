@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/base/progress.h"
+#include "core/fs/document_file.h"
 #include "core/text/text.h"
 
 namespace dovrel {
@@ -23,8 +24,8 @@ std::int32_t ZipExtractor(const Text& archivePath, const Text& targetFolder, Pro
 // packageFolder (a package path such as "\ppt\media": letter case ignored,
 // "/" or "\" as separator) into the same place under targetFolder; nothing
 // selects no entry (the archive is still checked). The archive is opened
-// sharing read and write access, so a document open in an office program can
-// be read. The whole central directory is read first: a damaged directory,
+// sharing read, write and delete access, so a document open in an office
+// program can be read. The whole central directory is read first: a damaged directory,
 // overlapping entries, or entries that do not fit in the free space of the
 // target folder's volume refuse the archive before anything is written. An
 // entry outside the folder that cannot be read is passed over; one inside
@@ -44,6 +45,9 @@ struct PackageFolder {
 // ZipExtractFolder for several folders at once, each entry written under
 // its folder's `written` in place of the folder's own name.
 std::int32_t ZipExtractFolders(const Text& archivePath, const std::vector<PackageFolder>& folders,
+                               const Text& targetFolder, Progress* progress = nullptr);
+// The same for a document the caller opened (0 when it is not open).
+std::int32_t ZipExtractFolders(const DocumentFile& archive, const std::vector<PackageFolder>& folders,
                                const Text& targetFolder, Progress* progress = nullptr);
 
 }  // namespace dovrel

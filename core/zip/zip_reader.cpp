@@ -8,10 +8,9 @@
 
 #include "core/text/ascii.h"
 #include "core/zip/entry_data.h"
-#include "core/base/unique_handle.h"
-#include "core/zip/zip_archive_file.h"
+#include "core/zip/zip_archive_stream.h"
 #include "core/fs/wide_path.h"
-#include "core/fs/disk_file.h"
+#include "core/base/unique_handle.h"
 
 namespace dovrel {
 
@@ -30,21 +29,26 @@ unzFile Archive(void* archive) { return static_cast<unzFile>(archive); }
 std::uint32_t ZipReader::Open(const Text& path, unsigned long share)
 {
     Close();
+    owned_ = DocumentFile::Open(path, share);
+    const std::uint32_t code = Open(owned_);
+    if (code != kZipOk) owned_ = DocumentFile();
+    return code;
+}
+
+std::uint32_t ZipReader::Open(const DocumentFile& file)
+{
+    CloseArchive();
+    if (!file) return kZipCannotOpen;
     zlib_filefunc64_def functions;
-    FillArchiveFileFunctions(functions, share);
-    unzFile archive = unzOpen2_64(path.c_str(), &functions);
+    FillArchiveStreamFunctions(functions, file);
+    unzFile archive = unzOpen2_64("", &functions);
     if (!archive) return kZipCannotOpen;
     unz_global_info64 global;
     if (unzGetGlobalInfo64(archive, &global) != UNZ_OK) {
         unzClose(archive);
         return kZipCannotOpen;
     }
-    data_ = OpenDiskFileForReading(path, share, FILE_FLAG_SEQUENTIAL_SCAN);
-    if (!data_ || !view_.Open(data_.get())) {
-        data_.reset();
-        unzClose(archive);
-        return kZipCannotOpen;
-    }
+    view_.Open(file);
     archive_ = archive;
     entryCount_ = global.number_entry > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(global.number_entry);
     current_ = -1;
@@ -55,11 +59,16 @@ std::uint32_t ZipReader::Open(const Text& path, unsigned long share)
 
 void ZipReader::Close()
 {
+    CloseArchive();
+    owned_ = DocumentFile();
+}
+
+void ZipReader::CloseArchive()
+{
     CloseOpenEntry();
     if (archive_) unzClose(Archive(archive_));
     archive_ = nullptr;
     view_.Close();
-    data_.reset();
     entryCount_ = 0;
     current_ = -1;
     cachedIndex_ = -1;

@@ -1,17 +1,16 @@
 #pragma once
 // Reads a zip archive through minizip: the information on one entry, and
 // one entry's data written into a file. One reader per extraction; the
-// archive file stays open, for reading and sharing read access only, from
-// Open to Close.
+// archive is read through one open file from Open to Close.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "core/base/progress.h"
+#include "core/fs/document_file.h"
 #include "core/zip/archive_view.h"
 #include "core/text/text.h"
-#include "core/base/unique_handle.h"
 #include "core/zip/zip_entry_info.h"
 
 namespace dovrel {
@@ -34,8 +33,10 @@ public:
     ZipReader(const ZipReader&) = delete;
     ZipReader& operator=(const ZipReader&) = delete;
 
-    // share: the share mode the archive file is opened with.
-    std::uint32_t Open(const Text& path, unsigned long share = 1 /* FILE_SHARE_READ */);
+    // Opens the archive at path, with the share mode given.
+    std::uint32_t Open(const Text& path, unsigned long share = FILE_SHARE_READ);
+    // Reads a document the caller opened; it must stay open until Close.
+    std::uint32_t Open(const DocumentFile& archive);
     // Entries listed by the central directory's end record (0 when closed).
     std::int32_t EntryCount() const { return entryCount_; }
     // in: index. out: info. Checks the entry's local header and reads its
@@ -61,6 +62,7 @@ public:
     void Close();
 
 private:
+    void CloseArchive();  // leaves owned_ open
     bool GoTo(std::int32_t index);
     void CloseOpenEntry();
     std::uint32_t ReadEntryInfo(std::int32_t index, ZipEntryInfo& info);
@@ -68,8 +70,8 @@ private:
     std::uint32_t ReadableEntry(std::int32_t index, ZipEntryInfo& info);
 
     void* archive_ = nullptr;  // minizip's unzFile
-    UniqueFile data_;          // the archive again, mapped for entry data
-    ArchiveView view_;
+    DocumentFile owned_;       // the archive, when Open opened it
+    ArchiveView view_;         // the same file, read a window at a time for entry data
     std::int32_t entryCount_ = 0;
     std::int32_t current_ = -1;    // the entry minizip is positioned on, -1 unknown
     std::int32_t openEntry_ = -1;  // the entry open for reading

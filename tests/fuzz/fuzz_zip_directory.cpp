@@ -1,54 +1,20 @@
 // A zip package's central directory, local headers, local extra fields and
-// entry data, read through minizip from memory as the extraction reads a
-// file: every entry's name is checked, its local header opened and its
+// entry data, read through minizip and the extraction's own buffered stream,
+// from memory: every entry's name is checked, its local header opened and its
 // extended timestamp applied, and the start of its data inflated.
 #include <minizip/unzip.h>
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
+#include <string_view>
 
+#include "core/zip/zip_archive_stream.h"
 #include "core/zip/zip_entry_info.h"
 #include "core/zip/zip_entry_name.h"
 
 namespace {
-
-struct Memory {
-    const std::uint8_t* data;
-    std::size_t size;
-    std::size_t at = 0;
-};
-
-voidpf OpenMemory(voidpf opaque, const void*, int) { return opaque; }
-
-uLong ReadMemory(voidpf, voidpf stream, void* buffer, uLong count)
-{
-    auto* memory = static_cast<Memory*>(stream);
-    const std::size_t n = std::min<std::size_t>(count, memory->size - memory->at);
-    std::memcpy(buffer, memory->data + memory->at, n);
-    memory->at += n;
-    return static_cast<uLong>(n);
-}
-
-uLong WriteNothing(voidpf, voidpf, const void*, uLong) { return 0; }
-
-ZPOS64_T TellMemory(voidpf, voidpf stream) { return static_cast<Memory*>(stream)->at; }
-
-long SeekMemory(voidpf, voidpf stream, ZPOS64_T offset, int origin)
-{
-    auto* memory = static_cast<Memory*>(stream);
-    ZPOS64_T base = 0;
-    if (origin == ZLIB_FILEFUNC_SEEK_CUR) base = memory->at;
-    if (origin == ZLIB_FILEFUNC_SEEK_END) base = memory->size;
-    if (offset > memory->size || base > memory->size - offset) return -1;
-    memory->at = static_cast<std::size_t>(base + offset);
-    return 0;
-}
-
-int CloseMemory(voidpf, voidpf) { return 0; }
-int NoError(voidpf, voidpf) { return 0; }
 
 constexpr int kEntryLimit = 256;
 constexpr unsigned kNameBuffer = 260;
@@ -57,16 +23,9 @@ constexpr unsigned kNameBuffer = 260;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    Memory memory{data, size};
+    const dovrel::BytesInMemory memory(std::string_view(reinterpret_cast<const char*>(data), size));
     zlib_filefunc64_def functions{};
-    functions.zopen64_file = OpenMemory;
-    functions.zread_file = ReadMemory;
-    functions.zwrite_file = WriteNothing;
-    functions.ztell64_file = TellMemory;
-    functions.zseek64_file = SeekMemory;
-    functions.zclose_file = CloseMemory;
-    functions.zerror_file = NoError;
-    functions.opaque = &memory;
+    dovrel::FillArchiveStreamFunctions(functions, memory);
 
     unzFile archive = unzOpen2_64("", &functions);
     if (!archive) return 0;

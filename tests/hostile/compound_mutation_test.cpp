@@ -89,7 +89,7 @@ protected:
         BinaryPicturesResult result;
         {
             CaseGuard guard(label, 60);
-            result = WriteBinaryDocumentPictures(document, Text("\\ppt\\media"), scratch);
+            result = WriteBinaryDocumentPictures(DocumentFile::Open(document), Text("\\ppt\\media"), scratch);
         }
         EXPECT_TRUE(ReadFileBytes(document) == bytes) << "the document changed";
         EXPECT_EQ(ListTree(root.path()).find("scratch\\"), std::string("doc.ppt\n").size())

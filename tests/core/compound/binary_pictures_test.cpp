@@ -454,9 +454,9 @@ TEST_F(BinaryDocumentJob, ASparseGigabyteFileWhoseHeaderClaimsAHugeTableFailsInB
 
 using StopAfter = test::RecordingProgress;
 
-// The copy of a document another program holds open: told as it goes, stopped
-// when asked, and made only when it fits.
-TEST_F(BinaryDocumentJob, ADocumentAnotherProgramHoldsOpenIsReadFromACopyThatReportsStopsAndFits)
+// A document another program holds open for writing is read where it is (no
+// copy): told as it goes, stopped when asked, and written only when it fits.
+TEST_F(BinaryDocumentJob, ADocumentAnotherProgramHoldsOpenIsReadWhereItIsAndReportsStopsAndFits)
 {
     const std::string path = userFiles / "held.ppt";
     WriteFileBytes(path, MakeCompoundFile(PresentationStreams(
@@ -473,7 +473,7 @@ TEST_F(BinaryDocumentJob, ADocumentAnotherProgramHoldsOpenIsReadFromACopyThatRep
     EXPECT_EQ(ExtractDocument(CurrentWorkPaths(), path, &whole), DocumentOutcome::Extracted);
     EXPECT_TRUE(std::is_sorted(whole.percents.begin(), whole.percents.end()));
     EXPECT_GE(std::count_if(whole.percents.begin(), whole.percents.end(), [](int p) { return p < 30; }), 3)
-        << "the copy went quiet";
+        << "the reading went quiet";
 
     StopAfter stopping(2);
     EXPECT_EQ(ExtractDocument(CurrentWorkPaths(), path, &stopping), DocumentOutcome::Stopped);
@@ -485,7 +485,7 @@ TEST_F(BinaryDocumentJob, ADocumentAnotherProgramHoldsOpenIsReadFromACopyThatRep
     user.events.clear();
     RunExtraction();
     EXPECT_EQ(user.events, kFailure);
-    EXPECT_EQ(small.written, 0u) << "a copy larger than the free space was begun";
+    EXPECT_EQ(small.written, 0u) << "pictures larger than the free space were begun";
     EXPECT_EQ(FolderEntries(CurrentWorkPaths().outputRoot, "TMP").size(), 2u);
 }
 

@@ -167,7 +167,7 @@ TEST_P(DocumentTypeTest, ComesFromTheContent)
     test::TempFolder folder;
     const Text path = folder / GetParam().fileName;
     test::WriteFileBytes(path, GetParam().make());
-    EXPECT_EQ(DocumentTypeOf(path, folder / "copy.bin"), GetParam().type);
+    EXPECT_EQ(DocumentTypeOf(path), GetParam().type);
 }
 
 constexpr DocumentType kOoxmlPresentation{DocumentFormat::OfficeOpenXml, DocumentKind::Presentation};
@@ -772,6 +772,33 @@ TEST_F(ExtractionJobTest, ADocumentCutShorterWhileItIsReadFails)
     EXPECT_TRUE(cut);
     EXPECT_EQ(user.events, std::vector<std::string>{"message:提示:提取失败！"});
     EXPECT_TRUE(ResultFolders().empty());
+}
+
+// An editor's safe save: the document renamed aside and a new file renamed
+// in its place, after its media were read. What the run reads next (the
+// documents embedded in it) is still the document it began with.
+TEST_F(ExtractionJobTest, ADocumentSavedOverWhileItIsReadIsReadAsItWas)
+{
+    const Text path = PlaceDocument(
+        "deck.pptx", test::MakeOfficePackage(OfficeKind::Presentation, {{"image1.png", "P"}},
+                                             {{"ppt/embeddings/book.xlsx",
+                                               test::MakeOfficePackage(OfficeKind::Workbook, {{"image1.png", "W"}})}}));
+    const std::string saved = userFiles / "saved.tmp";
+    test::WriteFileBytes(saved, test::MakeOfficePackage(OfficeKind::Presentation, {{"image1.png", "Q"}}));
+    bool replaced = false;
+    RecordingProgress progress;
+    progress.answer = [&](int percent) {
+        if (percent >= 90 && !replaced)
+            replaced = MoveFileA(path.c_str(), (path + ".bak").c_str()) && MoveFileA(saved.c_str(), path.c_str());
+        return true;
+    };
+    RunExtraction(&progress);
+    ASSERT_TRUE(replaced);
+    EXPECT_EQ(user.events, SuccessEvents());
+    const std::vector<std::string> results = ResultFolders();
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(test::ListTree(OutputRoot() + "\\" + results[0]),
+              "embeddings\\\nembeddings\\book.xlsx\\\nembeddings\\book.xlsx\\image1.png\nimage1.png\n");
 }
 
 TEST(DroppedPaths, EmptyMembersAreNoDocuments)

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/base/unique_handle.h"
+#include "core/fs/document_file.h"
 #include "tests/support/temp_folder.h"
 
 namespace dovrel {
@@ -16,10 +17,7 @@ using test::WriteFileBytes;
 
 constexpr std::uint64_t kWindow = 256u << 10;
 
-UniqueFile OpenForReading(const std::string& path, DWORD share = FILE_SHARE_READ)
-{
-    return UniqueFile(CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
-}
+DocumentFile OpenForReading(const std::string& path) { return DocumentFile::Open(path); }
 
 std::string Bytes(const ArchiveView::Piece& piece)
 {
@@ -39,9 +37,9 @@ TEST_F(ArchiveViewTest, PiecesEndAtTheFilesEnd)
     WriteFileBytes(path, bytes);
     WriteFileBytes(folder / "empty.bin", "");
     {
-        UniqueFile file = OpenForReading(path);
+        DocumentFile file = OpenForReading(path);
         ArchiveView view;
-        ASSERT_TRUE(view.Open(file.get()));
+        view.Open(file);
         EXPECT_EQ(view.size(), bytes.size());
         EXPECT_EQ(Bytes(view.At(299000, 5000)), bytes.substr(299000));
         EXPECT_EQ(Bytes(view.At(100, 20)), bytes.substr(100, 20));
@@ -55,8 +53,8 @@ TEST_F(ArchiveViewTest, PiecesEndAtTheFilesEnd)
         EXPECT_EQ(view.At(~0ull, ~0ull).count, 0u);
         EXPECT_EQ(view.At(0, 0).count, 0u);
 
-        UniqueFile empty = OpenForReading(folder / "empty.bin");
-        ASSERT_TRUE(view.Open(empty.get()));
+        DocumentFile empty = OpenForReading(folder / "empty.bin");
+        view.Open(empty);
         EXPECT_EQ(view.At(0, 1).count, 0u);
     }
 }
@@ -76,9 +74,9 @@ TEST_F(ArchiveViewTest, PiecesStopAtTheWindowsEnd)
         DWORD written = 0;
         ASSERT_TRUE(WriteFile(writer.get(), "tail", 4, &written, nullptr));
     }
-    UniqueFile file = OpenForReading(path);
+    DocumentFile file = OpenForReading(path);
     ArchiveView view;
-    ASSERT_TRUE(view.Open(file.get()));
+    view.Open(file);
     ASSERT_EQ(view.At(0, 1).count, 1u);  // the first window, from the start
     EXPECT_EQ(view.At(kWindow - 10, 1000).count, 10u);
     EXPECT_EQ(Bytes(view.At(kWindow + 100, 1000)), "tail");
@@ -90,9 +88,9 @@ TEST_F(ArchiveViewTest, PiecesStopAtTheWindowsEnd)
 TEST_F(ArchiveViewTest, AFileCutShorterWhileReadGivesWhatIsLeftThenNothing)
 {
     WriteFileBytes(path, std::string(3 * kWindow, 'x'));
-    UniqueFile file = OpenForReading(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    DocumentFile file = OpenForReading(path);
     ArchiveView view;
-    ASSERT_TRUE(view.Open(file.get()));
+    view.Open(file);
     ASSERT_EQ(view.At(0, 100).count, 100u);
     UniqueFile writer(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, 0, nullptr));

@@ -1,26 +1,35 @@
-#include "core/zip/zip_archive_file.h"
+#include "core/zip/zip_archive_stream.h"
 
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <string>
-
-#include "tests/support/temp_folder.h"
 
 namespace dovrel {
 namespace {
 
-using test::TempFolder;
-using test::WriteFileBytes;
+// A source that stops giving bytes at `failAt`, before its end.
+class FailingSource final : public RandomAccessBytes {
+public:
+    FailingSource(const std::string& bytes, std::uint64_t failAt) : memory_(bytes), failAt_(failAt) {}
+    std::uint64_t size() const override { return memory_.size(); }
+    std::size_t ReadAt(std::uint64_t offset, void* into, std::size_t count) const override
+    {
+        if (offset >= failAt_) return 0;
+        return memory_.ReadAt(offset, into, std::min<std::uint64_t>(count, failAt_ - offset));
+    }
 
-class ArchiveFileTest : public testing::Test {
+private:
+    BytesInMemory memory_;
+    std::uint64_t failAt_;
+};
+
+class ArchiveStreamTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        for (std::size_t i = 0; i < 200000; ++i) content += static_cast<char>((i * 131) ^ (i >> 8));
-        WriteFileBytes(path, content);
-        FillArchiveFileFunctions(functions);
-        stream = functions.zopen64_file(nullptr, path.c_str(), ZLIB_FILEFUNC_MODE_READ | ZLIB_FILEFUNC_MODE_EXISTING);
+        FillArchiveStreamFunctions(functions, source);
+        stream =
+            functions.zopen64_file(functions.opaque, "any name", ZLIB_FILEFUNC_MODE_READ | ZLIB_FILEFUNC_MODE_EXISTING);
         ASSERT_NE(stream, nullptr);
     }
     void TearDown() override
@@ -38,14 +47,20 @@ protected:
     void Seek(ZPOS64_T offset, int origin) { ASSERT_EQ(functions.zseek64_file(nullptr, stream, offset, origin), 0); }
     ZPOS64_T Tell() { return functions.ztell64_file(nullptr, stream); }
 
-    TempFolder folder;
-    std::string path = folder / "archive.bin";
-    std::string content;
+    static std::string Content()
+    {
+        std::string bytes;
+        for (std::size_t i = 0; i < 200000; ++i) bytes += static_cast<char>((i * 131) ^ (i >> 8));
+        return bytes;
+    }
+
+    const std::string content = Content();
+    BytesInMemory source{content};
     zlib_filefunc64_def functions{};
     voidpf stream = nullptr;
 };
 
-TEST_F(ArchiveFileTest, ReadsOfEverySizeDeliverTheFilesBytes)
+TEST_F(ArchiveStreamTest, ReadsOfEverySizeDeliverTheFilesBytes)
 {
     // Small reads through the buffer, across its end, and large ones past it.
     std::size_t position = 0;
@@ -60,7 +75,7 @@ TEST_F(ArchiveFileTest, ReadsOfEverySizeDeliverTheFilesBytes)
     EXPECT_EQ(functions.zerror_file(nullptr, stream), 0);  // the end of the file is no error
 }
 
-TEST_F(ArchiveFileTest, SeeksMoveTheReadPosition)
+TEST_F(ArchiveStreamTest, SeeksMoveTheReadPosition)
 {
     Seek(10000, ZLIB_FILEFUNC_SEEK_SET);
     EXPECT_EQ(Read(4), content.substr(10000, 4));
@@ -80,20 +95,21 @@ TEST_F(ArchiveFileTest, SeeksMoveTheReadPosition)
     EXPECT_EQ(functions.zseek64_file(nullptr, stream, 0, 7), -1);
 }
 
-TEST_F(ArchiveFileTest, OpensForReadingOnlyAndSharesReadingOnly)
+TEST_F(ArchiveStreamTest, OpensForReadingOnlyAndTellsAReadThatFailsBeforeTheEnd)
 {
-    EXPECT_EQ(functions.zopen64_file(nullptr, (folder / "missing.zip").c_str(), ZLIB_FILEFUNC_MODE_READ), nullptr);
-    EXPECT_EQ(functions.zopen64_file(nullptr, path.c_str(), ZLIB_FILEFUNC_MODE_CREATE | ZLIB_FILEFUNC_MODE_WRITE),
+    EXPECT_EQ(functions.zopen64_file(functions.opaque, "", ZLIB_FILEFUNC_MODE_CREATE | ZLIB_FILEFUNC_MODE_WRITE),
               nullptr);
     EXPECT_EQ(functions.zwrite_file, nullptr);
 
-    HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                0, nullptr);
-    EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
-    if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
-    HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_NE(reader, INVALID_HANDLE_VALUE);
-    if (reader != INVALID_HANDLE_VALUE) CloseHandle(reader);
+    FailingSource failing(content, 5000);
+    zlib_filefunc64_def failingFunctions{};
+    FillArchiveStreamFunctions(failingFunctions, failing);
+    voidpf opened = failingFunctions.zopen64_file(failingFunctions.opaque, "", ZLIB_FILEFUNC_MODE_READ);
+    ASSERT_NE(opened, nullptr);
+    std::string out(8000, '\0');
+    EXPECT_EQ(failingFunctions.zread_file(nullptr, opened, out.data(), 8000), 5000u);
+    EXPECT_NE(failingFunctions.zerror_file(nullptr, opened), 0);
+    failingFunctions.zclose_file(nullptr, opened);
 }
 
 }  // namespace

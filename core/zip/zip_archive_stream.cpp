@@ -1,0 +1,115 @@
+#include "core/zip/zip_archive_stream.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <new>
+
+namespace dovrel {
+
+namespace {
+
+// Header reads fill a little of the buffer: between two of them minizip
+// seeks across the archive, so a large fill would mostly be thrown away.
+// Data reads (16 KB at a time, one after the other) fill all of it, and
+// reads as large as the buffer bypass it.
+constexpr std::size_t kHeaderFill = 4096;
+constexpr std::size_t kBufferSize = 65536;
+
+struct ArchiveStream {
+    explicit ArchiveStream(const RandomAccessBytes& from) : source(from), size(from.size()) {}
+    const RandomAccessBytes& source;
+    std::uint64_t size;
+    std::uint64_t position = 0;     // where minizip reads next
+    std::uint64_t bufferStart = 0;  // source offset of buffer[0]
+    std::size_t bufferLength = 0;
+    int error = 0;
+    char buffer[kBufferSize];
+};
+
+ArchiveStream* Of(voidpf stream) { return static_cast<ArchiveStream*>(stream); }
+
+// Up to count bytes at the stream's position; a read that ends before the
+// source does is an error.
+std::size_t ReadAt(ArchiveStream& stream, void* into, std::size_t count)
+{
+    const std::size_t read = stream.source.ReadAt(stream.position, into, count);
+    if (read < count && stream.position + read < stream.size) stream.error = 1;
+    return read;
+}
+
+voidpf ZCALLBACK OpenStream(voidpf opaque, const void*, int mode)
+{
+    if (!opaque || (mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
+    return new (std::nothrow) ArchiveStream(*static_cast<const RandomAccessBytes*>(opaque));
+}
+
+uLong ZCALLBACK ReadStream(voidpf, voidpf opened, void* into, uLong count)
+{
+    ArchiveStream& stream = *Of(opened);
+    auto* out = static_cast<char*>(into);
+    uLong served = 0;
+    while (served < count) {
+        std::uint64_t bufferEnd = stream.bufferStart + stream.bufferLength;
+        if (stream.position >= stream.bufferStart && stream.position < bufferEnd) {
+            auto at = static_cast<std::size_t>(stream.position - stream.bufferStart);
+            std::size_t take = std::min<std::size_t>(stream.bufferLength - at, count - served);
+            std::memcpy(out + served, stream.buffer + at, take);
+            served += static_cast<uLong>(take);
+            stream.position += take;
+            continue;
+        }
+        uLong wanted = count - served;
+        if (wanted >= kBufferSize) {
+            std::size_t read = ReadAt(stream, out + served, wanted);
+            served += static_cast<uLong>(read);
+            stream.position += read;
+            break;  // all that was asked, or the end of the source
+        }
+        stream.bufferStart = stream.position;
+        stream.bufferLength = ReadAt(stream, stream.buffer, wanted < kHeaderFill ? kHeaderFill : kBufferSize);
+        if (stream.bufferLength == 0) break;
+    }
+    return served;
+}
+
+ZPOS64_T ZCALLBACK TellStream(voidpf, voidpf stream) { return Of(stream)->position; }
+
+long ZCALLBACK SeekStream(voidpf, voidpf opened, ZPOS64_T offset, int origin)
+{
+    ArchiveStream& stream = *Of(opened);
+    std::uint64_t base;
+    switch (origin) {
+    case ZLIB_FILEFUNC_SEEK_SET: base = 0; break;
+    case ZLIB_FILEFUNC_SEEK_CUR: base = stream.position; break;
+    case ZLIB_FILEFUNC_SEEK_END: base = stream.size; break;
+    default: return -1;
+    }
+    // minizip passes backward moves as wrapped-around unsigned offsets.
+    stream.position = base + offset;
+    return 0;
+}
+
+int ZCALLBACK CloseStream(voidpf, voidpf stream)
+{
+    delete Of(stream);
+    return 0;
+}
+
+int ZCALLBACK StreamError(voidpf, voidpf stream) { return Of(stream)->error; }
+
+}  // namespace
+
+void FillArchiveStreamFunctions(zlib_filefunc64_def& functions, const RandomAccessBytes& source)
+{
+    functions.zopen64_file = OpenStream;
+    functions.zread_file = ReadStream;
+    functions.zwrite_file = nullptr;
+    functions.ztell64_file = TellStream;
+    functions.zseek64_file = SeekStream;
+    functions.zclose_file = CloseStream;
+    functions.zerror_file = StreamError;
+    functions.opaque = const_cast<RandomAccessBytes*>(&source);
+}
+
+}  // namespace dovrel
