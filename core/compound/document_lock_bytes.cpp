@@ -1,5 +1,7 @@
 #include "core/compound/document_lock_bytes.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <string>
@@ -9,6 +11,8 @@
 namespace dovrel {
 
 namespace {
+
+constexpr std::size_t kWindowSize = 256u << 10;
 
 class DocumentLockBytes final : public ILockBytes {
 public:
@@ -38,11 +42,27 @@ public:
     {
         if (read) *read = 0;
         if (!into && count > 0) return STG_E_INVALIDPOINTER;
+        auto* out = static_cast<char*>(into);
         ULONG done = 0;
         while (done < count) {
-            const std::size_t got = file_.ReadAt(offset.QuadPart + done, static_cast<char*>(into) + done, count - done);
-            if (got == 0) break;
-            done += static_cast<ULONG>(got);
+            const std::uint64_t at = offset.QuadPart + done;
+            if (at >= windowStart_ && at < windowStart_ + window_.size()) {
+                const std::size_t from = static_cast<std::size_t>(at - windowStart_);
+                const std::size_t take = std::min<std::size_t>(window_.size() - from, count - done);
+                std::memcpy(out + done, window_.data() + from, take);
+                done += static_cast<ULONG>(take);
+                continue;
+            }
+            if (count - done >= kWindowSize) {
+                const std::size_t got = file_.ReadAt(at, out + done, count - done);
+                if (got == 0) break;
+                done += static_cast<ULONG>(got);
+                continue;
+            }
+            window_.resize(kWindowSize);
+            window_.resize(file_.ReadAt(at, window_.data(), kWindowSize));
+            windowStart_ = at;
+            if (window_.empty()) break;
         }
         if (read) *read = done;
         return S_OK;
@@ -86,6 +106,10 @@ private:
 
     LONG references_ = 1;
     DocumentFile file_;
+    // The platform reads a sector (512 or 4,096 bytes) at a time: each read
+    // of the file fills a window the next ones are served from.
+    std::string window_;
+    std::uint64_t windowStart_ = 0;
 };
 
 }  // namespace
