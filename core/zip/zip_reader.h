@@ -50,7 +50,7 @@ public:
     // declared one and its CRC-32 matches. On success the file has the
     // entry's times and normal attributes; after a failure it keeps the
     // bytes written so far and the entry's attributes. progress is told the
-    // bytes so far of the entry after every write of up to 64 KB; false
+    // bytes so far of the entry after every write of up to 256 KB; false
     // stops the entry there (kZipStopped).
     std::uint32_t WriteEntry(std::int32_t index, const Text& destinationPath, Progress* progress = nullptr);
     // The first entry whose stored name is `name`, ASCII letters in either

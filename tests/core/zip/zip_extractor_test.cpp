@@ -622,7 +622,7 @@ TEST_F(ZipExtractorTest, ReportsWithinALargeEntryAndStopsThere)
     builder.AddFile("a.txt", "a").AddFile("big.bin", Incompressible(640 * 1024), {.method = 8});
     RecordingProgress progress;
     EXPECT_EQ(Extract(builder, &progress), 1);
-    EXPECT_GE(progress.percents.size(), 2u + 640 / 64);  // every 64 KB, each entry's end, the end
+    EXPECT_GE(progress.percents.size(), 2u + 640 / 256);  // every 256 KB, each entry's end, the end
 
     RecordingProgress stopping;
     stopping.answer = [&](std::int32_t) { return stopping.percents.size() < 3; };
