@@ -7,6 +7,7 @@
 #include "core/text/ascii.h"
 #include "core/text/path_separator.h"
 #include "core/base/unique_handle.h"
+#include "core/fs/document_file.h"
 #include "core/fs/wide_path.h"
 #include "core/text/text_encoding.h"
 
@@ -36,16 +37,20 @@ Text FullPathOf(const Text& path)
     return WithoutFinalBackslash(TextFromWide(std::wstring(full.data(), length)));
 }
 
+Text FinalPathOf(HANDLE handle)
+{
+    std::vector<wchar_t> final(kLongPath);
+    DWORD length = GetFinalPathNameByHandleW(handle, final.data(), kLongPath, FILE_NAME_NORMALIZED);
+    if (length == 0 || length >= kLongPath) return Text();
+    return WithoutFinalBackslash(TextFromWide(std::wstring(final.data(), length)));
+}
+
 Text FinalPathOf(const Text& path)
 {
     UniqueFile handle(CreateFileW(WidePath(path).c_str(), FILE_READ_ATTRIBUTES,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!handle) return Text();
-    std::vector<wchar_t> final(kLongPath);
-    DWORD length = GetFinalPathNameByHandleW(handle.get(), final.data(), kLongPath, FILE_NAME_NORMALIZED);
-    if (length == 0 || length >= kLongPath) return Text();
-    return WithoutFinalBackslash(TextFromWide(std::wstring(final.data(), length)));
+    return handle ? FinalPathOf(handle.get()) : Text();
 }
 
 bool IsSameOrInside(const Text& path, const Text& folder)
@@ -62,6 +67,13 @@ bool LiesInside(const Text& path, const Text& folder)
     if (path.empty() || folder.empty()) return false;
     if (IsSameOrInside(FullPathOf(path), FullPathOf(folder))) return true;
     return IsSameOrInside(FinalPathOf(path), FinalPathOf(folder));
+}
+
+bool LiesInside(const DocumentFile& file, const Text& folder)
+{
+    if (!file || folder.empty()) return false;
+    if (IsSameOrInside(FullPathOf(file.path()), FullPathOf(folder))) return true;
+    return IsSameOrInside(FinalPathOf(file.handle()), FinalPathOf(folder));
 }
 
 }  // namespace dovrel

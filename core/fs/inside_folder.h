@@ -1,6 +1,7 @@
 #pragma once
 // Whether a path lies in a folder, however either is spelled.
 
+#include "core/fs/document_file.h"
 #include "core/text/text.h"
 
 namespace dovrel {
@@ -10,5 +11,7 @@ namespace dovrel {
 // resolved (the final paths of both, where both exist). Letter case is
 // ignored. An empty path or folder lies nowhere.
 bool LiesInside(const Text& path, const Text& folder);
+// The same for an open document: its final path is the open file's own.
+bool LiesInside(const DocumentFile& file, const Text& folder);
 
 }  // namespace dovrel

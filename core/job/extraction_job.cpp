@@ -98,15 +98,16 @@ namespace {
 DocumentOutcome ExtractInScratchFolder(const WorkPaths& paths, const Text& document, const Text& resultBaseName,
                                        Progress* progress)
 {
+    // Opened once: the check below, the kind, the media and the embedded
+    // documents are all read from this one open file.
+    const DocumentFile file = DocumentFile::Open(document);
     // The document is only ever read. One inside the scratch folder would be
-    // deleted by the clearing.
-    if (LiesInside(document, paths.scratchFolder)) return DocumentOutcome::Failed;
+    // deleted by the clearing, even one that cannot be opened.
+    if (file ? LiesInside(file, paths.scratchFolder) : LiesInside(document, paths.scratchFolder))
+        return DocumentOutcome::Failed;
     if (!PrepareScratchFolder(paths)) return DocumentOutcome::Failed;
 
     Text suffix = DrawResultSuffix();
-    // Opened once: the kind, the media and the embedded documents are all
-    // read from this one open file.
-    const DocumentFile file = DocumentFile::Open(document);
     // The content tells the kind; a file of no kind the job reads (a plain
     // zip, another program's compound file) fails aloud.
     const DocumentType type = DocumentTypeOf(file);
