@@ -28,10 +28,11 @@ Target ${TARGET}
 !define START_MENU_LINK "$SMPROGRAMS\Dovrel.lnk"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Dovrel"
 !define ASSOCIATIONS "Software\Classes\SystemFileAssociations"
-; Every file folder (not drives, which are a class of their own): Explorer
-; gives the verb the folder's path, "D:\资料", and the program takes it as
-; every document in it and its subfolders.
+; Every file folder, and every drive (a class of its own): Explorer gives
+; the verb the folder's path, "D:\资料", or the drive's root, "D:\", and the
+; program takes it as every document in it and its subfolders.
 !define FOLDERS "Software\Classes\Directory"
+!define DRIVES "Software\Classes\Drive"
 
 Name "${PRODUCT}"
 Caption "${PRODUCT} ${VERSION} 安装"
@@ -168,6 +169,7 @@ Section "Dovrel"
   CreateShortcut "${SEND_TO_LINK}" "$INSTDIR\Dovrel.exe"
   !insertmacro ForEachExtension WriteVerb
   !insertmacro WriteVerbAt "${FOLDERS}"
+  !insertmacro WriteVerbAt "${DRIVES}"
 
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
@@ -194,6 +196,7 @@ Section "Uninstall"
   Delete "${SEND_TO_LINK}"
   !insertmacro ForEachExtension DeleteVerb
   !insertmacro DeleteVerbAt "${FOLDERS}"
+  !insertmacro DeleteVerbAt "${DRIVES}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd

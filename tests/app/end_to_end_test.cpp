@@ -885,13 +885,15 @@ TEST_F(EndToEndTest, TheSetupInstallsRegistersAVerbThatExtractsAndUninstallsWith
     const std::string uninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dovrel";
     const std::string startMenuLink = ShellFolder(CSIDL_PROGRAMS) + "\\Dovrel.lnk";
     const std::string sendToLink = ShellFolder(CSIDL_SENDTO) + "\\Dovrel 提取图片和视频.lnk";
-    // The classes the verb is on: each extension's, and every folder's.
+    // The classes the verb is on: each extension's, every folder's and
+    // every drive's.
     std::vector<std::string> classes;
     for (const std::string& extension : OfficeExtensions()) {
         classes.push_back("Software\\Classes\\SystemFileAssociations\\." + extension);
     }
     const std::string folders = "Software\\Classes\\Directory";
     classes.push_back(folders);
+    classes.push_back("Software\\Classes\\Drive");
     std::vector<bool> classKeyBefore;
     for (const std::string& key : classes) classKeyBefore.push_back(RegistryKeyExists(key));
     ASSERT_FALSE(Exists(installFolder)) << "installed before the test";
