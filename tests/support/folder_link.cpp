@@ -54,11 +54,20 @@ bool StartUnixProgram(const char* program, const std::vector<std::string>& argum
 
     std::wstring commandLine = L"\"" + application + L"\"";
     for (const std::string& argument : arguments) commandLine += L" \"" + Widen(argument, CP_UTF8) + L"\"";
+    // The program gets no handle of the test's own: with the test's output
+    // shared, Wine was seen to lose everything the test printed after it.
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    UniqueFile nothing(CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                   OPEN_EXISTING, 0, nullptr));
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    if (nothing) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = startup.hStdOutput = startup.hStdError = nothing.get();
+    }
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(application.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
+    if (!CreateProcessW(application.c_str(), &commandLine[0], nullptr, nullptr, nothing ? TRUE : FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
         return false;
     }
     UniqueHandle processHandle(process.hProcess);
