@@ -65,6 +65,8 @@ public:
         if (depth >= kEmbeddingDepth) return parts;
         const Text work = WorkFolder(depth) + "\\zip";
         const Text folder = packageRoot + kEmbeddings;
+        // Most documents embed none: nothing is made for them.
+        if (!ZipHasEntriesUnder(package, folder)) return parts;
         StopPoll poll([this] { return GoOn(); });
         if (ZipExtractFolders(package, {{folder, folder}}, work, &poll) != 1) return parts;
         for (const Text& name : FileNamesIn(work + folder)) parts.emplace_back(name, work + folder + "\\" + name);

@@ -86,6 +86,19 @@ Text FolderForm(const Text& packageFolder, bool fold = true)
     return form;
 }
 
+// Whether a stored name lies under a folder in FolderForm's form. The
+// folder's bytes are ASCII, so a match starts at character starts only: no
+// trail byte can be taken for one of them.
+bool IsUnder(const Text& name, const Text& folder)
+{
+    if (name.size() < folder.size()) return false;
+    for (std::size_t i = 0; i < folder.size(); ++i) {
+        const char byte = name[i] == '/' ? '\\' : FoldAsciiCase(name[i]);
+        if (byte != folder[i]) return false;
+    }
+    return true;
+}
+
 // What one call extracts: every entry (ZipExtractor), or only those under
 // the package folders chosen (ZipExtractFolder, ZipExtractFolders).
 struct Selection {
@@ -102,25 +115,12 @@ struct Selection {
     {
         const Text& name = info.nameTooLong ? info.nameStart : info.name;
         for (const Folder& folder : folders) {
-            if (Under(name, folder.folded)) return &folder;
+            if (IsUnder(name, folder.folded)) return &folder;
         }
         return nullptr;
     }
 
     bool Takes(const ZipEntryInfo& info) const { return everything || TakenBy(info) != nullptr; }
-
-private:
-    static bool Under(const Text& name, const Text& folder)
-    {
-        if (name.size() < folder.size()) return false;
-        // The folder's bytes are ASCII, so a match starts at character
-        // starts only: no trail byte can be taken for one of them.
-        for (std::size_t i = 0; i < folder.size(); ++i) {
-            const char byte = name[i] == '/' ? '\\' : FoldAsciiCase(name[i]);
-            if (byte != folder[i]) return false;
-        }
-        return true;
-    }
 };
 
 Selection FolderSelection(const std::vector<PackageFolder>& folders)
@@ -347,6 +347,19 @@ std::int32_t Run(const Text& archivePath, const Text& targetFolder, const Select
 }
 
 }  // namespace
+
+bool ZipHasEntriesUnder(const DocumentFile& archive, const Text& packageFolder)
+{
+    const Text folder = FolderForm(packageFolder);
+    if (folder.empty()) return false;
+    ZipReader reader;
+    if (reader.Open(archive) != kZipOk) return true;
+    Text name;
+    for (std::int32_t i = 0; i < reader.EntryCount(); ++i) {
+        if (!reader.EntryName(i, name) || IsUnder(name, folder)) return true;
+    }
+    return false;
+}
 
 std::int32_t ZipExtractor(const Text& archivePath, const Text& targetFolder, Progress* progress)
 {

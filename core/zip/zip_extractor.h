@@ -46,6 +46,12 @@ struct PackageFolder {
 // its folder's `written` in place of the folder's own name.
 std::int32_t ZipExtractFolders(const Text& archivePath, const std::vector<PackageFolder>& folders,
                                const Text& targetFolder, Progress* progress = nullptr);
+// Whether the central directory of the open archive names an entry under
+// packageFolder (as ZipExtractFolder takes it), read alone: no local header
+// is read and nothing is written. true too when the directory cannot be
+// read, so that the extraction itself judges the archive.
+bool ZipHasEntriesUnder(const DocumentFile& archive, const Text& packageFolder);
+
 // The same for a document the caller opened (0 when it is not open).
 std::int32_t ZipExtractFolders(const DocumentFile& archive, const std::vector<PackageFolder>& folders,
                                const Text& targetFolder, Progress* progress = nullptr);

@@ -4,6 +4,7 @@
 
 #include <minizip/unzip.h>
 
+#include <algorithm>
 #include <climits>
 
 #include "core/text/ascii.h"
@@ -192,19 +193,27 @@ std::uint32_t ZipReader::ReadableEntry(std::int32_t index, ZipEntryInfo& info)
     return kZipOk;
 }
 
+bool ZipReader::EntryName(std::int32_t index, Text& name)
+{
+    name.clear();
+    if (!archive_ || index < 0 || index >= entryCount_) return false;
+    CloseOpenEntry();
+    char stored[kNameBufferSize];
+    unz_file_info64 file;
+    if (!GoTo(index) ||
+        unzGetCurrentFileInfo64(Archive(archive_), &file, stored, kNameBufferSize, nullptr, 0, nullptr, 0) != UNZ_OK)
+        return false;
+    name.assign(stored, std::min<uLong>(file.size_filename, kNameBufferSize - 1));
+    return true;
+}
+
 std::int32_t ZipReader::FindEntry(const Text& name)
 {
-    if (!archive_) return -1;
-    CloseOpenEntry();
     const Text wanted = FoldAsciiCase(name);
-    unzFile archive = Archive(archive_);
-    char stored[kNameBufferSize];
+    Text stored;
     for (std::int32_t i = 0; i < entryCount_; ++i) {
-        unz_file_info64 file;
-        if (!GoTo(i) ||
-            unzGetCurrentFileInfo64(archive, &file, stored, kNameBufferSize, nullptr, 0, nullptr, 0) != UNZ_OK)
-            return -1;
-        if (file.size_filename == wanted.size() && FoldAsciiCase(Text(stored, wanted.size())) == wanted) return i;
+        if (!EntryName(i, stored)) return -1;
+        if (stored.size() == wanted.size() && FoldAsciiCase(stored) == wanted) return i;
     }
     return -1;
 }

@@ -53,6 +53,9 @@ public:
     // bytes so far of the entry after every write of up to 256 KB; false
     // stops the entry there (kZipStopped).
     std::uint32_t WriteEntry(std::int32_t index, const Text& destinationPath, Progress* progress = nullptr);
+    // An entry's stored name, from the central directory alone (a name of
+    // more than 259 bytes cut there); false when the record cannot be read.
+    bool EntryName(std::int32_t index, Text& name);
     // The first entry whose stored name is `name`, ASCII letters in either
     // case, or -1. Reads the central directory alone.
     std::int32_t FindEntry(const Text& name);

@@ -648,6 +648,16 @@ TEST_F(ZipExtractorTest, OneFolderIsWrittenAndTheRestNeverTouched)
     EXPECT_TRUE(std::is_sorted(progress.percents.begin(), progress.percents.end()));
     EXPECT_EQ(progress.percents.back(), 100);
 
+    // The central directory alone tells whether a folder has entries at all.
+    {
+        const DocumentFile opened = DocumentFile::Open(archive);
+        EXPECT_TRUE(ZipHasEntriesUnder(opened, "\\ppt\\media"));
+        EXPECT_TRUE(ZipHasEntriesUnder(opened, "PPT/MEDIA"));
+        EXPECT_FALSE(ZipHasEntriesUnder(opened, "\\ppt\\med"));
+        EXPECT_FALSE(ZipHasEntriesUnder(opened, "\\ppt\\embeddings"));
+        EXPECT_TRUE(ZipHasEntriesUnder(DocumentFile(), "\\ppt\\embeddings"));  // the extraction judges
+    }
+
     // Nothing selected: nothing written, but the archive is still checked.
     test::ForceRemoveTree(target);
     EXPECT_EQ(ZipExtractFolder(archive, std::nullopt, target), 1);
