@@ -1,23 +1,20 @@
 #include "core/compound/document_lock_bytes.h"
 
-#include <algorithm>
-#include <cstdint>
 #include <cstring>
 #include <new>
 #include <string>
 #include <utility>
 
+#include "core/base/archive_view.h"
 #include "core/fs/wide_path.h"
 
 namespace dovrel {
 
 namespace {
 
-constexpr std::size_t kWindowSize = 256u << 10;
-
 class DocumentLockBytes final : public ILockBytes {
 public:
-    explicit DocumentLockBytes(DocumentFile file) : file_(std::move(file)) {}
+    explicit DocumentLockBytes(DocumentFile file) : file_(std::move(file)) { view_.Open(file_); }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override
     {
@@ -46,24 +43,10 @@ public:
         auto* out = static_cast<char*>(into);
         ULONG done = 0;
         while (done < count) {
-            const std::uint64_t at = offset.QuadPart + done;
-            if (at >= windowStart_ && at < windowStart_ + window_.size()) {
-                const std::size_t from = static_cast<std::size_t>(at - windowStart_);
-                const std::size_t take = std::min<std::size_t>(window_.size() - from, count - done);
-                std::memcpy(out + done, window_.data() + from, take);
-                done += static_cast<ULONG>(take);
-                continue;
-            }
-            if (count - done >= kWindowSize) {
-                const std::size_t got = file_.ReadAt(at, out + done, count - done);
-                if (got == 0) break;
-                done += static_cast<ULONG>(got);
-                continue;
-            }
-            window_.resize(kWindowSize);
-            window_.resize(file_.ReadAt(at, window_.data(), kWindowSize));
-            windowStart_ = at;
-            if (window_.empty()) break;
+            const ArchiveView::Piece piece = view_.At(offset.QuadPart + done, count - done);
+            if (piece.count == 0) break;
+            std::memcpy(out + done, piece.bytes, piece.count);
+            done += static_cast<ULONG>(piece.count);
         }
         if (read) *read = done;
         return S_OK;
@@ -109,8 +92,7 @@ private:
     DocumentFile file_;
     // The platform reads a sector (512 or 4,096 bytes) at a time: each read
     // of the file fills a window the next ones are served from.
-    std::string window_;
-    std::uint64_t windowStart_ = 0;
+    ArchiveView view_;
 };
 
 }  // namespace

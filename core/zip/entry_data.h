@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/base/progress.h"
-#include "core/zip/archive_view.h"
+#include "core/base/archive_view.h"
 #include "core/zip/zip_entry_info.h"
 
 namespace dovrel {

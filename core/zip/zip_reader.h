@@ -9,7 +9,7 @@
 
 #include "core/base/progress.h"
 #include "core/fs/document_file.h"
-#include "core/zip/archive_view.h"
+#include "core/base/archive_view.h"
 #include "core/text/text.h"
 #include "core/zip/zip_entry_info.h"
 

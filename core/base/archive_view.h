@@ -1,7 +1,8 @@
 #pragma once
-// The archive file read a window at a time: entry data is inflated or
+// The document read a window at a time: a zip entry's data is inflated or
 // written straight from the window, whose size bounds the memory the
-// extraction takes whatever the archive's size.
+// extraction takes whatever the archive's size, and structured storage's
+// sector-sized reads of a compound file are served from it.
 //
 // Read, never mapped: a mapped page that cannot be read (a file cut shorter
 // or removed by a sync client or an editor, a network share that drops, a

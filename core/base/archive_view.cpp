@@ -1,4 +1,4 @@
-#include "core/zip/archive_view.h"
+#include "core/base/archive_view.h"
 
 #include <algorithm>
 
