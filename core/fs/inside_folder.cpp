@@ -45,11 +45,16 @@ Text FinalPathOf(HANDLE handle)
     return WithoutFinalBackslash(TextFromWide(std::wstring(final.data(), length)));
 }
 
-Text FinalPathOf(const Text& path)
+// missing, when given, tells whether nothing is at path.
+Text FinalPathOf(const Text& path, bool* missing = nullptr)
 {
     UniqueFile handle(CreateFileW(WidePath(path).c_str(), FILE_READ_ATTRIBUTES,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (missing) {
+        const DWORD error = handle ? ERROR_SUCCESS : GetLastError();
+        *missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
     return handle ? FinalPathOf(handle.get()) : Text();
 }
 
@@ -72,8 +77,16 @@ bool LiesInside(const Text& path, const Text& folder)
 bool LiesInside(const DocumentFile& file, const Text& folder)
 {
     if (!file || folder.empty()) return false;
-    if (IsSameOrInside(FullPathOf(file.path()), FullPathOf(folder))) return true;
-    return IsSameOrInside(FinalPathOf(file.handle()), FinalPathOf(folder));
+    // Where both final paths are known they decide: links resolved, short
+    // names made long. An open document lies in no folder that is not
+    // there. Making the full paths long walks every component of both (3 ms
+    // under Wine), so it is left for when neither answers.
+    bool folderMissing = false;
+    const Text finalFolder = FinalPathOf(folder, &folderMissing);
+    if (folderMissing) return false;
+    const Text finalFile = FinalPathOf(file.handle());
+    if (!finalFile.empty() && !finalFolder.empty()) return IsSameOrInside(finalFile, finalFolder);
+    return IsSameOrInside(FullPathOf(file.path()), FullPathOf(folder));
 }
 
 }  // namespace dovrel

@@ -11,7 +11,8 @@ namespace dovrel {
 // resolved (the final paths of both, where both exist). Letter case is
 // ignored. An empty path or folder lies nowhere.
 bool LiesInside(const Text& path, const Text& folder);
-// The same for an open document: its final path is the open file's own.
+// The same for an open document: its final path is the open file's own,
+// and where the final paths of both are known they alone decide.
 bool LiesInside(const DocumentFile& file, const Text& folder);
 
 }  // namespace dovrel

@@ -2,7 +2,8 @@
 // CRC-32 as zip stores it (zlib's crc32: start from 0, feed the bytes in
 // any number of pieces). On a processor with carry-less multiplication the
 // bulk of the bytes is folded 64 at a time, several times faster than
-// zlib's table loop; elsewhere zlib's crc32 does it all.
+// zlib's table loop, and 256 at a time where it works on 512-bit registers
+// (three times faster again); elsewhere zlib's crc32 does it all.
 
 #include <cstddef>
 #include <cstdint>

@@ -1125,8 +1125,10 @@ TEST_F(ExtractionJobTest, ADocumentInTheScratchFolderIsNeverDeleted)
     CreateFolder(ScratchFolder());
     const std::string bytes = test::MakeOfficePackage(OfficeKind::Presentation, {{"a.png", "A"}});
     test::WriteFileBytes(ScratchFolder() + "\\deck.pptx", bytes);
+    char shortName[MAX_PATH] = {};
+    ASSERT_GT(GetShortPathNameA((ScratchFolder() + "\\deck.pptx").c_str(), shortName, MAX_PATH), 0u);
     for (const Text& spelling : {ScratchFolder() + "\\deck.pptx", ScratchFolder() + "\\..\\TMP\\DECK.pptx",
-                                 ScratchFolder(), ScratchFolder() + "\\"}) {
+                                 Text(shortName), ScratchFolder(), ScratchFolder() + "\\"}) {
         user.events.clear();
         SetSelectedDocuments({spelling});
         RunExtraction();
