@@ -9,22 +9,32 @@ namespace dovrel {
 
 namespace {
 
-// Header reads fill a little of the buffer: between two of them minizip
+// Header reads fill a little of a buffer: between two of them minizip
 // seeks across the archive, so a large fill would mostly be thrown away.
 // Data reads (16 KB at a time, one after the other) fill all of it, and
 // reads as large as the buffer bypass it.
 constexpr std::size_t kHeaderFill = 4096;
 constexpr std::size_t kBufferSize = 65536;
 
+// Bytes of the source held from `start` on.
+struct Window {
+    std::uint64_t start = 0;
+    std::size_t length = 0;
+    char bytes[kBufferSize];
+};
+
 struct ArchiveStream {
     explicit ArchiveStream(const RandomAccessBytes& from) : source(from), size(from.size()) {}
     const RandomAccessBytes& source;
     std::uint64_t size;
-    std::uint64_t position = 0;     // where minizip reads next
-    std::uint64_t bufferStart = 0;  // source offset of buffer[0]
-    std::size_t bufferLength = 0;
+    std::uint64_t position = 0;  // where minizip reads next
     int error = 0;
-    char buffer[kBufferSize];
+    // Reading every entry's headers, minizip goes from the central
+    // directory to the entry's local header and back: each of the two
+    // places keeps a window of its own, and a refill replaces the window
+    // used less recently (with one, every entry cost two reads of the file).
+    Window windows[2];
+    int recent = 0;
 };
 
 ArchiveStream* Of(voidpf stream) { return static_cast<ArchiveStream*>(stream); }
@@ -44,17 +54,29 @@ voidpf ZCALLBACK OpenStream(voidpf opaque, const void*, int mode)
     return new (std::nothrow) ArchiveStream(*static_cast<const RandomAccessBytes*>(opaque));
 }
 
+// The window holding the stream's position, or none.
+Window* WindowAtPosition(ArchiveStream& stream)
+{
+    for (int i = 0; i < 2; ++i) {
+        Window& window = stream.windows[i];
+        if (stream.position >= window.start && stream.position - window.start < window.length) {
+            stream.recent = i;
+            return &window;
+        }
+    }
+    return nullptr;
+}
+
 uLong ZCALLBACK ReadStream(voidpf, voidpf opened, void* into, uLong count)
 {
     ArchiveStream& stream = *Of(opened);
     auto* out = static_cast<char*>(into);
     uLong served = 0;
     while (served < count) {
-        std::uint64_t bufferEnd = stream.bufferStart + stream.bufferLength;
-        if (stream.position >= stream.bufferStart && stream.position < bufferEnd) {
-            auto at = static_cast<std::size_t>(stream.position - stream.bufferStart);
-            std::size_t take = std::min<std::size_t>(stream.bufferLength - at, count - served);
-            std::memcpy(out + served, stream.buffer + at, take);
+        if (const Window* window = WindowAtPosition(stream)) {
+            auto at = static_cast<std::size_t>(stream.position - window->start);
+            std::size_t take = std::min<std::size_t>(window->length - at, count - served);
+            std::memcpy(out + served, window->bytes + at, take);
             served += static_cast<uLong>(take);
             stream.position += take;
             continue;
@@ -66,9 +88,11 @@ uLong ZCALLBACK ReadStream(voidpf, voidpf opened, void* into, uLong count)
             stream.position += read;
             break;  // all that was asked, or the end of the source
         }
-        stream.bufferStart = stream.position;
-        stream.bufferLength = ReadAt(stream, stream.buffer, wanted < kHeaderFill ? kHeaderFill : kBufferSize);
-        if (stream.bufferLength == 0) break;
+        stream.recent = 1 - stream.recent;
+        Window& window = stream.windows[stream.recent];
+        window.start = stream.position;
+        window.length = ReadAt(stream, window.bytes, wanted < kHeaderFill ? kHeaderFill : kBufferSize);
+        if (window.length == 0) break;
     }
     return served;
 }

@@ -23,6 +23,22 @@ private:
     std::uint64_t failAt_;
 };
 
+// A source that counts the reads it is asked for.
+class CountingSource final : public RandomAccessBytes {
+public:
+    explicit CountingSource(const std::string& bytes) : memory_(bytes) {}
+    std::uint64_t size() const override { return memory_.size(); }
+    std::size_t ReadAt(std::uint64_t offset, void* into, std::size_t count) const override
+    {
+        ++reads;
+        return memory_.ReadAt(offset, into, count);
+    }
+    mutable int reads = 0;
+
+private:
+    BytesInMemory memory_;
+};
+
 class ArchiveStreamTest : public testing::Test {
 protected:
     void SetUp() override
@@ -93,6 +109,27 @@ TEST_F(ArchiveStreamTest, SeeksMoveTheReadPosition)
     Seek(content.size() - 70000, ZLIB_FILEFUNC_SEEK_SET);
     EXPECT_EQ(Read(70000 + 10), content.substr(content.size() - 70000));
     EXPECT_EQ(functions.zseek64_file(nullptr, stream, 0, 7), -1);
+}
+
+// As minizip reads every entry's headers: a central record, then the
+// entry's local header far before it, and on to the next record.
+TEST_F(ArchiveStreamTest, HeaderReadsThatAlternateBetweenTwoPlacesKeepAWindowAtEach)
+{
+    CountingSource counting(content);
+    zlib_filefunc64_def countingFunctions{};
+    FillArchiveStreamFunctions(countingFunctions, counting);
+    voidpf opened = countingFunctions.zopen64_file(countingFunctions.opaque, "", ZLIB_FILEFUNC_MODE_READ);
+    ASSERT_NE(opened, nullptr);
+    for (std::size_t entry = 0; entry < 40; ++entry) {
+        for (std::size_t at : {150000 + entry * 46, 1000 + entry * 90}) {
+            std::string out(30, '\0');
+            countingFunctions.zseek64_file(nullptr, opened, at, ZLIB_FILEFUNC_SEEK_SET);
+            ASSERT_EQ(countingFunctions.zread_file(nullptr, opened, out.data(), 30), 30u);
+            EXPECT_EQ(out, content.substr(at, 30)) << "entry " << entry;
+        }
+    }
+    EXPECT_LE(counting.reads, 2);
+    countingFunctions.zclose_file(nullptr, opened);
 }
 
 TEST_F(ArchiveStreamTest, OpensForReadingOnlyAndTellsAReadThatFailsBeforeTheEnd)
