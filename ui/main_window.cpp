@@ -386,7 +386,7 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
     case WM_SETCURSOR:
         if (busy_) {
-            SetCursor(LoadCursor(nullptr, IDC_WAIT));
+            SetCursor(busyCursor_);
             return TRUE;
         }
         break;

@@ -101,6 +101,9 @@ private:
     ComPtr<ITaskbarList3> taskbar_;  // once the task-bar button exists
     HWND focus_ = nullptr;           // not owned: the control to give the focus back to
     bool busy_ = false;
+    // A shared system cursor, loaded before the first job: loading it takes
+    // a millisecond that the job's first pump would otherwise wait for.
+    HCURSOR busyCursor_ = LoadCursor(nullptr, IDC_WAIT);
     bool closeRequested_ = false;  // a close came while the job ran
     bool writingPathBox_ = false;  // the program, not the user, writes the box
     std::vector<Text> taken_;      // documents taken, not yet extracted

@@ -111,7 +111,10 @@ EntryCopy Copy(ArchiveView& archive, const ZipEntryInfo& info, const Sink& sink,
     if (info.method == 0) {
         ok = CopyStored(archive, info, output);
     } else {
-        buffer.resize(kOutputSize);
+        // No more than the entry needs: a fresh 256 KB is mapped anew and
+        // costs its page faults, for a part of a few hundred bytes.
+        const auto needed = static_cast<std::size_t>(std::min<std::uint64_t>(info.uncompressedSize, kOutputSize));
+        if (buffer.size() < needed) buffer.resize(needed);
         ok = CopyDeflated(archive, info, buffer.data(), output);
     }
     if (output.stopped()) return EntryCopy::Stopped;
