@@ -16,6 +16,7 @@ using test::TempFolder;
 using test::WriteFileBytes;
 
 constexpr std::uint64_t kWindow = 256u << 10;
+constexpr std::uint64_t kFirstWindow = 64u << 10;
 
 DocumentFile OpenForReading(const std::string& path) { return DocumentFile::Open(path); }
 
@@ -69,7 +70,7 @@ TEST_F(ArchiveViewTest, PiecesStopAtTheWindowsEnd)
         DWORD returned = 0;
         DeviceIoControl(writer.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
         LARGE_INTEGER at;
-        at.QuadPart = static_cast<LONGLONG>(kWindow + 100);
+        at.QuadPart = static_cast<LONGLONG>(kFirstWindow + kWindow + 100);
         ASSERT_TRUE(SetFilePointerEx(writer.get(), at, nullptr, FILE_BEGIN));
         DWORD written = 0;
         ASSERT_TRUE(WriteFile(writer.get(), "tail", 4, &written, nullptr));
@@ -77,9 +78,11 @@ TEST_F(ArchiveViewTest, PiecesStopAtTheWindowsEnd)
     DocumentFile file = OpenForReading(path);
     ArchiveView view;
     view.Open(file);
-    ASSERT_EQ(view.At(0, 1).count, 1u);  // the first window, from the start
-    EXPECT_EQ(view.At(kWindow - 10, 1000).count, 10u);
-    EXPECT_EQ(Bytes(view.At(kWindow + 100, 1000)), "tail");
+    ASSERT_EQ(view.At(0, 1).count, 1u);  // the first window, a small one from the start
+    EXPECT_EQ(view.At(kFirstWindow - 10, 1000).count, 10u);
+    ASSERT_EQ(view.At(kFirstWindow, 1).count, 1u);  // then whole windows
+    EXPECT_EQ(view.At(kFirstWindow + kWindow - 10, 1000).count, 10u);
+    EXPECT_EQ(Bytes(view.At(kFirstWindow + kWindow + 100, 1000)), "tail");
 }
 
 // A writer (an editor saving, a sync client) may cut the file shorter while
