@@ -55,14 +55,14 @@ bool HasCarrylessMultiply()
 
 // The 512-bit carry-less multiply, and a system that keeps the 512-bit
 // registers across thread switches (XCR0: SSE, AVX and the three AVX-512
-// states).
+// states). Asked only where HasCarrylessMultiply holds.
 bool HasWideCarrylessMultiply()
 {
-    constexpr unsigned kOsxsave = 1u << 27;                  // CPUID 1, ECX
-    constexpr unsigned kAvx512f = 1u << 16;                  // CPUID 7, EBX
-    constexpr unsigned kVpclmulqdq = 1u << 10;               // CPUID 7, ECX
+    constexpr unsigned kOsxsave = 1u << 27;     // CPUID 1, ECX
+    constexpr unsigned kAvx512f = 1u << 16;     // CPUID 7, EBX
+    constexpr unsigned kVpclmulqdq = 1u << 10;  // CPUID 7, ECX
     constexpr unsigned long long kZmmStates = 0xE6;
-    if (!HasCarrylessMultiply() || (Cpuid(1).ecx & kOsxsave) == 0) return false;
+    if ((Cpuid(1).ecx & kOsxsave) == 0) return false;
     const CpuidRegisters features = Cpuid(7);
     if ((features.ebx & kAvx512f) == 0 || (features.ecx & kVpclmulqdq) == 0) return false;
 #if defined(_MSC_VER) && !defined(__clang__)
@@ -107,10 +107,11 @@ DOVREL_WIDE_CARRYLESS_TARGET std::size_t FoldCrc32Wide(std::uint32_t state, cons
                                                        std::size_t count, __m128i lanes[4])
 {
     const __m512i k2048 = _mm512_set_epi64(0x01322d1430, 0x011542778a, 0x01322d1430, 0x011542778a, 0x01322d1430,
-                                            0x011542778a, 0x01322d1430, 0x011542778a);
+                                           0x011542778a, 0x01322d1430, 0x011542778a);
     const __m512i k512 = _mm512_set_epi64(0x01c6e41596, 0x0154442bd4, 0x01c6e41596, 0x0154442bd4, 0x01c6e41596,
-                                           0x0154442bd4, 0x01c6e41596, 0x0154442bd4);
-    __m512i z1 = _mm512_xor_si512(LoadWide(bytes), _mm512_inserti32x4(_mm512_setzero_si512(), _mm_cvtsi32_si128(static_cast<int>(state)), 0));
+                                          0x0154442bd4, 0x01c6e41596, 0x0154442bd4);
+    __m512i z1 = _mm512_xor_si512(
+        LoadWide(bytes), _mm512_inserti32x4(_mm512_setzero_si512(), _mm_cvtsi32_si128(static_cast<int>(state)), 0));
     __m512i z2 = LoadWide(bytes + 64);
     __m512i z3 = LoadWide(bytes + 128);
     __m512i z4 = LoadWide(bytes + 192);
