@@ -83,7 +83,11 @@ std::unique_ptr<MainWindow> MainWindow::Create(HINSTANCE instance)
 
 bool MainWindow::Build()
 {
-    if (!CreateTopLevelWindow(kUnits[kWindow], kWindowSettings, instance_, WindowProcedure, this)) return false;
+    // Built hidden and shown whole: a start-up that fails halfway shows no
+    // half-built window, and the window appears where its layout puts it.
+    UnitDescription hidden = kUnits[kWindow];
+    hidden.flags &= ~unit_flags::kVisible;
+    if (!CreateTopLevelWindow(hidden, kWindowSettings, instance_, WindowProcedure, this)) return false;
     registrations_.push_back(std::make_unique<ScopedWindowRegistration>(kThisWindow, window_));
     SetProgramIcon(window_, instance_);
     for (std::size_t unit = kUnitCount - 1; unit > kWindow; --unit) {
@@ -96,6 +100,7 @@ bool MainWindow::Build()
     SetWindowPos(controls_[kBrowseButton], controls_[kPathBox], 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ApplyDpi(DpiOfWindow(window_), nullptr);
     focus_ = controls_[kBrowseButton];
+    if (kUnits[kWindow].flags & unit_flags::kVisible) ShowWindow(window_, SW_SHOWDEFAULT);
     if (GetActiveWindow() == window_) SetFocus(focus_);
     return true;
 }

@@ -172,6 +172,33 @@ TEST_F(MainWindowTest, TheWindowIsAFixedCentredStripWithOnlyACloseBox)
     EXPECT_NE(GetMenuState(GetSystemMenu(handle, FALSE), SC_MOVE, MF_BYCOMMAND), static_cast<UINT>(-1));
 }
 
+// A top-level window of this thread created visible (a CBT hook sees its
+// creation style).
+int g_windowsCreatedVisible = 0;
+LRESULT CALLBACK CountVisibleCreations(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND) {
+        const CREATESTRUCTA& create = *reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+        if (!create.hwndParent && (create.style & WS_VISIBLE)) ++g_windowsCreatedVisible;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST(MainWindowStartUp, AStartUpThatFailsHalfwayShowsNoWindow)
+{
+    OleSession ole;
+    InitProgramFolder();
+    HHOOK hook = SetWindowsHookExA(WH_CBT, CountVisibleCreations, nullptr, GetCurrentThreadId());
+    ASSERT_TRUE(hook);
+    g_windowsCreatedVisible = 0;
+    MainWindow::SetFailingUnit(kBrowseButton);
+    EXPECT_FALSE(MainWindow::Create(GetModuleHandleA(nullptr)));
+    MainWindow::SetFailingUnit(kUnitCount);
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(g_windowsCreatedVisible, 0);
+    ReleaseWorkPaths();
+}
+
 TEST_F(MainWindowTest, EveryVisualUnitIsBuiltAsItsDescriptionSays)
 {
     struct Expected {
