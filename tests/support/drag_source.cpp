@@ -28,6 +28,7 @@ struct DragState {
     UniqueHandle started{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     UniqueHandle ended{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     std::atomic<bool> cancel{false};
+    std::atomic<DWORD> shownEffect{DROPEFFECT_NONE};
     std::atomic<HWND> window{nullptr};
     bool windowCreated = false;
     HRESULT result = E_PENDING;
@@ -36,7 +37,10 @@ struct DragState {
 
 class DropSource final : public IDropSource {
 public:
-    explicit DropSource(const std::atomic<bool>& cancel) : cancel_(cancel) {}
+    DropSource(const std::atomic<bool>& cancel, std::atomic<DWORD>& shownEffect)
+        : cancel_(cancel), shownEffect_(shownEffect)
+    {
+    }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override
     {
         if (!object) return E_POINTER;
@@ -59,11 +63,16 @@ public:
         if (!(keyState & MK_LBUTTON)) return DRAGDROP_S_DROP;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD effect) override
+    {
+        shownEffect_ = effect;
+        return DRAGDROP_S_USEDEFAULTCURSORS;
+    }
 
 private:
     LONG references_ = 1;
-    const std::atomic<bool>& cancel_;  // in the DragState, which outlives the drag
+    const std::atomic<bool>& cancel_;  // these two in the DragState, which outlives the drag
+    std::atomic<DWORD>& shownEffect_;
 };
 
 LRESULT CALLBACK SourceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -75,7 +84,7 @@ LRESULT CALLBACK SourceProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         SetEvent(state->started.get());
         auto data = MemoryDataObject::Create();
         for (const auto& [format, bytes] : state->request.formats) data->Offer(format, bytes);
-        auto source = ComPtr<IDropSource>::Adopt(new DropSource(state->cancel));
+        auto source = ComPtr<IDropSource>::Adopt(new DropSource(state->cancel, state->shownEffect));
         DWORD effect = DROPEFFECT_NONE;
         state->result = DoDragDrop(data.get(), source.get(), state->request.allowedEffects, &effect);
         state->effect = effect;
@@ -179,6 +188,7 @@ DragOutcome DragData(const DragRequest& request)
             outcome.failure = "the source thread did not end";
         outcome.result = state->result;
         outcome.effect = state->effect;
+        outcome.shownEffect = state->shownEffect;
         return outcome;
     };
 
@@ -205,16 +215,18 @@ DragOutcome DragData(const DragRequest& request)
     }
     PumpFor(200);  // a few DragOver rounds at the target
     SendMouse(MOUSEEVENTF_LEFTUP, request.to);
-    SendModifiers(request, false);
 
+    // The keys stay held until the drag has ended, as a user's would.
     outcome.dragEnded = PumpUntilSignalled(state->ended.get(), request.timeoutMs);
     if (!outcome.dragEnded) {
         // The source's QueryContinueDrag runs on a timer and answers cancel.
         state->cancel = true;
         outcome.cancelled = true;
         outcome.dragEnded = PumpUntilSignalled(state->ended.get(), request.timeoutMs);
+        SendModifiers(request, false);
         return finish("the drag did not end on the button release and was cancelled");
     }
+    SendModifiers(request, false);
     return finish(nullptr);
 }
 

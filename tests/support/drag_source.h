@@ -32,6 +32,7 @@ struct DragOutcome {
     bool cancelled = false;          // the drag overran its time and was cancelled
     HRESULT result = E_PENDING;      // DoDragDrop's answer
     DWORD effect = DROPEFFECT_NONE;  // DoDragDrop's final effect
+    DWORD shownEffect = DROPEFFECT_NONE;  // the target's last answer while dragging, as the cursor showed it
     std::string failure;             // empty when the drag ended on its own
 };
 
