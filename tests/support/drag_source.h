@@ -26,14 +26,14 @@ struct DragRequest {
 };
 
 struct DragOutcome {
-    bool sourceReady = false;        // the source window was up at `from`
-    bool dragStarted = false;        // its WM_LBUTTONDOWN called DoDragDrop
-    bool dragEnded = false;          // DoDragDrop returned (after a release or a cancel)
-    bool cancelled = false;          // the drag overran its time and was cancelled
-    HRESULT result = E_PENDING;      // DoDragDrop's answer
-    DWORD effect = DROPEFFECT_NONE;  // DoDragDrop's final effect
+    bool sourceReady = false;             // the source window was up at `from`
+    bool dragStarted = false;             // its WM_LBUTTONDOWN called DoDragDrop
+    bool dragEnded = false;               // DoDragDrop returned (after a release or a cancel)
+    bool cancelled = false;               // the drag overran its time and was cancelled
+    HRESULT result = E_PENDING;           // DoDragDrop's answer
+    DWORD effect = DROPEFFECT_NONE;       // DoDragDrop's final effect
     DWORD shownEffect = DROPEFFECT_NONE;  // the target's last answer while dragging, as the cursor showed it
-    std::string failure;             // empty when the drag ended on its own
+    std::string failure;                  // empty when the drag ended on its own
 };
 
 DragOutcome DragData(const DragRequest& request);
