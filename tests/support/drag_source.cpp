@@ -37,10 +37,7 @@ struct DragState {
 
 class DropSource final : public IDropSource {
 public:
-    DropSource(const std::atomic<bool>& cancel, std::atomic<DWORD>& shownEffect)
-        : cancel_(cancel), shownEffect_(shownEffect)
-    {
-    }
+    explicit DropSource(DragState& state) : state_(state) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override
     {
         if (!object) return E_POINTER;
@@ -59,20 +56,19 @@ public:
     }
     HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escapePressed, DWORD keyState) override
     {
-        if (escapePressed || cancel_) return DRAGDROP_S_CANCEL;
+        if (escapePressed || state_.cancel) return DRAGDROP_S_CANCEL;
         if (!(keyState & MK_LBUTTON)) return DRAGDROP_S_DROP;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD effect) override
     {
-        shownEffect_ = effect;
+        state_.shownEffect = effect;
         return DRAGDROP_S_USEDEFAULTCURSORS;
     }
 
 private:
     LONG references_ = 1;
-    const std::atomic<bool>& cancel_;  // these two in the DragState, which outlives the drag
-    std::atomic<DWORD>& shownEffect_;
+    DragState& state_;  // outlives the drag
 };
 
 LRESULT CALLBACK SourceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -84,7 +80,7 @@ LRESULT CALLBACK SourceProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         SetEvent(state->started.get());
         auto data = MemoryDataObject::Create();
         for (const auto& [format, bytes] : state->request.formats) data->Offer(format, bytes);
-        auto source = ComPtr<IDropSource>::Adopt(new DropSource(state->cancel, state->shownEffect));
+        auto source = ComPtr<IDropSource>::Adopt(new DropSource(*state));
         DWORD effect = DROPEFFECT_NONE;
         state->result = DoDragDrop(data.get(), source.get(), state->request.allowedEffects, &effect);
         state->effect = effect;
